@@ -1,0 +1,24 @@
+// Global memory blocks: malloc underneath, with the library's fatal stop on failure.
+#include "platform/memory.hpp"
+
+#include "platform/message_box.hpp"
+
+#include <cstdlib>
+
+namespace vornmac::platform {
+
+void *global_block_alloc(std::size_t size) {
+    if (size == 0) return nullptr;
+    void *block = std::malloc(size);
+    if (block == nullptr) {
+        show_message_box("Malloc Function", "Malloc Returned Null");
+        std::exit(1);
+    }
+    return block;
+}
+
+void global_block_free(void *block) {
+    std::free(block);
+}
+
+} // namespace vornmac::platform
