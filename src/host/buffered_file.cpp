@@ -1,0 +1,160 @@
+#include "host/buffered_file.hpp"
+
+#include "platform/message_box.hpp"
+#include "platform/raw_file.hpp"
+
+#include <algorithm>
+#include <cstring>
+
+namespace vornmac {
+
+namespace {
+using platform::Access;
+
+int library_log_handle = -1;
+
+// Opens an existing file for reading and writing, creating it when it is missing.
+int open_for_append(const char *name, bool report) {
+    int handle = platform::raw_open_existing(name, Access::read_write);
+    if (handle >= 0) return handle;
+    handle = platform::raw_create(name);
+    if (handle < 0) {
+        if (report) platform::show_message_box("File Creation Error", name ? name : "");
+        return -1;
+    }
+    platform::raw_close(handle);
+    return platform::raw_open_existing(name, Access::read_write);
+}
+} // namespace
+
+BufferedFile::BufferedFile(int handle, bool is_read, int32_t total)
+    : handle_(handle), is_read_(is_read), limit_(buffer_size), position_(is_read ? buffer_size : 0),
+      total_(total) {}
+
+BufferedFile::~BufferedFile() {
+    close();
+}
+
+std::unique_ptr<BufferedFile> BufferedFile::open(const char *name, const char *mode) {
+    const char letter = mode != nullptr ? mode[0] : 'r';
+    int handle = -1;
+    int32_t total = 0;
+    bool is_read = false;
+    switch (letter) {
+    case 'a':
+    case 'A':
+        handle = open_for_append(name, letter == 'a');
+        if (handle >= 0) total = platform::raw_seek(handle, 0, 2);
+        break;
+    case 'w':
+    case 'W':
+        handle = platform::raw_create(name);
+        if (handle < 0) {
+            if (letter == 'w') platform::show_message_box("File Creation Error", name ? name : "");
+        } else {
+            platform::raw_close(handle);
+            handle = platform::raw_open_existing(name, Access::read_write);
+        }
+        break;
+    case 'u':
+        handle = platform::raw_open_existing(name, Access::read_write);
+        break;
+    default:
+        is_read = true;
+        handle = platform::raw_open_existing(name, Access::read);
+        if (handle < 0 && letter == 'r')
+            platform::show_message_box("File Opening Error", name ? name : "");
+        break;
+    }
+    if (handle < 0) return nullptr;
+    return std::unique_ptr<BufferedFile>(new BufferedFile(handle, is_read, total));
+}
+
+std::unique_ptr<BufferedFile> BufferedFile::open_log(const char *name, const char *mode) {
+    const char letter = mode != nullptr ? mode[0] : 'a';
+    if (library_log_handle < 0) library_log_handle = open_for_append(name, letter == 'a');
+    if (library_log_handle < 0) return nullptr;
+    const int32_t end = platform::raw_seek(library_log_handle, 0, 2);
+    const int32_t total = (letter == 'a' || letter == 'A') ? end : 0;
+    return std::unique_ptr<BufferedFile>(new BufferedFile(library_log_handle, false, total));
+}
+
+void BufferedFile::forget_log_handle() {
+    library_log_handle = -1;
+}
+
+int BufferedFile::log_handle() {
+    return library_log_handle;
+}
+
+void BufferedFile::write(const char *bytes, int32_t count) {
+    if (handle_ < 0) return;
+    while (count > 0) {
+        const int32_t piece = std::min(count, buffer_size);
+        if (position_ + piece > limit_) flush();
+        std::memcpy(buffer_.data() + position_, bytes, static_cast<size_t>(piece));
+        position_ += piece;
+        total_ += piece;
+        bytes += piece;
+        count -= piece;
+    }
+}
+
+void BufferedFile::write_string(const char *text) {
+    write(text, static_cast<int32_t>(std::strlen(text)));
+}
+
+void BufferedFile::write_text(const char *text) {
+    for (; *text != '\0'; ++text) {
+        if (*text == '\n')
+            write_line_end();
+        else
+            write(text, 1);
+    }
+}
+
+void BufferedFile::write_line_end() {
+    write("\r\n", 2);
+}
+
+int32_t BufferedFile::read(char *destination, int32_t count) {
+    if (handle_ < 0) return 0;
+    int32_t copied = 0;
+    while (copied < count) {
+        const int32_t piece = std::min(count - copied, buffer_size);
+        if (position_ + piece > limit_) {
+            const int32_t unread = limit_ - position_;
+            std::memmove(buffer_.data(), buffer_.data() + position_, static_cast<size_t>(unread));
+            const int32_t got =
+                platform::raw_read(handle_, buffer_.data() + unread, buffer_size - unread);
+            limit_ = unread + std::max(got, 0);
+            position_ = 0;
+        }
+        if (piece > limit_) {
+            const int32_t left = limit_;
+            limit_ = 0;
+            return copied + left;
+        }
+        std::memcpy(destination + copied, buffer_.data() + position_, static_cast<size_t>(piece));
+        position_ += piece;
+        total_ += piece;
+        copied += piece;
+    }
+    return count;
+}
+
+void BufferedFile::flush() {
+    if (is_read_ || handle_ < 0 || position_ == 0) return;
+    if (platform::raw_write(handle_, buffer_.data(), position_) < position_)
+        platform::show_message_box("Database Error", "Write File Error");
+    position_ = 0;
+}
+
+void BufferedFile::close() {
+    if (handle_ < 0) return;
+    flush();
+    if (handle_ != library_log_handle) platform::raw_close(handle_);
+    handle_ = -1;
+}
+
+} // namespace vornmac

@@ -1,0 +1,56 @@
+// Buffered files opened by a one-letter mode: "a"/"A" append, "w"/"W" write (truncate),
+// "u" update, anything else read. Lower-case letters report a failed open in a message
+// box, upper-case ones and "u" fail silently. Data moves through one 2048-byte buffer.
+//
+// The log is a buffered file too, but its descriptor is library-wide so that it stays
+// open from one parser context to the next; closing a record on that descriptor only
+// flushes it until the descriptor has been forgotten.
+#pragma once
+#include <array>
+#include <cstdint>
+#include <memory>
+
+namespace vornmac {
+
+class BufferedFile {
+  public:
+    static constexpr int32_t buffer_size = 2048;
+
+    // Null when the file cannot be opened.
+    static std::unique_ptr<BufferedFile> open(const char *name, const char *mode);
+    static std::unique_ptr<BufferedFile> open_log(const char *name, const char *mode);
+    // Lets the next close of the log really close it.
+    static void forget_log_handle();
+    static int log_handle();
+
+    ~BufferedFile();
+    BufferedFile(const BufferedFile &) = delete;
+    BufferedFile &operator=(const BufferedFile &) = delete;
+
+    void write(const char *bytes, int32_t count);
+    void write_string(const char *text);
+    // Each line feed becomes carriage return and line feed.
+    void write_text(const char *text);
+    void write_line_end();
+    // Returns count, or the bytes that were left when the file ran out (not copied).
+    int32_t read(char *destination, int32_t count);
+    void flush();
+    void close();
+
+    int handle() const { return handle_; }
+    int32_t total() const { return total_; }
+    int32_t waiting() const { return is_read_ ? 0 : position_; }
+    int32_t limit() const { return limit_; }
+
+  private:
+    BufferedFile(int handle, bool is_read, int32_t total);
+
+    int handle_;
+    bool is_read_;
+    int32_t limit_;
+    int32_t position_;
+    int32_t total_;
+    std::array<char, buffer_size> buffer_{};
+};
+
+} // namespace vornmac

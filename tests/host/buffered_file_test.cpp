@@ -1,0 +1,123 @@
+#include "host/buffered_file.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+
+namespace vornmac {
+namespace {
+
+class BufferedFileTest : public ::testing::Test {
+  protected:
+    std::string path;
+    void SetUp() override {
+        char dir[] = "/tmp/vornmac_file_XXXXXX";
+        ASSERT_NE(mkdtemp(dir), nullptr);
+        base = dir;
+        path = base + "/f.txt";
+    }
+    void TearDown() override {
+        std::remove(path.c_str());
+        rmdir(base.c_str());
+    }
+    std::string contents() const {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    void put(const std::string &text) const { std::ofstream(path, std::ios::binary) << text; }
+    std::string base;
+};
+
+TEST_F(BufferedFileTest, WriteModeTruncatesAnExistingFile) {
+    put("old contents");
+    auto f = BufferedFile::open(path.c_str(), "w");
+    ASSERT_TRUE(f);
+    f->write_string("new");
+    f->close();
+    EXPECT_EQ(contents(), "new");
+}
+
+TEST_F(BufferedFileTest, AppendModeCreatesAMissingFileAndExtendsAnExistingOne) {
+    auto f = BufferedFile::open(path.c_str(), "a");
+    ASSERT_TRUE(f);
+    EXPECT_EQ(f->total(), 0);
+    f->write_string("one");
+    f->close();
+    auto g = BufferedFile::open(path.c_str(), "a");
+    ASSERT_TRUE(g);
+    EXPECT_EQ(g->total(), 3);
+    g->write_string("two");
+    g->close();
+    EXPECT_EQ(contents(), "onetwo");
+}
+
+TEST_F(BufferedFileTest, UpdateAndSilentReadOfAMissingFileGiveNothing) {
+    EXPECT_FALSE(BufferedFile::open(path.c_str(), "u"));
+    EXPECT_FALSE(BufferedFile::open(path.c_str(), "R"));
+    EXPECT_FALSE(BufferedFile::open(nullptr, "R"));
+}
+
+TEST_F(BufferedFileTest, TextLineFeedsBecomeCarriageReturnLineFeed) {
+    auto f = BufferedFile::open(path.c_str(), "w");
+    f->write_text("a\nb");
+    f->write_text("");
+    f->write_line_end();
+    f->close();
+    EXPECT_EQ(contents(), "a\r\nb\r\n");
+}
+
+TEST_F(BufferedFileTest, LargeWriteGoesThroughTheBufferInSteps) {
+    auto f = BufferedFile::open(path.c_str(), "w");
+    std::string data(5000, 'x');
+    f->write(data.data(), 5000);
+    EXPECT_EQ(f->waiting(), 904);
+    EXPECT_EQ(contents().size(), 4096u);
+    f->close();
+    EXPECT_EQ(contents(), data);
+}
+
+TEST_F(BufferedFileTest, ReadPastTheEndGivesAShortCount) {
+    put("abcd");
+    auto f = BufferedFile::open(path.c_str(), "r");
+    ASSERT_TRUE(f);
+    char buf[10];
+    EXPECT_EQ(f->read(buf, 10), 4);
+    EXPECT_EQ(f->limit(), 0);
+    EXPECT_EQ(f->read(buf, 0), 0);
+}
+
+TEST_F(BufferedFileTest, ReadsAcrossBufferRefills) {
+    std::string data;
+    for (int i = 0; i < 5000; ++i)
+        data += static_cast<char>('a' + i % 26);
+    put(data);
+    auto f = BufferedFile::open(path.c_str(), "r");
+    std::string got(5000, '\0');
+    for (int at = 0; at < 5000; at += 100)
+        ASSERT_EQ(f->read(&got[at], 100), 100);
+    EXPECT_EQ(got, data);
+}
+
+TEST_F(BufferedFileTest, LogHandleOutlivesItsRecordUntilForgotten) {
+    auto first = BufferedFile::open_log(path.c_str(), "a");
+    ASSERT_TRUE(first);
+    const int handle = BufferedFile::log_handle();
+    first->write_string("one ");
+    first->close();
+    auto second = BufferedFile::open_log(path.c_str(), "a");
+    EXPECT_EQ(BufferedFile::log_handle(), handle);
+    second->write_string("two");
+    BufferedFile::forget_log_handle();
+    second->close();
+    EXPECT_EQ(contents(), "one two");
+    EXPECT_EQ(BufferedFile::log_handle(), -1);
+}
+
+} // namespace
+} // namespace vornmac
