@@ -1,0 +1,35 @@
+#include "vars/name_compare.hpp"
+
+namespace vornmac {
+
+namespace {
+unsigned char fold(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c;
+}
+
+bool rest_is_white(const char *s, int from) {
+    for (int i = from; s[i] != '\0' && i < name_compare_limit; ++i)
+        if (!is_white(static_cast<unsigned char>(s[i]))) return false;
+    return true;
+}
+} // namespace
+
+bool is_white(unsigned char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+int name_compare(const char *a, const char *b) {
+    for (int i = 0; i < name_compare_limit; ++i) {
+        const auto ca = static_cast<unsigned char>(a[i]);
+        const auto cb = static_cast<unsigned char>(b[i]);
+        if (ca == '\0') return rest_is_white(b, i) ? 0 : -1;
+        if (cb == '\0') return rest_is_white(a, i) ? 0 : 1;
+        if (is_white(ca) && is_white(cb)) continue;
+        const unsigned char fa = fold(ca);
+        const unsigned char fb = fold(cb);
+        if (fa != fb) return fa < fb ? -1 : 1;
+    }
+    return 0;
+}
+
+} // namespace vornmac

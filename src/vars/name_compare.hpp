@@ -1,0 +1,13 @@
+// The one name comparison of the library, shared by variables and keywords: A-Z fold to
+// a-z (nothing else folds), any two white-space characters are equal, trailing white space
+// is ignored, and only the first 200 positions count.
+#pragma once
+
+namespace vornmac {
+
+inline constexpr int name_compare_limit = 200;
+
+bool is_white(unsigned char c);
+int name_compare(const char *a, const char *b);
+
+} // namespace vornmac

@@ -1,0 +1,261 @@
+#include "vars/var_store.hpp"
+
+#include "vars/name_compare.hpp"
+#include "vars/var_errors.hpp"
+
+#include <cstring>
+#include <new>
+
+namespace vornmac {
+
+VarStore::VarStore(ChunkAllocator &chunks, BlockPool &pool, ErrorHook raise)
+    : chunks_(chunks), pool_(pool), raise_(std::move(raise)) {}
+
+VarStore::~VarStore() {
+    for (int16_t level = lowest_level; level < level_limit; ++level)
+        drop_level(level);
+}
+
+MacroVar *VarStore::lookup(const char *name, bool find_only) {
+    MacroVar *path[max_depth + 1];
+    int side[max_depth + 1];
+    int depth = 0;
+    for (MacroVar *node = root_; node != nullptr;) {
+        const int cmp = name_compare(name, node->name);
+        if (cmp == 0) return node;
+        path[depth] = node;
+        side[depth] = cmp;
+        ++depth;
+        node = cmp < 0 ? node->left : node->right;
+    }
+    if (find_only) return nullptr;
+    if (count_ >= max_variables) {
+        raise_(var_errors::table_full);
+        return nullptr;
+    }
+    const size_t length = std::strlen(name);
+    auto *created =
+        new (chunks_.alloc(sizeof(MacroVar))) MacroVar{0, nullptr, nullptr, nullptr, nullptr};
+    created->name = static_cast<char *>(chunks_.alloc(static_cast<uint32_t>(length + 1)));
+    std::memcpy(created->name, name, length + 1);
+    ++count_;
+
+    auto hang = [&](int at, MacroVar *subtree) {
+        if (at < 0)
+            root_ = subtree;
+        else if (side[at] < 0)
+            path[at]->left = subtree;
+        else
+            path[at]->right = subtree;
+    };
+    hang(depth - 1, created);
+
+    for (int i = depth - 1; i >= 0; --i) {
+        MacroVar *node = path[i];
+        const int s = side[i];
+        if (node->balance == 0) {
+            node->balance = static_cast<int16_t>(s);
+            continue;
+        }
+        if (node->balance == -s) {
+            node->balance = 0;
+            break;
+        }
+        MacroVar *top;
+        MacroVar *b = s < 0 ? node->left : node->right;
+        if (b->balance == s) {
+            if (s < 0) {
+                node->left = b->right;
+                b->right = node;
+            } else {
+                node->right = b->left;
+                b->left = node;
+            }
+            node->balance = b->balance = 0;
+            top = b;
+        } else {
+            MacroVar *g = s < 0 ? b->right : b->left;
+            if (s < 0) {
+                b->right = g->left;
+                node->left = g->right;
+                g->left = b;
+                g->right = node;
+            } else {
+                b->left = g->right;
+                node->right = g->left;
+                g->right = b;
+                g->left = node;
+            }
+            node->balance = static_cast<int16_t>(g->balance == s ? -s : 0);
+            b->balance = static_cast<int16_t>(g->balance == -s ? s : 0);
+            g->balance = 0;
+            top = g;
+        }
+        hang(i - 1, top);
+        break;
+    }
+    return created;
+}
+
+VarLevel *VarStore::find_var_level(int16_t level, const char *name) {
+    MacroVar *var = lookup(name, true);
+    if (var == nullptr) return nullptr;
+    VarLevel *best = nullptr;
+    for (VarLevel *v = var->values; v != nullptr; v = v->next) {
+        if (v->level == level) return v;
+        if (v->level > lowest_level && v->level < level &&
+            (best == nullptr || v->level > best->level))
+            best = v;
+    }
+    return best;
+}
+
+VarLevel *VarStore::new_var_level(MacroVar *var, int16_t level) {
+    auto *v = static_cast<VarLevel *>(pool_.alloc(sizeof(VarLevel)));
+    *v = VarLevel{level, nullptr, var->values, nullptr, var, nullptr, nullptr};
+    if (var->values != nullptr) var->values->previous = v;
+    var->values = v;
+    if (level >= level_limit)
+        raise_(var_errors::level_too_deep);
+    else
+        link_to_level(v, level);
+    return v;
+}
+
+void VarStore::link_to_level(VarLevel *v, int16_t level) {
+    VarLevel *&head = level_lists_[level - lowest_level];
+    v->level = level;
+    v->level_previous = nullptr;
+    v->level_next = head;
+    if (head != nullptr) head->level_previous = v;
+    head = v;
+}
+
+void VarStore::unlink_from_level(VarLevel *v) {
+    if (v->level < lowest_level || v->level >= level_limit) return;
+    VarLevel *&head = level_lists_[v->level - lowest_level];
+    if (v->level_previous != nullptr)
+        v->level_previous->level_next = v->level_next;
+    else if (head == v)
+        head = v->level_next;
+    if (v->level_next != nullptr) v->level_next->level_previous = v->level_previous;
+    v->level_next = v->level_previous = nullptr;
+}
+
+void VarStore::release(VarLevel *v) {
+    if (v->previous != nullptr)
+        v->previous->next = v->next;
+    else
+        v->owner->values = v->next;
+    if (v->next != nullptr) v->next->previous = v->previous;
+    pool_.free(v->text);
+    pool_.free(v);
+}
+
+char *VarStore::copy_text(const char *text) {
+    const size_t length = std::strlen(text);
+    auto *copy = static_cast<char *>(pool_.alloc(static_cast<uint16_t>(length + 1)));
+    std::memcpy(copy, text, length + 1);
+    return copy;
+}
+
+VarLevel *VarStore::save(int16_t level, const char *name, const char *text) {
+    if (name == nullptr || *name == '\0') {
+        raise_(var_errors::empty_name);
+        return nullptr;
+    }
+    if (level < lowest_level) {
+        raise_(var_errors::level_out_of_range);
+        return nullptr;
+    }
+    if (text == nullptr) text = "";
+    if (std::strlen(text) > max_text) {
+        raise_(var_errors::text_too_long);
+        return nullptr;
+    }
+    // Copy first: the caller may pass text that lives in the value being replaced.
+    char *copy = copy_text(text);
+    VarLevel *v = find_var_level(level, name);
+    if (v != nullptr && v->level == level) {
+        pool_.free(v->text);
+    } else {
+        MacroVar *var = lookup(name, false);
+        if (var == nullptr) {
+            pool_.free(copy);
+            return nullptr;
+        }
+        v = new_var_level(var, level);
+    }
+    v->text = copy;
+    return v;
+}
+
+void VarStore::move_var_level(VarLevel *v, int16_t level) {
+    if (v->level != level) {
+        for (VarLevel *s = v->owner->values; s != nullptr; s = s->next) {
+            if (s != v && s->level == level) {
+                unlink_from_level(s);
+                link_to_level(s, static_cast<int16_t>(level + 1));
+                break;
+            }
+        }
+        unlink_from_level(v);
+        link_to_level(v, level);
+    }
+    drop_var_above(static_cast<int16_t>(level + 1), v->owner->name);
+}
+
+void VarStore::drop_var_above(int16_t level, const char *name) {
+    MacroVar *var = lookup(name, true);
+    if (var == nullptr) return;
+    for (VarLevel *v = var->values; v != nullptr;) {
+        VarLevel *next = v->next;
+        if (v->level >= level) {
+            unlink_from_level(v);
+            release(v);
+        }
+        v = next;
+    }
+}
+
+void VarStore::drop_level(int16_t level) {
+    VarLevel *&head = level_lists_[level - lowest_level];
+    for (VarLevel *v = head; v != nullptr;) {
+        VarLevel *next = v->level_next;
+        release(v);
+        v = next;
+    }
+    head = nullptr;
+}
+
+void VarStore::drop_local_levels() {
+    for (int16_t level = 0; level < level_limit; ++level)
+        drop_level(level);
+}
+
+const char *VarStore::optstring(const char *name) {
+    VarLevel *v = find_var_level(current_level, name);
+    return v != nullptr ? v->text : "";
+}
+
+char VarStore::optyesno(const char *name) {
+    const char first = optstring(name)[0];
+    return first == 'y' ? 'y' : 'n';
+}
+
+void VarStore::for_each_in_order(const std::function<void(const MacroVar &)> &visit) const {
+    const MacroVar *stack[max_depth + 1];
+    int depth = 0;
+    const MacroVar *node = root_;
+    while (node != nullptr || depth > 0) {
+        while (node != nullptr) {
+            stack[depth++] = node;
+            node = node->left;
+        }
+        node = stack[--depth];
+        visit(*node);
+        node = node->right;
+    }
+}
+
+} // namespace vornmac

@@ -1,0 +1,89 @@
+// The variable store: one AVL tree of variables ordered by name_compare, each variable
+// holding a chain of values, newest first, at most one per level. Level 0 is global,
+// 1 to 74 belong to nested macro calls and included files, -1 is saved in the variable
+// file and -2 is seen only by a read at exactly -2. Every value also sits on the list of
+// its level, so that a whole level is dropped in one pass.
+//
+// Invariants: a variable is never removed from the tree (without values it behaves as
+// missing); a value on a level list has that list's level; value texts are pool blocks
+// owned by their entry.
+#pragma once
+#include "host/block_pool.hpp"
+
+#include <cstdint>
+#include <functional>
+
+namespace vornmac {
+
+struct MacroVar;
+
+struct VarLevel {
+    int16_t level;
+    char *text;
+    VarLevel *next;     // older value of the same variable
+    VarLevel *previous; // newer value, null for the newest
+    MacroVar *owner;
+    VarLevel *level_next;
+    VarLevel *level_previous;
+};
+
+struct MacroVar {
+    int16_t balance; // -1 left higher, 0 even, +1 right higher
+    MacroVar *left;
+    MacroVar *right;
+    char *name; // as first given, case kept
+    VarLevel *values;
+};
+
+class VarStore {
+  public:
+    static constexpr int16_t lowest_level = -2;
+    static constexpr int16_t level_limit = 75; // levels from here on are refused
+    static constexpr int max_depth = 19;
+    static constexpr int16_t max_variables = 17709;
+    static constexpr uint16_t max_text = 65534;
+
+    // Raises a numbered error; the store goes on after it returns.
+    using ErrorHook = std::function<void(int16_t number)>;
+
+    VarStore(ChunkAllocator &chunks, BlockPool &pool, ErrorHook raise);
+    ~VarStore();
+    VarStore(const VarStore &) = delete;
+    VarStore &operator=(const VarStore &) = delete;
+
+    // Finds the variable, or creates it unless find_only; null when not found.
+    MacroVar *lookup(const char *name, bool find_only);
+    VarLevel *find_var_level(int16_t level, const char *name);
+    VarLevel *save(int16_t level, const char *name, const char *text);
+    void move_var_level(VarLevel *value, int16_t level);
+    void drop_var_above(int16_t level, const char *name);
+    void drop_level(int16_t level);
+    void drop_local_levels();
+
+    int16_t current_level = 0;
+
+    // Text visible at the current level, or "".
+    const char *optstring(const char *name);
+    char optyesno(const char *name);
+    bool optyes(const char *name) { return optyesno(name) == 'y'; }
+
+    int16_t count() const { return count_; }
+    // Visits every variable in name order without recursion.
+    void for_each_in_order(const std::function<void(const MacroVar &)> &visit) const;
+
+  private:
+    VarLevel *new_var_level(MacroVar *var, int16_t level);
+    void unlink_from_level(VarLevel *v);
+    void link_to_level(VarLevel *v, int16_t level);
+    void release(VarLevel *v);
+    char *copy_text(const char *text);
+
+    ChunkAllocator &chunks_;
+    BlockPool &pool_;
+    ErrorHook raise_;
+    MacroVar *root_ = nullptr;
+    int16_t count_ = 0;
+    VarLevel *level_lists_[level_limit - lowest_level + 1] = {};
+};
+
+} // namespace vornmac

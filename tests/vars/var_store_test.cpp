@@ -1,0 +1,132 @@
+#include "vars/name_compare.hpp"
+#include "vars/var_store.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace vornmac {
+namespace {
+
+class VarStoreTest : public ::testing::Test {
+  protected:
+    ChunkAllocator chunks;
+    BlockPool pool{chunks};
+    std::vector<int16_t> errors;
+    VarStore store{chunks, pool, [this](int16_t n) { errors.push_back(n); }};
+
+    std::string at(int16_t level, const char *name) {
+        VarLevel *v = store.find_var_level(level, name);
+        return v ? std::string(v->text) : std::string("<none>");
+    }
+};
+
+TEST(NameCompare, CaseAndTrailingWhiteSpaceAreIgnored) {
+    EXPECT_EQ(name_compare("ABC", "abc"), 0);
+    EXPECT_EQ(name_compare("abc  \t", "abc"), 0);
+    EXPECT_EQ(name_compare("abc", "abc\n"), 0);
+    EXPECT_EQ(name_compare("a b", "a\tb"), 0);
+    EXPECT_NE(name_compare("a b", "a  b"), 0);
+    EXPECT_EQ(name_compare("abc", "abd"), -1);
+    EXPECT_EQ(name_compare("abd", "abc"), 1);
+    EXPECT_EQ(name_compare("ab", "abc"), -1);
+    EXPECT_EQ(name_compare("[", "a"), -1); // only A-Z fold: '[' sorts below 'a'
+}
+
+TEST(NameCompare, OnlyTheFirstTwoHundredCharactersCount) {
+    const std::string base(200, 'x');
+    EXPECT_EQ(name_compare((base + "a").c_str(), (base + "b").c_str()), 0);
+    EXPECT_NE(name_compare((base.substr(1) + "a").c_str(), (base.substr(1) + "b").c_str()), 0);
+}
+
+TEST_F(VarStoreTest, InnerLevelHidesOuterValueUntilDropped) {
+    store.save(0, "x", "1");
+    store.save(1, "X", "2");
+    EXPECT_EQ(at(1, "x"), "2");
+    EXPECT_EQ(at(0, "x"), "1");
+    store.drop_level(1);
+    EXPECT_EQ(at(1, "x"), "1");
+    EXPECT_EQ(store.count(), 1);
+}
+
+TEST_F(VarStoreTest, SavedLevelShowsThroughButMinusTwoOnlyAtMinusTwo) {
+    store.save(-1, "opt", "y");
+    store.save(-2, "hidden", "z");
+    EXPECT_EQ(at(0, "opt"), "y");
+    EXPECT_EQ(at(7, "opt"), "y");
+    EXPECT_EQ(at(0, "hidden"), "<none>");
+    EXPECT_EQ(at(-1, "hidden"), "<none>");
+    EXPECT_EQ(at(-2, "hidden"), "z");
+    store.save(0, "g", "0");
+    EXPECT_EQ(at(-1, "g"), "<none>");
+}
+
+TEST_F(VarStoreTest, MovingOntoAnOccupiedLevelReplacesItsValue) {
+    store.save(0, "v", "old");
+    VarLevel *inner = store.save(3, "v", "new");
+    store.move_var_level(inner, 0);
+    EXPECT_EQ(at(0, "v"), "new");
+    EXPECT_EQ(at(5, "v"), "new");
+    int values = 0;
+    for (VarLevel *v = inner->owner->values; v; v = v->next)
+        ++values;
+    EXPECT_EQ(values, 1);
+    store.drop_level(1);
+    EXPECT_EQ(at(0, "v"), "new");
+}
+
+TEST_F(VarStoreTest, MovingToOwnLevelDropsEverythingAbove) {
+    VarLevel *base = store.save(0, "v", "0");
+    store.save(1, "v", "1");
+    store.save(2, "v", "2");
+    store.move_var_level(base, 0);
+    EXPECT_EQ(at(2, "v"), "0");
+}
+
+TEST_F(VarStoreTest, OptionReadsAcceptOnlyASmallY) {
+    store.save(0, "a", "yes");
+    store.save(0, "b", "Yes");
+    store.save(0, "c", "No");
+    store.save(0, "d", "");
+    EXPECT_TRUE(store.optyes("a"));
+    EXPECT_FALSE(store.optyes("b"));
+    EXPECT_EQ(store.optyesno("c"), 'n');
+    EXPECT_FALSE(store.optyes("d"));
+    EXPECT_STREQ(store.optstring("missing"), "");
+}
+
+TEST_F(VarStoreTest, LevelTooDeepIsReportedAndKeptOffLevelLists) {
+    VarLevel *v = store.save(75, "deep", "x");
+    ASSERT_EQ(errors, std::vector<int16_t>{2041});
+    ASSERT_NE(v, nullptr);
+    store.drop_local_levels();
+    EXPECT_EQ(at(75, "deep"), "x");
+}
+
+TEST_F(VarStoreTest, BadRequestsAreRefusedWithAnError) {
+    EXPECT_EQ(store.save(-3, "x", "1"), nullptr);
+    EXPECT_EQ(store.save(0, "", "1"), nullptr);
+    EXPECT_EQ(store.save(0, nullptr, "1"), nullptr);
+    EXPECT_EQ(store.save(0, "x", std::string(70000, 'a').c_str()), nullptr);
+    EXPECT_EQ(errors, (std::vector<int16_t>{4600, 4603, 4603, 4601}));
+    EXPECT_EQ(store.count(), 0);
+}
+
+TEST_F(VarStoreTest, AscendingInsertsStayBalancedAndInOrder) {
+    for (int i = 0; i < 5000; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "v%05d", i);
+        ASSERT_NE(store.save(0, name, name), nullptr);
+    }
+    std::vector<std::string> names;
+    store.for_each_in_order([&](const MacroVar &v) { names.emplace_back(v.name); });
+    ASSERT_EQ(names.size(), 5000u);
+    for (size_t i = 1; i < names.size(); ++i)
+        ASSERT_LT(names[i - 1], names[i]);
+    EXPECT_EQ(at(0, "V04321"), "v04321");
+    EXPECT_TRUE(errors.empty());
+}
+
+} // namespace
+} // namespace vornmac
