@@ -1,0 +1,60 @@
+// The parser context: everything one program run needs, one object per subsystem. The
+// host receives it as the opaque `parser_context` and passes it back on every call.
+// Members are declared in dependency order, so they are destroyed in reverse: nothing
+// outlives the memory it came from.
+#pragma once
+#include "error/error_reporter.hpp"
+#include "host/block_pool.hpp"
+#include "host/buffered_file.hpp"
+#include "vars/var_store.hpp"
+
+#include <csetjmp>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+// The C interface's opaque handle; the real record derives from it.
+struct parser_context {};
+
+namespace vornmac {
+
+// Host-set module flags; nothing in the library turns them off.
+struct ModuleFlags {
+    bool expand_in_quotes = false;
+    bool write_program = true;
+    bool macro_echo = true;
+    bool message = true;
+    bool blank_whitespace = true;
+    bool upper_case = false;
+};
+
+// The host's recovery mark. The library jumps to it only once the host has set it.
+struct RecoveryMark {
+    std::jmp_buf mark{};
+    bool host_set = false;
+};
+
+class ParserContext : public parser_context {
+  public:
+    ParserContext(const char *home_dir, int16_t argc, std::vector<const char *> argv);
+
+    ChunkAllocator chunks;
+    BlockPool pool{chunks};
+    ErrorReporter errors{*this};
+    VarStore vars{chunks, pool, [this](int16_t number) { errors.raise(number); }};
+
+    ModuleFlags flags;
+    RecoveryMark recovery;
+    std::unique_ptr<BufferedFile> log;
+    std::string log_name;
+    std::string home_dir;
+    std::string module_name;
+    int16_t argc;
+    std::vector<const char *> argv; // argc + 1 entries; the strings stay the host's
+    bool no_program = false;
+
+    static constexpr size_t module_name_size = 60;
+};
+
+} // namespace vornmac

@@ -1,0 +1,40 @@
+#include "host/start_up.hpp"
+
+#include "host/parser_context.hpp"
+
+#include <string>
+
+namespace vornmac {
+
+namespace {
+constexpr int16_t log_open_failed = 159;
+}
+
+std::string log_file_name(const ParserContext &context, const char *log_argument,
+                          const char *logfile_variable) {
+    if (log_argument != nullptr && *log_argument != '\0') return log_argument;
+    if (logfile_variable != nullptr && *logfile_variable != '\0') return logfile_variable;
+    std::string name = context.home_dir;
+    if (!name.empty() && name.back() != '/' && name.back() != '\\') name += '/';
+    return name + "vorntool.log";
+}
+
+void start_up(ParserContext &context, const char *log_argument) {
+    VarStore &vars = context.vars;
+    context.flags.upper_case = vars.optyes("_upper");
+    vars.drop_local_levels();
+    vars.save(0, "_screenlines", "25");
+    vars.save(0, "_optlist", "optlist.dat");
+
+    context.log_name = log_file_name(context, log_argument, vars.optstring("_logfile"));
+    context.log = BufferedFile::open_log(context.log_name.c_str(), "a");
+    if (!context.log) context.errors.raise(log_open_failed);
+
+    vars.save(0, "argc", std::to_string(context.argc).c_str());
+    for (int16_t i = 0; i <= context.argc; ++i) {
+        const std::string name = "argv" + std::to_string(i);
+        vars.save(0, name.c_str(), context.argv[static_cast<size_t>(i)]);
+    }
+}
+
+} // namespace vornmac
