@@ -4,6 +4,7 @@
 
 #include "host/parser_context.hpp"
 #include "host/start_up.hpp"
+#include "stmt/keyword_table.hpp"
 
 #include <cstring>
 #include <string>
@@ -44,6 +45,7 @@ extern "C" parser_context *init_parser(const char *program_name, int16_t argc,
                                           : "Interactive";
     for (int16_t i = 1; i <= argc; ++i)
         vector[static_cast<size_t>(i)] = argv != nullptr ? or_empty(argv[i]) : "";
+    vornmac::build_keyword_order();
     try {
         auto *context = new ParserContext(home_dir, argc, std::move(vector));
         make_current(context);

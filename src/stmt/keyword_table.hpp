@@ -1,0 +1,24 @@
+// The 93 keywords of the macro language in their fixed order: a keyword's index is its
+// identity, and its statement flag tells whether it ends at its ";" (1) or stands inside
+// text as a function (0). The sorted index is library-wide and rebuilt at every start-up;
+// it always comes out the same.
+#pragma once
+#include <array>
+#include <cstdint>
+
+namespace vornmac {
+
+struct Keyword {
+    const char *name;
+    bool statement;
+};
+
+inline constexpr int keyword_count = 93;
+
+const std::array<Keyword, keyword_count> &keyword_table();
+void build_keyword_order();
+// The keyword's index, or -1.
+int16_t find_keyword(const char *name);
+bool keyword_statement_flag(const char *name);
+
+} // namespace vornmac
