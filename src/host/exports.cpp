@@ -3,6 +3,7 @@
 #include "vornmac/vornmac.h"
 
 #include "host/parser_context.hpp"
+#include "func/numbers.hpp"
 #include "host/start_up.hpp"
 #include "stmt/keyword_table.hpp"
 
@@ -46,6 +47,7 @@ extern "C" parser_context *init_parser(const char *program_name, int16_t argc,
     for (int16_t i = 1; i <= argc; ++i)
         vector[static_cast<size_t>(i)] = argv != nullptr ? or_empty(argv[i]) : "";
     vornmac::build_keyword_order();
+    vornmac::fill_pow10_table();
     try {
         auto *context = new ParserContext(home_dir, argc, std::move(vector));
         make_current(context);
