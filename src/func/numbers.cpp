@@ -76,6 +76,7 @@ int16_t read_number(const char *text, double &result, int16_t format, int16_t st
     if (end - start < limit) limit = end - start;
 
     State state = leading;
+
     Keyword keyword = Keyword::none;
     double sign = 1.0;
     int32_t exponent_sign = 1;
@@ -88,6 +89,17 @@ int16_t read_number(const char *text, double &result, int16_t format, int16_t st
     int32_t exponent_value = 0;
     bool zero_seen = false;
     bool error = false;
+    // HIGH and LOW are spelled one letter at a time; any other order is an error.
+
+    auto keyword_step = [&](State from, State to) {
+        if (state == from)
+
+            state = to;
+
+        else
+
+            error = true;
+    };
     bool stop = false;
 
     int examined = 0;
@@ -158,15 +170,9 @@ int16_t read_number(const char *text, double &result, int16_t format, int16_t st
                 error = true;
             }
         } else if (letter == 'I') {
-            if (state == after_h)
-                state = after_hi;
-            else
-                error = true;
+            keyword_step(after_h, after_hi);
         } else if (letter == 'G') {
-            if (state == after_hi)
-                state = after_hig;
-            else
-                error = true;
+            keyword_step(after_hi, after_hig);
         } else if (letter == 'L') {
             // An "L" anywhere after the start of a number is skipped, not rejected.
             if (state == leading) {
@@ -174,15 +180,9 @@ int16_t read_number(const char *text, double &result, int16_t format, int16_t st
                 keyword = Keyword::low;
             }
         } else if (letter == 'O') {
-            if (state == after_l)
-                state = after_lo;
-            else
-                error = true;
+            keyword_step(after_l, after_lo);
         } else if (letter == 'W') {
-            if (state == after_lo)
-                state = low_done;
-            else
-                error = true;
+            keyword_step(after_lo, low_done);
         } else {
             error = true;
         }
