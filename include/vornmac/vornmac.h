@@ -1,12 +1,20 @@
 /* vornmac: the macro-language preprocessor behind the vorntool command language.
  *
  * A host creates a parser context, sets its recovery mark, starts a module and then asks
- * for the tokens of its program one at a time. Operations are declared here as they
- * become available; every one declared here works. */
+ * for the tokens of its program one at a time.
+ *
+ * Calling order: init_parser; set_jmpmark with a buffer the host has just set with setjmp;
+ * optionally set_modulename; start_parser_module; call_gettoken repeatedly, reading
+ * addcurrtoken/addnextoken after each call; finish_parser last. When a statement fails,
+ * the library jumps to the host's mark with 1 (program from a file or host text) or 2
+ * (program from the terminal): the context is still usable and the host may call
+ * call_gettoken again. A jump with 100 means the library cannot go on (the error message
+ * file cannot be used, or the input ran out while the module was being started). */
 #ifndef VORNMAC_VORNMAC_H
 #define VORNMAC_VORNMAC_H
 
 #include <setjmp.h>
+#include <stdarg.h>
 #include <stdint.h>
 
 #ifdef __cplusplus
@@ -29,10 +37,22 @@ parser_context *init_parser(const char *program_name, int16_t argc, const char *
 void set_jmpmark(parser_context *ctx, jmp_buf mark);
 /* The module name used in error messages (at most 59 characters are kept). */
 void set_modulename(parser_context *ctx, const char *name);
+/* Primes the token pair and copies the first token (with its trailing white space) into
+ * first_token, which holds at least 200 bytes. Returns 0. */
+int16_t start_parser_module(parser_context *ctx, char *first_token);
+/* Advances by one token: the next token becomes the current one and a new next token is
+ * scanned, running every macro statement and expansion on the way. */
+void call_gettoken(parser_context *ctx);
+/* The 200-byte buffers of the current and the next token; overwritten by call_gettoken. */
+char *addcurrtoken(parser_context *ctx);
+char *addnextoken(parser_context *ctx);
 /* The variable's text visible at the current level, or an empty text; never null. */
 char *call_optstring(parser_context *ctx, const char *name);
 /* Stores text as the variable's value at level (65535 is -1, the saved level). */
 void *call_savemacrochar(parser_context *ctx, uint16_t level, const char *name, const char *text);
+/* Raises error `number` of the message file with the host's arguments (texts as char *,
+ * numbers as int), exactly as the library raises its own errors. */
+void call_errorproc(parser_context *ctx, int16_t number, va_list args);
 /* The log file record (null without a log); copies its name into name_buffer (at least
  * 200 bytes) when that is not null. */
 void *get_logfileptr(parser_context *ctx, char *name_buffer);
@@ -45,6 +65,17 @@ void finish_parser(parser_context *ctx, int32_t mode);
 
 /* The interface version of the library: 80. */
 int16_t version_number(void);
+
+/* Extensions for hosts of this implementation. */
+
+/* Turns the blanking of white space inside tokens handed to the host off (0) or on
+ * (anything else; the default). With it off, tokens keep their line feeds and tabs, so a
+ * host can reproduce the line structure of the program. */
+void vornmac_set_blank_whitespace(parser_context *ctx, int on);
+/* Writes a variable file with no saved input and the given variables at the saved level
+ * -1, replacing `path` in one step. Returns 0, or -1 when the file cannot be written. */
+int vornmac_write_variable_file(const char *path, int count, const char *const *names,
+                                const char *const *values);
 
 #ifdef __cplusplus
 }
