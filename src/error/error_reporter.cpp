@@ -1,21 +1,94 @@
 #include "error/error_reporter.hpp"
 
+#include "error/location_trace.hpp"
+#include "error/message_file.hpp"
+#include "error/recovery_jump.hpp"
 #include "host/parser_context.hpp"
+#include "platform/path_class.hpp"
+#include "platform/raw_file.hpp"
 
-#include <cstdio>
+#include <string>
 
 namespace vornmac {
 
-void ErrorReporter::raise(int16_t number) {
+namespace {
+constexpr int cannot_go_on = 100;
+
+// The whole file, or nothing when it cannot be opened as a file we may read.
+std::optional<std::string> read_message_file(const std::string &path) {
+    const PathClass kind = classify_path(path.c_str());
+    if (kind != PathClass::writable && kind != PathClass::readable) return std::nullopt;
+    const int handle = platform::raw_open_existing(path.c_str(), platform::Access::read);
+    if (handle < 0) return std::nullopt;
+    std::string contents;
+    char block[4096];
+    for (int32_t got; (got = platform::raw_read(handle, block, sizeof block)) > 0;)
+        contents.append(block, static_cast<size_t>(got));
+    platform::raw_close(handle);
+    return contents;
+}
+} // namespace
+
+void ErrorReporter::raise(int16_t number, std::vector<ErrorArg> args) {
+    if (suppressed) return;
+    run_error_steps(number, [&](const std::string &) { return args; });
+}
+
+void ErrorReporter::raise_from_host(int16_t number, va_list args) {
+    run_error_steps(number,
+                    [&](const std::string &format) { return args_from_va_list(format, args); });
+}
+
+void ErrorReporter::run_error_steps(int16_t number, const ArgumentSource &arguments) {
+    // An error while reporting one (the variable table full, say) must not recurse.
+    if (reporting_) return;
+    reporting_ = true;
     last_number_ = number;
     ++raised_count_;
-    // Until the message file is read, the log gets the bare number so nothing is lost.
-    if (context_.log) {
-        char line[32];
-        std::snprintf(line, sizeof line, "ERROR #%d", number);
-        context_.log->write_string(line);
-        context_.log->write_line_end();
+    VarStore &vars = context_.vars;
+    log_switch = vars.optstring("_errorlog")[0];
+    write_error_trace(context_);
+
+    const std::string file_name = vars.optstring("_errorfile");
+    if (file_name.empty()) {
+        report_error_message("Either Insufficent Memory To Load Program or No Error File");
+        reporting_ = false;
+        go_back(cannot_go_on);
+        return;
     }
+    const std::optional<std::string> contents = read_message_file(context_.home_dir + file_name);
+    if (!contents) {
+        report_error_message("Cannot Open Error File -> " + file_name);
+        reporting_ = false;
+        go_back(cannot_go_on);
+        return;
+    }
+    std::string type = "2";
+    if (const std::optional<MessageLine> line = find_message(*contents, number)) {
+        report_error_message("ERROR #" + std::to_string(number) + " : " +
+                             format_message(line->format, arguments(line->format)));
+        type = std::to_string(line->type);
+    } else {
+        report_error_message(format_message("Cannot Find Error Number -> %d, On Error File -> %s",
+                                            {static_cast<int>(number), file_name.c_str()}));
+    }
+    vars.save(0, "_errortype", type.c_str());
+    vars.save(0, "_errordepth", std::to_string(depth).c_str());
+    if (context_.log) context_.log->flush();
+    reporting_ = false;
+    go_back(context_.input.interactive ? 2 : 1);
+}
+
+void ErrorReporter::report_error_message(const std::string &text) {
+    context_.vars.save(0, "_errormessage", text.c_str());
+    context_.vars.save(0, "_errormodule", context_.module_name.c_str());
+    if (log_switch == 'n' || !context_.log) return;
+    context_.log->write_text(text.c_str());
+    context_.log->write_line_end();
+}
+
+void ErrorReporter::go_back(int value) {
+    if (context_.recovery.host_set && jumps_allowed) throw RecoveryJump{value};
 }
 
 } // namespace vornmac

@@ -1,12 +1,20 @@
 // The exported C operations. Each one that works on a context first makes it the current
-// context; no C++ exception ever leaves this file.
+// context. This file is the one boundary where control leaves the library: a RecoveryJump
+// thrown by the error reporter is caught here, every destructor has run by then, and only
+// then is the host's longjmp made, from a frame that owns nothing. No C++ exception ever
+// crosses the C interface.
 #include "vornmac/vornmac.h"
 
-#include "host/parser_context.hpp"
+#include "error/location_trace.hpp"
+#include "error/recovery_jump.hpp"
 #include "func/numbers.hpp"
+#include "host/parser_context.hpp"
 #include "host/start_up.hpp"
 #include "stmt/keyword_table.hpp"
+#include "vars/option_file.hpp"
+#include "vars/variable_file.hpp"
 
+#include <csetjmp>
 #include <cstring>
 #include <string>
 
@@ -30,6 +38,34 @@ ParserContext *context_of(parser_context *ctx) {
 const char *or_empty(const char *text) {
     return text != nullptr ? text : "";
 }
+
+// Runs work on the context; returns the value to jump to the host's mark with, or 0.
+template <typename Work> int run_guarded(Work &&work) {
+    try {
+        work();
+    } catch (const vornmac::RecoveryJump &jump) {
+        return jump.value;
+    } catch (const vornmac::InputExhausted &) {
+    }
+    return 0;
+}
+
+void jump_to_host(ParserContext &context, int value) {
+    if (value != 0 && context.recovery.host_set) std::longjmp(context.recovery.mark, value);
+}
+
+// One token request. After a jump the token being delivered stays in the current token,
+// and the next request delivers it instead of moving past it.
+int advance_token(ParserContext &context) {
+    vornmac::Scanner &scanner = context.scanner;
+    const int value = run_guarded([&] {
+        const bool shift = !context.delivery_interrupted;
+        context.delivery_interrupted = true;
+        scanner.gettoken(shift);
+        context.delivery_interrupted = false;
+    });
+    return value;
+}
 } // namespace
 
 extern "C" parser_context *init_parser(const char *program_name, int16_t argc,
@@ -37,8 +73,6 @@ extern "C" parser_context *init_parser(const char *program_name, int16_t argc,
                                        const char *home_dir, int32_t options_tag,
                                        const char *options_file, int32_t log_tag,
                                        const char *log_file) {
-    (void)options_tag;
-    (void)options_file;
     if (argc < 0) argc = 0;
     std::vector<const char *> vector(static_cast<size_t>(argc) + 1);
     vector[0] = program_name != nullptr   ? program_name
@@ -48,15 +82,22 @@ extern "C" parser_context *init_parser(const char *program_name, int16_t argc,
         vector[static_cast<size_t>(i)] = argv != nullptr ? or_empty(argv[i]) : "";
     vornmac::build_keyword_order();
     vornmac::fill_pow10_table();
-    try {
-        auto *context = new ParserContext(home_dir, argc, std::move(vector));
-        make_current(context);
-        context->no_program = program_name == nullptr && program_text == nullptr;
-        vornmac::start_up(*context, log_tag == VORNMAC_LOG_TAG ? log_file : nullptr);
-        return context;
-    } catch (...) {
+    auto *context = new ParserContext(home_dir, argc, std::move(vector));
+    make_current(context);
+    context->no_program = program_name == nullptr && program_text == nullptr;
+    const vornmac::StartUpArguments arguments{
+        program_name, program_text, options_tag == VORNMAC_OPTIONS_TAG ? options_file : nullptr,
+        log_tag == VORNMAC_LOG_TAG ? log_file : nullptr};
+    bool started = false;
+    run_guarded([&] {
+        started = vornmac::start_up(*context, arguments);
+        if (started && !context->no_program && context->input.top >= 0) context->input.resume(0);
+    });
+    if (!started) {
+        delete context;
         return nullptr;
     }
+    return context;
 }
 
 extern "C" void set_jmpmark(parser_context *ctx, jmp_buf mark) {
@@ -74,6 +115,46 @@ extern "C" void set_modulename(parser_context *ctx, const char *name) {
         module.resize(ParserContext::module_name_size - 1);
 }
 
+extern "C" int16_t start_parser_module(parser_context *ctx, char *first_token) {
+    if (ctx == nullptr) return 0;
+    ParserContext &context = *make_current(ctx);
+    if (first_token != nullptr) first_token[0] = '\0';
+    if (context.no_program) return 0;
+    context.flags.write_program = true;
+    context.flags.message = true;
+    context.flags.macro_echo = true;
+    context.flags.expand_in_quotes = context.vars.optyes("_expand_macros_in_quotes");
+    vornmac::InputStack &in = context.input;
+    int value = run_guarded([&] {
+        in.save(0);
+        in.priming = true;
+        context.scanner.skip_white();
+        vornmac::write_input_trace(context);
+    });
+    for (int request = 0; request < 2 && value == 0; ++request)
+        value = advance_token(context);
+    in.priming = false;
+    if (value == 0 && first_token != nullptr)
+        std::memcpy(first_token, context.scanner.current_token, vornmac::token_size);
+    jump_to_host(context, value);
+    return 0;
+}
+
+extern "C" void call_gettoken(parser_context *ctx) {
+    if (ctx == nullptr) return;
+    ParserContext &context = *make_current(ctx);
+    if (context.no_program) return;
+    jump_to_host(context, advance_token(context));
+}
+
+extern "C" char *addcurrtoken(parser_context *ctx) {
+    return ctx != nullptr ? context_of(ctx)->scanner.current_token : nullptr;
+}
+
+extern "C" char *addnextoken(parser_context *ctx) {
+    return ctx != nullptr ? context_of(ctx)->scanner.next_token_text : nullptr;
+}
+
 extern "C" char *call_optstring(parser_context *ctx, const char *name) {
     static char empty[1] = "";
     if (ctx == nullptr || name == nullptr) return empty;
@@ -83,7 +164,19 @@ extern "C" char *call_optstring(parser_context *ctx, const char *name) {
 extern "C" void *call_savemacrochar(parser_context *ctx, uint16_t level, const char *name,
                                     const char *text) {
     if (ctx == nullptr) return nullptr;
-    return make_current(ctx)->vars.save(static_cast<int16_t>(level), name, text);
+    ParserContext &context = *make_current(ctx);
+    void *stored = nullptr;
+    const int value =
+        run_guarded([&] { stored = context.vars.save(static_cast<int16_t>(level), name, text); });
+    jump_to_host(context, value);
+    return stored;
+}
+
+extern "C" void call_errorproc(parser_context *ctx, int16_t number, va_list args) {
+    if (ctx == nullptr) return;
+    ParserContext &context = *make_current(ctx);
+    const int value = run_guarded([&] { context.errors.raise_from_host(number, args); });
+    jump_to_host(context, value);
 }
 
 extern "C" void *get_logfileptr(parser_context *ctx, char *name_buffer) {
@@ -110,12 +203,42 @@ extern "C" void outmesdbs(parser_context *ctx, int32_t records, int16_t variable
 extern "C" void finish_parser(parser_context *ctx, int32_t mode) {
     if (ctx == nullptr) return;
     ParserContext *context = make_current(ctx);
-    context->vars.drop_local_levels();
-    if (mode == finish_closes_log) vornmac::BufferedFile::forget_log_handle();
+    // Errors while finishing are reported, but the context must still be released.
+    context->errors.jumps_allowed = false;
+    run_guarded([&] {
+        context->vars.drop_local_levels();
+        if (mode == finish_closes_log) vornmac::BufferedFile::forget_log_handle();
+        if (!context->no_program) {
+            context->input.save(0);
+            vornmac::save_variable_file(*context);
+        }
+    });
     if (context->log) context->log->close();
     delete context;
 }
 
 extern "C" int16_t version_number(void) {
     return interface_version;
+}
+
+extern "C" void vornmac_set_blank_whitespace(parser_context *ctx, int on) {
+    if (ctx != nullptr) context_of(ctx)->flags.blank_whitespace = on != 0;
+}
+
+extern "C" int vornmac_write_variable_file(const char *path, int count, const char *const *names,
+                                           const char *const *values) {
+    if (path == nullptr || *path == '\0' || count < 0 || (count > 0 && names == nullptr)) return -1;
+    vornmac::ChunkAllocator chunks;
+    vornmac::BlockPool pool{chunks};
+    bool refused = false;
+    vornmac::VarStore store{chunks, pool,
+                            [&](int16_t, std::vector<vornmac::ErrorArg>) { refused = true; }};
+    for (int i = 0; i < count; ++i)
+        store.save(-1, names[i], values != nullptr ? values[i] : "");
+    if (refused) return -1;
+    const std::string bytes = vornmac::write_variable_file(store, {});
+    const std::string temporary = vornmac::temporary_variable_file_name(path);
+    return vornmac::replace_file(path, temporary, bytes, true) == vornmac::ReplaceResult::replaced
+               ? 0
+               : -1;
 }

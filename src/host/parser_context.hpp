@@ -6,6 +6,9 @@
 #include "error/error_reporter.hpp"
 #include "host/block_pool.hpp"
 #include "host/buffered_file.hpp"
+#include "input/input_stack.hpp"
+#include "input/scanner.hpp"
+#include "input/text_chain.hpp"
 #include "vars/var_store.hpp"
 
 #include <csetjmp>
@@ -42,17 +45,26 @@ class ParserContext : public parser_context {
     ChunkAllocator chunks;
     BlockPool pool{chunks};
     ErrorReporter errors{*this};
-    VarStore vars{chunks, pool, [this](int16_t number) { errors.raise(number); }};
+    VarStore vars{chunks, pool, [this](int16_t number, std::vector<ErrorArg> args) {
+                      errors.raise(number, std::move(args));
+                  }};
+    SegmentSupply segments{pool};
+    InputStack input{*this};
+    Scanner scanner{*this};
 
     ModuleFlags flags;
     RecoveryMark recovery;
     std::unique_ptr<BufferedFile> log;
     std::string log_name;
+    std::string options_path; // where finish_parser saves the variable file
     std::string home_dir;
     std::string module_name;
     int16_t argc;
     std::vector<const char *> argv; // argc + 1 entries; the strings stay the host's
     bool no_program = false;
+    // Set while a token request runs; still set after a jump, so that the next request
+    // delivers the interrupted token instead of moving past it.
+    bool delivery_interrupted = false;
 
     static constexpr size_t module_name_size = 60;
 };

@@ -1,6 +1,7 @@
 #include "host/start_up.hpp"
 
 #include "host/parser_context.hpp"
+#include "vars/option_file.hpp"
 
 #include <string>
 
@@ -19,22 +20,28 @@ std::string log_file_name(const ParserContext &context, const char *log_argument
     return name + "vorntool.log";
 }
 
-void start_up(ParserContext &context, const char *log_argument) {
+bool start_up(ParserContext &context, const StartUpArguments &arguments) {
     VarStore &vars = context.vars;
-    context.flags.upper_case = vars.optyes("_upper");
+    if (!load_options(context, arguments.options_file)) return false;
     vars.drop_local_levels();
     vars.save(0, "_screenlines", "25");
+    // The macro library slots are set up here, between top -1 and top 0.
+    context.input.top = 0;
     vars.save(0, "_optlist", "optlist.dat");
 
-    context.log_name = log_file_name(context, log_argument, vars.optstring("_logfile"));
+    context.log_name = log_file_name(context, arguments.log_file, vars.optstring("_logfile"));
     context.log = BufferedFile::open_log(context.log_name.c_str(), "a");
-    if (!context.log) context.errors.raise(log_open_failed);
+    if (!context.log) context.errors.raise(log_open_failed, {context.log_name.c_str()});
+
+    if (arguments.program_name != nullptr || arguments.program_text != nullptr)
+        context.input.open_main(arguments.program_name, arguments.program_text);
 
     vars.save(0, "argc", std::to_string(context.argc).c_str());
     for (int16_t i = 0; i <= context.argc; ++i) {
         const std::string name = "argv" + std::to_string(i);
         vars.save(0, name.c_str(), context.argv[static_cast<size_t>(i)]);
     }
+    return true;
 }
 
 } // namespace vornmac

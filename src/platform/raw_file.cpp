@@ -2,13 +2,21 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vornmac::platform {
 
 int raw_open_existing(const char *name, Access access) {
     if (name == nullptr || *name == '\0') return -1;
-    return ::open(name, (access == Access::read ? O_RDONLY : O_RDWR) | O_CLOEXEC);
+    const int handle = ::open(name, (access == Access::read ? O_RDONLY : O_RDWR) | O_CLOEXEC);
+    // A directory opens under POSIX but holds nothing to read: refuse it as a file.
+    struct stat status {};
+    if (handle >= 0 && (::fstat(handle, &status) != 0 || S_ISDIR(status.st_mode))) {
+        ::close(handle);
+        return -1;
+    }
+    return handle;
 }
 
 int raw_create(const char *name) {

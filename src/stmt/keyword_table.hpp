@@ -8,9 +8,15 @@
 
 namespace vornmac {
 
+class ParserContext;
+
+// Runs after the scanner has consumed `%` and the keyword; reads its own arguments.
+using KeywordHandler = void (*)(ParserContext &context, int16_t index);
+
 struct Keyword {
     const char *name;
     bool statement;
+    KeywordHandler handler; // null: the keyword is consumed and nothing else happens
 };
 
 inline constexpr int keyword_count = 93;

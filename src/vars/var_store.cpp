@@ -29,10 +29,7 @@ MacroVar *VarStore::lookup(const char *name, bool find_only) {
         node = cmp < 0 ? node->left : node->right;
     }
     if (find_only) return nullptr;
-    if (count_ >= max_variables) {
-        raise_(var_errors::table_full);
-        return nullptr;
-    }
+    if (count_ >= max_variables) return nullptr;
     const size_t length = std::strlen(name);
     auto *created =
         new (chunks_.alloc(sizeof(MacroVar))) MacroVar{0, nullptr, nullptr, nullptr, nullptr};
@@ -115,10 +112,8 @@ VarLevel *VarStore::new_var_level(MacroVar *var, int16_t level) {
     *v = VarLevel{level, nullptr, var->values, nullptr, var, nullptr, nullptr};
     if (var->values != nullptr) var->values->previous = v;
     var->values = v;
-    if (level >= level_limit)
-        raise_(var_errors::level_too_deep);
-    else
-        link_to_level(v, level);
+    // Too deep a level stays off every list, so no drop ever releases it.
+    if (level < level_limit) link_to_level(v, level);
     return v;
 }
 
@@ -161,16 +156,16 @@ char *VarStore::copy_text(const char *text) {
 
 VarLevel *VarStore::save(int16_t level, const char *name, const char *text) {
     if (name == nullptr || *name == '\0') {
-        raise_(var_errors::empty_name);
+        raise_(var_errors::empty_name, {});
         return nullptr;
     }
     if (level < lowest_level) {
-        raise_(var_errors::level_out_of_range);
+        raise_(var_errors::level_out_of_range, {ErrorArg(static_cast<int>(level)), name});
         return nullptr;
     }
     if (text == nullptr) text = "";
     if (std::strlen(text) > max_text) {
-        raise_(var_errors::text_too_long);
+        raise_(var_errors::text_too_long, {name});
         return nullptr;
     }
     // Copy first: the caller may pass text that lives in the value being replaced.
@@ -182,11 +177,14 @@ VarLevel *VarStore::save(int16_t level, const char *name, const char *text) {
         MacroVar *var = lookup(name, false);
         if (var == nullptr) {
             pool_.free(copy);
+            raise_(var_errors::table_full, {name});
             return nullptr;
         }
         v = new_var_level(var, level);
     }
     v->text = copy;
+    // Raised only once the value is complete: the reporter may not return.
+    if (level >= level_limit) raise_(var_errors::level_too_deep, {});
     return v;
 }
 

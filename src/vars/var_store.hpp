@@ -8,10 +8,12 @@
 // missing); a value on a level list has that list's level; value texts are pool blocks
 // owned by their entry.
 #pragma once
+#include "error/message_format.hpp"
 #include "host/block_pool.hpp"
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 namespace vornmac {
 
@@ -43,8 +45,9 @@ class VarStore {
     static constexpr int16_t max_variables = 17709;
     static constexpr uint16_t max_text = 65534;
 
-    // Raises a numbered error; the store goes on after it returns.
-    using ErrorHook = std::function<void(int16_t number)>;
+    // Raises a numbered error. It may not return (the host's recovery mark), so the
+    // store is always consistent when it calls it.
+    using ErrorHook = std::function<void(int16_t number, std::vector<ErrorArg> args)>;
 
     VarStore(ChunkAllocator &chunks, BlockPool &pool, ErrorHook raise);
     ~VarStore();

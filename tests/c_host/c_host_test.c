@@ -1,15 +1,18 @@
 #define _POSIX_C_SOURCE 200809L
 /* A host written in plain C: creates a context with its recovery mark, sets and reads
- * variables, writes a message to the log and finishes, as a real host does. */
+ * variables, runs a program with an error in it through the recovery-mark protocol, writes
+ * a message to the log and finishes, as a real host does. */
 #include <vornmac/vornmac.h>
 
 #include <setjmp.h>
+#include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
 
 static int failures = 0;
+static jmp_buf mark;
 
 static void check(int ok, const char *what) {
     if (!ok) {
@@ -18,36 +21,93 @@ static void check(int ok, const char *what) {
     }
 }
 
+static void write_text(const char *path, const char *text) {
+    FILE *file = fopen(path, "wb");
+    if (file == NULL) return;
+    fputs(text, file);
+    fclose(file);
+}
+
+static void raise_from_host(parser_context *ctx, int16_t number, ...) {
+    va_list args;
+    va_start(args, number);
+    call_errorproc(ctx, number, args);
+    va_end(args);
+}
+
 int main(void) {
     char dir[] = "/tmp/vornmac_c_host_XXXXXX";
-    char log_path[256];
+    char home[64], log_path[96], options[96], messages[96];
     char name[256];
-    char contents[512] = {0};
+    char first[200];
+    char contents[4096] = {0};
     const char *argv[] = {"ignored", "first", "second"};
-    jmp_buf mark;
-    parser_context *ctx;
+    const char *option_names[] = {"_errorfile"};
+    const char *option_values[] = {"host.msg"};
+    static parser_context *ctx;
+    static int jumps = 0;
+    static int last_jump = 0;
+    static char seen[512];
     FILE *log;
 
     if (mkdtemp(dir) == NULL) return 1;
-    snprintf(log_path, sizeof log_path, "%s/host.log", dir);
+    snprintf(home, sizeof home, "%s/", dir);
+    snprintf(log_path, sizeof log_path, "%shost.log", home);
+    snprintf(options, sizeof options, "%svorn_opt.dat", home);
+    snprintf(messages, sizeof messages, "%shost.msg", home);
+    check(vornmac_write_variable_file(options, 1, option_names, option_values) == 0,
+          "variable file written");
+    write_text(messages, "173 4 end of input\n2021 1 no variable %s\n7000 5 host: %s %d\n"
+                         "32000 0 end\n");
 
     check(version_number() == 80, "version_number is 80");
-    ctx = init_parser(NULL, 2, argv, "text", dir, 0, NULL, VORNMAC_LOG_TAG, log_path);
+    ctx = init_parser(NULL, 2, argv, "one &missing two three\n", home, VORNMAC_OPTIONS_TAG, options,
+                      VORNMAC_LOG_TAG, log_path);
     check(ctx != NULL, "init_parser gives a context");
     if (ctx == NULL) return 1;
-    if (setjmp(mark) != 0) {
-        check(0, "no jump expected");
-        return 1;
-    }
-    set_jmpmark(ctx, mark);
-    set_modulename(ctx, "c-host");
 
-    check(strcmp(call_optstring(ctx, "argc"), "2") == 0, "argc is 2");
-    check(strcmp(call_optstring(ctx, "argv0"), "Batch Editor") == 0, "argv0 for host text");
-    check(strcmp(call_optstring(ctx, "argv2"), "second") == 0, "argv2 copied");
-    check(call_savemacrochar(ctx, 0, "answer", "42") != NULL, "savemacrochar stores");
-    check(strcmp(call_optstring(ctx, "ANSWER"), "42") == 0, "names ignore case");
-    check(strcmp(call_optstring(ctx, "missing"), "") == 0, "missing gives empty text");
+    switch (setjmp(mark)) {
+    case 0:
+        set_jmpmark(ctx, mark);
+        set_modulename(ctx, "c-host");
+        check(strcmp(call_optstring(ctx, "argc"), "2") == 0, "argc is 2");
+        check(strcmp(call_optstring(ctx, "argv0"), "Batch Editor") == 0, "argv0 for host text");
+        check(strcmp(call_optstring(ctx, "argv2"), "second") == 0, "argv2 copied");
+        check(call_savemacrochar(ctx, 0, "answer", "42") != NULL, "savemacrochar stores");
+        check(strcmp(call_optstring(ctx, "ANSWER"), "42") == 0, "names ignore case");
+        start_parser_module(ctx, first);
+        strcat(seen, first);
+        break;
+    case 1:
+        ++jumps;
+        last_jump = 1;
+        break;
+    default:
+        ++jumps;
+        last_jump = 99;
+        break;
+    }
+    if (last_jump == 1 && strncmp(call_optstring(ctx, "_errormessage"), "ERROR #173", 10) == 0) {
+        /* The token that was being delivered when the input ran out. */
+        strcat(seen, addcurrtoken(ctx));
+        strcat(seen, "<end>");
+    } else {
+        for (;;) {
+            call_gettoken(ctx);
+            strcat(seen, addcurrtoken(ctx));
+        }
+    }
+    check(jumps == 2, "one jump for the error, one for the end of the input");
+    check(strcmp(seen, "one two three <end>") == 0, "tokens follow the failing reference");
+    check(strcmp(call_optstring(ctx, "_errortype"), "4") == 0, "end of input has its own type");
+
+    if (setjmp(mark) == 0) {
+        set_jmpmark(ctx, mark);
+        raise_from_host(ctx, 7000, "disk", 12);
+        check(0, "a host error jumps");
+    }
+    check(strcmp(call_optstring(ctx, "_errormessage"), "ERROR #7000 : host: disk 12\n") == 0,
+          "host error formatted from its arguments");
 
     check(get_logfileptr(ctx, name) != NULL, "log is open");
     check(strcmp(name, log_path) == 0, "log name reported");
@@ -61,11 +121,15 @@ int main(void) {
         contents[n] = '\0';
         fclose(log);
     }
-    check(strcmp(contents, "12 Records Of 3 Variables Written To out.dbs\r\n\r\n") == 0,
+    check(strstr(contents, "ERROR #2021 : no variable missing \r\n") != NULL,
+          "error message in the log");
+    check(strstr(contents, "12 Records Of 3 Variables Written To out.dbs\r\n\r\n") != NULL,
           "outmesdbs line without bytes");
     unlink(log_path);
+    unlink(options);
+    unlink(messages);
     rmdir(dir);
 
-    printf("%d passed, %d failed\n", failures == 0 ? 1 : 0, failures == 0 ? 0 : 1);
+    printf("%s\n", failures == 0 ? "passed" : "failed");
     return failures == 0 ? 0 : 1;
 }

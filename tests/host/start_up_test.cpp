@@ -1,5 +1,6 @@
 #include "host/parser_context.hpp"
 #include "host/start_up.hpp"
+#include "support/test_home.hpp"
 #include "vornmac/vornmac.h"
 
 #include <gtest/gtest.h>
@@ -12,32 +13,23 @@
 namespace vornmac {
 namespace {
 
-std::string read_file(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 class StartUpTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        char dir[] = "/tmp/vornmac_start_XXXXXX";
-        ASSERT_NE(mkdtemp(dir), nullptr);
-        home = std::string(dir) + "/";
+    parser_context *init(const char *program, int16_t argc, const char *const *argv,
+                         const char *text) {
+        return init_parser(program, argc, argv, text, home.dir().c_str(), VORNMAC_OPTIONS_TAG,
+                           options.c_str(), 0, "ignored: wrong tag");
     }
-    void TearDown() override {
-        std::remove((home + "vorntool.log").c_str());
-        rmdir(home.c_str());
-    }
-    std::string home;
+    testing::TestHome home;
+    std::string options = home.options_file();
+    std::string home_log = home.path("vorntool.log");
 };
 
 TEST_F(StartUpTest, LogNameFallsBackFromArgumentToVariableToHome) {
-    ParserContext with_slash(home.c_str(), 0, {"p"});
+    ParserContext with_slash(home.dir().c_str(), 0, {"p"});
     EXPECT_EQ(log_file_name(with_slash, "given.log", "var.log"), "given.log");
     EXPECT_EQ(log_file_name(with_slash, "", "var.log"), "var.log");
-    EXPECT_EQ(log_file_name(with_slash, nullptr, ""), home + "vorntool.log");
+    EXPECT_EQ(log_file_name(with_slash, nullptr, ""), home_log);
     ParserContext no_slash("/x/home", 0, {"p"});
     EXPECT_EQ(log_file_name(no_slash, nullptr, ""), "/x/home/vorntool.log");
     ParserContext empty_home("", 0, {"p"});
@@ -46,8 +38,7 @@ TEST_F(StartUpTest, LogNameFallsBackFromArgumentToVariableToHome) {
 
 TEST_F(StartUpTest, ArgumentVariablesFollowTheProgramSource) {
     const char *argv[] = {"host's own", "a", "b"};
-    parser_context *ctx =
-        init_parser("prog.vm", 2, argv, nullptr, home.c_str(), 0, nullptr, 0, "ignored: wrong tag");
+    parser_context *ctx = init("prog.vm", 2, argv, nullptr);
     ASSERT_NE(ctx, nullptr);
     EXPECT_STREQ(call_optstring(ctx, "argv0"), "prog.vm");
     EXPECT_STREQ(call_optstring(ctx, "argv1"), "a");
@@ -57,36 +48,32 @@ TEST_F(StartUpTest, ArgumentVariablesFollowTheProgramSource) {
     EXPECT_STREQ(call_optstring(ctx, "_optlist"), "optlist.dat");
     char name[200];
     get_logfileptr(ctx, name);
-    EXPECT_EQ(name, home + "vorntool.log"); // the log argument's tag was wrong
+    EXPECT_EQ(name, home_log); // the log argument's tag was wrong
     finish_parser(ctx, 2);
 
-    ctx = init_parser(nullptr, 0, nullptr, nullptr, home.c_str(), 0, nullptr, 0, nullptr);
+    ctx = init(nullptr, 0, nullptr, nullptr);
     ASSERT_NE(ctx, nullptr);
     EXPECT_STREQ(call_optstring(ctx, "argv0"), "Interactive");
     finish_parser(ctx, 2);
 }
 
 TEST_F(StartUpTest, LogStaysOpenAcrossContextsUntilModeTwo) {
-    parser_context *first =
-        init_parser(nullptr, 0, nullptr, "x", home.c_str(), 0, nullptr, 0, nullptr);
+    parser_context *first = init(nullptr, 0, nullptr, "x");
     outmesdbs(first, 1, 2, 3, "a");
     finish_parser(first, 0);
     const int handle = BufferedFile::log_handle();
     EXPECT_GE(handle, 0);
-    parser_context *second =
-        init_parser(nullptr, 0, nullptr, "x", home.c_str(), 0, nullptr, 0, nullptr);
+    parser_context *second = init(nullptr, 0, nullptr, "x");
     EXPECT_EQ(BufferedFile::log_handle(), handle);
     outmesdbs(second, 4, 5, 0, "b");
     finish_parser(second, 2);
     EXPECT_EQ(BufferedFile::log_handle(), -1);
-    EXPECT_EQ(read_file(home + "vorntool.log"),
-              "1 Records Of 2 Variables And 3 Bytes Written To a\r\n\r\n"
-              "4 Records Of 5 Variables Written To b\r\n\r\n");
+    EXPECT_EQ(home.read("vorntool.log"), "1 Records Of 2 Variables And 3 Bytes Written To a\r\n\r\n"
+                                         "4 Records Of 5 Variables Written To b\r\n\r\n");
 }
 
 TEST_F(StartUpTest, HostLevelsAreCheckedAndModuleNameIsBounded) {
-    parser_context *ctx =
-        init_parser(nullptr, 0, nullptr, "x", home.c_str(), 0, nullptr, 0, nullptr);
+    parser_context *ctx = init(nullptr, 0, nullptr, "x");
     EXPECT_NE(call_savemacrochar(ctx, 65535, "saved", "s"), nullptr); // level -1
     EXPECT_STREQ(call_optstring(ctx, "saved"), "s");
     EXPECT_EQ(call_savemacrochar(ctx, 65533, "bad", "b"), nullptr); // level -3

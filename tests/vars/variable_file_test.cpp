@@ -13,8 +13,8 @@ class VariableFileTest : public ::testing::Test {
   protected:
     ChunkAllocator chunks;
     BlockPool pool{chunks};
-    VarStore store{chunks, pool, [](int16_t) {}};
-    VarStore loaded{chunks, pool, [](int16_t) {}};
+    VarStore store{chunks, pool, [](int16_t, std::vector<vornmac::ErrorArg>) {}};
+    VarStore loaded{chunks, pool, [](int16_t, std::vector<vornmac::ErrorArg>) {}};
     VariableFileContents contents;
 };
 

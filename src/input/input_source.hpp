@@ -1,0 +1,36 @@
+// One slot of the input stack: the saved state of a source that another source has
+// interrupted, or of the top source as last saved. Its read buffer belongs to the slot and
+// is made once, the first time a file-like source uses the slot.
+//
+// Invariants: `kind` is one of ' ' (program file, or the terminal when `source_name` is
+// empty), 'm' (macro text), 't' (file without a new level) and 's' (variable text);
+// 0 <= offset <= length; `buffer_position` is 1024 when the buffer holds nothing.
+#pragma once
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace vornmac {
+
+inline constexpr int16_t read_buffer_size = 1024;
+using ReadBuffer = std::array<char, read_buffer_size>;
+
+struct InputSource {
+    int handle = -1;
+    int32_t offset = 0;
+    int32_t length = 0;
+    int16_t line = 1;
+    int16_t column = 0;
+    char kind = ' ';
+    int16_t level = 0;
+    int16_t end_blanks = 0;
+    std::string current_name; // shown in traces: the macro name for kind 'm'
+    std::string source_name;  // what the source is opened by: file or variable name
+    std::unique_ptr<ReadBuffer> buffer;
+    int16_t buffer_position = read_buffer_size;
+
+    bool reads_a_file() const { return kind == ' ' || kind == 'm' || kind == 't'; }
+};
+
+} // namespace vornmac

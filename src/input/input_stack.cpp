@@ -1,0 +1,379 @@
+#include "input/input_stack.hpp"
+
+#include "error/recovery_jump.hpp"
+#include "host/parser_context.hpp"
+#include "input/text_chain.hpp"
+#include "platform/raw_file.hpp"
+#include "stmt/program_file.hpp"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <set>
+
+namespace vornmac {
+
+namespace {
+constexpr int16_t program_file_missing = 160;
+constexpr int16_t cannot_reopen = 172;
+constexpr int16_t input_exhausted_error = 173;
+constexpr int16_t undefined_variable = 2021;
+constexpr int16_t main_program_missing = 4504;
+constexpr int16_t nesting_too_deep = 4604;
+constexpr char line_end_marker[] = "\x01\x01\x01\x02";
+
+bool is_trailing_junk(unsigned char byte) {
+    return byte == 0 || byte == 26 || byte >= 128;
+}
+} // namespace
+
+int32_t program_file_length(int handle) {
+    int32_t end = platform::raw_seek(handle, 0, 2);
+    char block[512];
+    while (end > 0) {
+        const int32_t start = std::max<int32_t>(0, end - static_cast<int32_t>(sizeof block));
+        platform::raw_seek(handle, start, 0);
+        const int32_t got = platform::raw_read(handle, block, end - start);
+        if (got != end - start) return 0;
+        for (int32_t i = got; i > 0; --i)
+            if (!is_trailing_junk(static_cast<unsigned char>(block[i - 1]))) return start + i;
+        end = start;
+    }
+    return 0;
+}
+
+InputStack::InputStack(ParserContext &context) : context_(context) {}
+
+InputStack::~InputStack() {
+    // Program files still open when the context goes; the terminal (0) is not ours.
+    std::set<int> open;
+    if (kind == ' ' && handle > 0) open.insert(handle);
+    for (int16_t i = 0; i <= top && i < slot_count; ++i)
+        if (slots_[i] && slots_[i]->kind == ' ' && slots_[i]->handle > 0)
+            open.insert(slots_[i]->handle);
+    for (int h : open)
+        platform::raw_close(h);
+}
+
+InputSource &InputStack::slot_for(int16_t index) {
+    std::unique_ptr<InputSource> &slot = slots_[static_cast<size_t>(index)];
+    if (!slot) slot = std::make_unique<InputSource>();
+    return *slot;
+}
+
+const InputSource *InputStack::slot(int16_t index) const {
+    if (index < 0 || index >= slot_count) return nullptr;
+    return slots_[static_cast<size_t>(index)].get();
+}
+
+void InputStack::install(int16_t index, InputSource source) {
+    if (index < 0 || index >= slot_count) return;
+    if (source.reads_a_file()) source.buffer = std::make_unique<ReadBuffer>();
+    source.handle = -1;
+    source.buffer_position = read_buffer_size;
+    slots_[static_cast<size_t>(index)] = std::make_unique<InputSource>(std::move(source));
+}
+
+void InputStack::store_live(InputSource &source) const {
+    source.handle = handle;
+    source.offset = offset;
+    source.length = length;
+    source.line = line;
+    source.column = column;
+    source.kind = kind;
+    source.level = context_.vars.current_level;
+    source.end_blanks = end_blanks;
+    source.current_name = current_name;
+    source.source_name = source_name;
+    source.buffer_position = buffer_position;
+}
+
+void InputStack::load_live(const InputSource &source) {
+    offset = source.offset;
+    length = source.length;
+    line = source.line;
+    column = source.column;
+    kind = source.kind;
+    context_.vars.current_level = source.level;
+    end_blanks = source.end_blanks;
+    current_name = source.current_name;
+    source_name = source.source_name;
+    buffer = source.buffer.get();
+    buffer_position = source.buffer_position;
+}
+
+bool InputStack::bound_reached(const std::string &name) {
+    if (top + 1 < slot_count) return false;
+    context_.errors.raise(nesting_too_deep, {name.c_str()});
+    return true;
+}
+
+void InputStack::exhausted() {
+    if (priming) {
+        if (context_.recovery.host_set) throw RecoveryJump{100};
+        throw InputExhausted{};
+    }
+    context_.errors.raise(input_exhausted_error);
+    throw InputExhausted{};
+}
+
+void InputStack::push_file(const std::string &name) {
+    if (bound_reached(name)) return;
+    const int opened = platform::raw_open_existing(name.c_str(), platform::Access::read);
+    if (opened < 0) {
+        context_.errors.raise(program_file_missing, {name.c_str()});
+        return;
+    }
+    interactive = false;
+    ++context_.vars.current_level;
+    handle = opened;
+    length = program_file_length(opened);
+    offset = 0;
+    platform::raw_seek(opened, 0, 0);
+    kind = ' ';
+    current_name.clear();
+    source_name = name;
+    end_blanks = 0;
+    line = 1;
+    column = 0;
+    const int16_t index = static_cast<int16_t>(top + 1);
+    InputSource &source = slot_for(index);
+    if (!source.buffer) source.buffer = std::make_unique<ReadBuffer>();
+    buffer = source.buffer.get();
+    buffer_position = read_buffer_size;
+    store_live(source);
+    top = index;
+}
+
+void InputStack::push_text(const std::string &name, std::string value, int16_t blanks) {
+    if (bound_reached(name)) return;
+    interactive = false;
+    kind = 's';
+    current_name.clear();
+    source_name = name;
+    text = std::move(value);
+    text_position = 0;
+    offset = 0;
+    length = static_cast<int32_t>(std::strlen(text.c_str()));
+    end_blanks = blanks;
+    const int16_t index = static_cast<int16_t>(top + 1);
+    InputSource &source = slot_for(index);
+    buffer_position = read_buffer_size;
+    store_live(source);
+    top = index;
+}
+
+void InputStack::reread_text(int16_t slot, TextChain *chain, int16_t blanks, int16_t at_line,
+                             int16_t at_column, const std::string &value) {
+    const std::string name = "_TEMP" + std::to_string(slot + 1);
+    VarStore &vars = context_.vars;
+    if (chain != nullptr) {
+        char *joined = chain->flatten();
+        vars.save(vars.current_level, name.c_str(), joined);
+        context_.pool.free(joined);
+    } else {
+        vars.save(vars.current_level, name.c_str(), value.c_str());
+    }
+    save(0);
+    line = at_line;
+    column = at_column;
+    push_text(name, vars.optstring(name.c_str()), blanks);
+}
+
+bool InputStack::open_main(const char *file_name, const char *main_text) {
+    top = -1;
+    line = 1;
+    column = 0;
+    if (file_name == nullptr) {
+        context_.vars.save(0, "_TEMP0", main_text);
+        push_text("_TEMP0", main_text, 0);
+        return true;
+    }
+    if (*file_name == '\0') {
+        InputSource terminal;
+        terminal.length = terminal_length;
+        install(0, std::move(terminal));
+        top = 0;
+        return true;
+    }
+    const std::string resolved = find_program_file(context_, file_name);
+    if (!can_open_for_reading(resolved)) {
+        context_.errors.raise(main_program_missing, {file_name});
+        return false;
+    }
+    push_file(resolved);
+    if (top != 0) return false;
+    // The main program runs at the global level, like the start-up variables.
+    context_.vars.current_level = 0;
+    slots_[0]->level = 0;
+    return true;
+}
+
+void InputStack::save(int16_t mode) {
+    InputSource &source = slot_for(std::max<int16_t>(top, 0));
+    if (mode == 1) offset = 0;
+    if (mode == 2) length = interactive ? terminal_length : program_file_length(handle);
+    store_live(source);
+}
+
+void InputStack::close_live_file() {
+    platform::raw_close(handle);
+    handle = -1;
+    if (top >= 0 && slots_[static_cast<size_t>(top)]) slots_[static_cast<size_t>(top)]->handle = -1;
+}
+
+void InputStack::pop() {
+    const int16_t new_top = static_cast<int16_t>(top - 1);
+    if (kind == ' ' && handle > 0) {
+        close_live_file();
+        if (new_top < 0) exhausted();
+    }
+    top = new_top;
+}
+
+void InputStack::resume(int16_t mode) {
+    if (top < 0) exhausted();
+    InputSource &source = slot_for(top);
+    const int held = source.handle;
+    load_live(source);
+    const int16_t above = static_cast<int16_t>(context_.vars.current_level + 1);
+    if (above >= VarStore::lowest_level && above < VarStore::level_limit)
+        context_.vars.drop_level(above);
+    if (mode == 99) {
+        // The error trace unwinds to here; reading goes on where the slot was left.
+        handle = held;
+        return;
+    }
+    if (source_name.empty()) {
+        handle = 0;
+        interactive = true;
+        return;
+    }
+    interactive = false;
+    if (source.reads_a_file()) {
+        if (held != -1) {
+            handle = held;
+            return;
+        }
+        handle = platform::raw_open_existing(source_name.c_str(), platform::Access::read);
+        source.handle = handle;
+        if (handle < 0) {
+            offset = length; // nothing more to read from it
+            context_.errors.raise(cannot_reopen, {source_name.c_str()});
+            return;
+        }
+        if (!source.buffer) source.buffer = std::make_unique<ReadBuffer>();
+        buffer = source.buffer.get();
+        refill();
+        return;
+    }
+    // Looked up at the level the source was pushed at, where its _TEMP text was stored.
+    const VarLevel *value =
+        context_.vars.find_var_level(context_.vars.current_level, source_name.c_str());
+    if (value == nullptr) {
+        text.clear();
+        text_position = 0;
+        offset = length;
+        context_.errors.raise(undefined_variable, {source_name.c_str()});
+        return;
+    }
+    text = value->text;
+    text_position = std::min(static_cast<size_t>(offset), text.size());
+}
+
+void InputStack::refill() {
+    platform::raw_seek(handle, offset, 0);
+    const int32_t wanted = std::min<int32_t>(length - offset + 1, read_buffer_size);
+    const int32_t got = std::max<int32_t>(0, platform::raw_read(handle, buffer->data(), wanted));
+    std::fill(buffer->begin() + got, buffer->end(), ' ');
+    buffer_position = 0;
+}
+
+unsigned char InputStack::read_terminal_line() {
+    char typed[terminal_line_limit + sizeof line_end_marker];
+    if (std::fgets(typed, terminal_line_limit + 1, stdin) == nullptr) {
+        offset = length; // end of the terminal's input ends the program
+        return ' ';
+    }
+    if (context_.flags.write_program && context_.log)
+        context_.log->write(typed, static_cast<int32_t>(std::strlen(typed)));
+    std::strcat(typed, line_end_marker);
+    ++line;
+    column = 0;
+    reread_text(top, nullptr, 0, line, column, typed);
+    return next_char();
+}
+
+unsigned char InputStack::next_char() {
+    if (offset == length) return ' ';
+    if (kind == 's') {
+        if (text_position >= text.size()) return ' ';
+        return static_cast<unsigned char>(text[text_position++]);
+    }
+    if (interactive) return read_terminal_line();
+    if (buffer == nullptr) {
+        offset = length;
+        return ' ';
+    }
+    if (buffer_position >= read_buffer_size) refill();
+    return static_cast<unsigned char>((*buffer)[static_cast<size_t>(buffer_position++)]);
+}
+
+void InputStack::unread_char() {
+    if (offset == length) return;
+    if (kind == 's') {
+        if (text_position > 0) --text_position;
+    } else if (!interactive && buffer_position > 0) {
+        --buffer_position;
+    }
+}
+
+void InputStack::advance_offset() {
+    if (offset < length)
+        ++offset;
+    else
+        --end_blanks;
+}
+
+void InputStack::fold_cr() {
+    if (ch != '\r') return;
+    advance_offset();
+    next_char();
+    ch = '\n';
+}
+
+void InputStack::check_source_end() {
+    while (end_blanks <= 0 && offset == length) {
+        if (top == 0 && final_newline_pending) {
+            ch = '\n';
+            final_newline_pending = false;
+            return;
+        }
+        pop();
+        resume(0);
+        if (!at_end()) {
+            ch = next_char();
+            ++column;
+            fold_cr();
+        }
+    }
+}
+
+void InputStack::read_char() {
+    ch = next_char();
+    fold_cr();
+    check_source_end();
+    ++column;
+}
+
+void InputStack::step_back() {
+    unread_char();
+    --column;
+}
+
+void InputStack::prompt() const {
+    std::printf("%d? ", line);
+    std::fflush(stdout);
+}
+
+} // namespace vornmac

@@ -1,0 +1,112 @@
+// The input stack is the control-flow stack of the whole system. The scanner reads from
+// the source on top; pushing a source (an included file, a macro body, a variable's text,
+// a statement's result) interrupts the one below, and when the top source is used up it
+// is popped and reading resumes exactly where the source below was interrupted.
+//
+// The state of the source being read lives in the "live" fields of this object; each slot
+// keeps a saved copy of them (`save`) that `resume` loads back. Offsets count characters
+// consumed by the scanner (`advance_offset`), which may trail the characters read by one:
+// the scanner looks one character ahead and steps back (`unread_char`).
+//
+// At the end of a source, `end_blanks` more blanks are delivered before it is popped; the
+// bottom source delivers one extra line feed. When more input is needed and the stack is
+// empty, error 173 is raised (or, while a module is being started, the host's mark gets
+// 100); either way InputExhausted ends the request, so nothing ever spins on an empty
+// stack.
+#pragma once
+#include "input/input_source.hpp"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace vornmac {
+
+class ParserContext;
+class TextChain;
+
+class InputStack {
+  public:
+    static constexpr int16_t slot_count = 76;
+    static constexpr int32_t terminal_length = 9999999;
+    static constexpr int terminal_line_limit = 195; // leaves room for the line-end marker
+
+    explicit InputStack(ParserContext &context);
+    ~InputStack();
+    InputStack(const InputStack &) = delete;
+    InputStack &operator=(const InputStack &) = delete;
+
+    // Pushing. The caller first saves the interrupted source (`save(0)`) or drops it; a
+    // push that cannot be made (bound of 76 slots, file not found) raises its error and
+    // leaves the live source as it was.
+    void push_file(const std::string &name);
+    void push_text(const std::string &name, std::string text, int16_t end_blanks);
+    // Stores the text (or the chain's text, releasing the chain) as "_TEMP<slot + 1>" at
+    // the current level and pushes it to be read at the given line and column.
+    void reread_text(int16_t slot, TextChain *chain, int16_t end_blanks, int16_t line,
+                     int16_t column, const std::string &text);
+    // The main program becomes slot 0 at the global level: a file, host text stored as
+    // _TEMP0, or the terminal when both are absent. False when the file cannot be found.
+    bool open_main(const char *file_name, const char *text);
+
+    void save(int16_t mode);
+    void pop();
+    void drop() { --top; }
+    void resume(int16_t mode);
+
+    // Character reading.
+    unsigned char next_char();
+    void unread_char();
+    void advance_offset();
+    void fold_cr();
+    void check_source_end();
+    // next_char, fold_cr, check_source_end and one column on: the scanner's unit of reading.
+    void read_char();
+    void step_back();
+    bool at_end() const { return offset == length; }
+
+    const InputSource *slot(int16_t index) const;
+    // Installs a slot image (from the variable file); the slot starts closed.
+    void install(int16_t index, InputSource source);
+    void prompt() const;
+
+    // Live fields.
+    int16_t top = -1;
+    char kind = ' ';
+    std::string current_name;
+    std::string source_name;
+    int32_t length = 0;
+    int32_t offset = 0;
+    std::string text; // kind 's': a copy of the variable's text, read at text_position
+    size_t text_position = 0;
+    int16_t line = 1;
+    int16_t column = 0;
+    int16_t end_blanks = 0;
+    int handle = -1;
+    ReadBuffer *buffer = nullptr;
+    int16_t buffer_position = read_buffer_size;
+    bool interactive = true;
+    bool final_newline_pending = true;
+    bool priming = false;
+    unsigned char ch = 0; // the current character: the scanner's one-character look-ahead
+
+  private:
+    InputSource &slot_for(int16_t index);
+    void store_live(InputSource &source) const;
+    void load_live(const InputSource &source);
+    bool bound_reached(const std::string &name);
+    [[noreturn]] void exhausted();
+    void refill();
+    unsigned char read_terminal_line();
+    void close_live_file();
+
+    ParserContext &context_;
+    std::array<std::unique_ptr<InputSource>, slot_count> slots_;
+};
+
+// The file's length for reading: trailing zero bytes, end-of-file marks (26) and bytes of
+// 128 and above are not part of it.
+int32_t program_file_length(int handle);
+
+} // namespace vornmac

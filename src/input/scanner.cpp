@@ -1,0 +1,380 @@
+#include "input/scanner.hpp"
+
+#include "host/parser_context.hpp"
+#include "input/text_chain.hpp"
+#include "stmt/dispatch.hpp"
+
+#include <cstring>
+#include <string>
+
+namespace vornmac {
+
+namespace {
+constexpr int16_t undefined_variable = 2021;
+constexpr int16_t control_byte_in_file = 4606;
+constexpr unsigned char marker = 0x01;
+constexpr unsigned char quoted = 0x02;
+constexpr char quoted_characters[] = "()'\"%"; // codes 1 to 5
+
+bool is_special(unsigned char c) {
+    return c != '\0' && std::strchr("*()%'\"&", c) != nullptr;
+}
+
+int16_t quoted_code(unsigned char c) {
+    const char *at = c != '\0' ? std::strchr(quoted_characters, c) : nullptr;
+    return at != nullptr ? static_cast<int16_t>(at - quoted_characters + 1) : 0;
+}
+} // namespace
+
+bool is_name_char(unsigned char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+           c >= 128;
+}
+
+void Scanner::token_append(unsigned char c) {
+    if (context_.flags.upper_case && c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c + 32);
+    next_token_text[next_length++] = static_cast<char>(c);
+}
+
+void Scanner::count_line_feed(int16_t mode) {
+    InputStack &in = context_.input;
+    in.column = 0;
+    ++in.line;
+    if (in.interactive && mode == 0) in.prompt();
+}
+
+void Scanner::gettoken(bool shift) {
+    next_token(shift ? 1 : 0);
+    echo_and_blank();
+}
+
+void Scanner::echo_and_blank() {
+    const ModuleFlags &flags = context_.flags;
+    const char kind = context_.input.kind;
+    const bool echoed = kind == ' ' || ((kind == 'm' || kind == 's') && flags.macro_echo);
+    if (flags.write_program && echoed && context_.log) context_.log->write_text(next_token_text);
+    if (!flags.blank_whitespace) return;
+    for (char *c = next_token_text; *c != '\0'; ++c)
+        if (is_white(static_cast<unsigned char>(*c))) *c = ' ';
+}
+
+void Scanner::next_token(int16_t shift) {
+    scan_token(0, shift);
+    while (static_cast<unsigned char>(next_token_text[0]) == marker)
+        scan_token(0, 0);
+    if (static_cast<unsigned char>(next_token_text[0]) != quoted) return;
+    const unsigned char code = static_cast<unsigned char>(next_token_text[1]);
+    if (code < 1 || code > 5) return;
+    std::memmove(next_token_text, next_token_text + 1, static_cast<size_t>(next_length));
+    next_token_text[0] = quoted_characters[code - 1];
+    --next_length;
+}
+
+void Scanner::scan_token(int16_t mode, int16_t shift) {
+    InputStack &in = context_.input;
+    if (shift == 1) {
+        std::memcpy(current_token, next_token_text, sizeof current_token);
+        current_length = next_length;
+    }
+    for (;;) {
+        token_start_column = in.column;
+        token_start_line = in.line;
+        next_length = 0;
+        in.read_char();
+        if (expand_triggers()) return;
+        const unsigned char c = in.ch;
+        if ((c == marker || c == quoted) && in.kind == ' ') {
+            // Markers come only from stored texts; in a program file the byte is text.
+            context_.errors.raise(control_byte_in_file,
+                                  {static_cast<int>(c), in.source_name.c_str()});
+        } else if (c == marker) {
+            scan_marker();
+            return;
+        } else if (c == quoted) {
+            scan_quoted_character();
+            return;
+        }
+        if (is_name_char(c)) {
+            scan_word(mode);
+            return;
+        }
+        if (!scan_other(mode)) return;
+        // A comment was dropped together with the white space after it: scan anew.
+        skip_white();
+        mode = 0;
+    }
+}
+
+bool Scanner::expand_triggers() {
+    InputStack &in = context_.input;
+    while (quote_state == 0 && triggers_active && (in.ch == '&' || in.ch == '%')) {
+        in.step_back();
+        char word[token_size];
+        read_word(0, word);
+        if (std::strlen(word) != 1) {
+            // A trigger followed by white space is ordinary text.
+            next_length = 0;
+            for (const char *c = word; *c != '\0'; ++c)
+                next_token_text[next_length++] = *c;
+            token_end();
+            return true;
+        }
+        if (word[0] == '&') {
+            resolve_reference(0);
+        } else {
+            char name[token_size];
+            read_word(1, name);
+            const int16_t code = quoted_code(static_cast<unsigned char>(name[0]));
+            if (code != 0) {
+                next_length = 0;
+                next_token_text[next_length++] = static_cast<char>(quoted);
+                next_token_text[next_length++] = static_cast<char>(code);
+                for (const char *c = name + 1; *c != '\0' && next_length < token_limit; ++c)
+                    next_token_text[next_length++] = *c;
+                token_end();
+                return true;
+            }
+            if (name[0] == '&')
+                resolve_reference(1);
+            else
+                dispatch_keyword(context_, name);
+            next_length = 0;
+        }
+        skip_white();
+        in.read_char();
+    }
+    return false;
+}
+
+void Scanner::apply_marker(unsigned char code) {
+    const bool opens = code == 0x03 || code == 0x07;
+    const bool closes = code == 0x04 || code == 0x08;
+    if (opens) {
+        ++quoting_depth;
+        triggers_active = false;
+    }
+    if (closes && --quoting_depth == 0) triggers_active = true;
+    if (code == 0x05 || code == 0x07) ++quote_protection;
+    if (code == 0x06 || code == 0x08) --quote_protection;
+}
+
+void Scanner::scan_marker() {
+    InputStack &in = context_.input;
+    token_append(marker);
+    in.advance_offset();
+    in.read_char();
+    const unsigned char code = in.ch;
+    next_token_text[next_length++] = static_cast<char>(code);
+    in.advance_offset();
+    token_end();
+    apply_marker(code);
+}
+
+void Scanner::scan_quoted_character() {
+    InputStack &in = context_.input;
+    token_append(quoted);
+    in.advance_offset();
+    in.read_char();
+    next_token_text[next_length++] = static_cast<char>(in.ch);
+    in.advance_offset();
+    while (next_length < token_limit) {
+        in.read_char();
+        if (!is_white(in.ch)) {
+            in.step_back();
+            break;
+        }
+        const bool line_feed = in.ch == '\n';
+        if (line_feed) count_line_feed(0);
+        token_append(in.ch);
+        in.advance_offset();
+        if (line_feed) break;
+    }
+    token_end();
+}
+
+void Scanner::scan_word(int16_t mode) {
+    InputStack &in = context_.input;
+    token_append(in.ch);
+    in.advance_offset();
+    bool white_taken = false;
+    while (next_length < token_limit) {
+        in.read_char();
+        const unsigned char c = in.ch;
+        if (is_name_char(c)) {
+            if (white_taken) {
+                in.step_back();
+                break;
+            }
+            token_append(c);
+            in.advance_offset();
+        } else if (is_white(c)) {
+            if (c == '\n') count_line_feed(mode);
+            token_append(c);
+            in.advance_offset();
+            if (c == '\n' || mode == 1) break;
+            white_taken = true;
+        } else if (c == '&' && !white_taken && triggers_active && quote_state == 0) {
+            // The variable's text is read on as part of this word.
+            in.advance_offset();
+            resolve_reference(0);
+        } else {
+            in.step_back();
+            break;
+        }
+    }
+    token_end();
+}
+
+bool Scanner::scan_other(int16_t mode) {
+    InputStack &in = context_.input;
+    const unsigned char first = in.ch;
+    if (quote_protection == 0 && first == '\'' && !context_.flags.expand_in_quotes)
+        quote_state ^= 1;
+    // A blank line's line feed starts a token of its own; it still counts as a line.
+    if (first == '\n') count_line_feed(mode);
+    token_append(first);
+    in.advance_offset();
+    while (next_length < token_limit) {
+        in.read_char();
+        const unsigned char c = in.ch;
+        if (first == '/' && c == '*') {
+            skip_comment();
+            return true;
+        }
+        if (!is_white(c)) {
+            in.step_back();
+            break;
+        }
+        if (c == '\n') count_line_feed(mode);
+        token_append(c);
+        in.advance_offset();
+        if (c == '\n' || mode == 1) break;
+    }
+    token_end();
+    return false;
+}
+
+void Scanner::skip_comment() {
+    InputStack &in = context_.input;
+    in.advance_offset();
+    bool after_star = false;
+    for (;;) {
+        in.read_char();
+        in.advance_offset();
+        if (in.ch == '\n') count_line_feed(0);
+        if (after_star && in.ch == '/') break;
+        after_star = in.ch == '*';
+    }
+    next_length = 0;
+}
+
+void Scanner::read_word(int16_t mode, char *destination) {
+    InputStack &in = context_.input;
+    enum class Collected { nothing, name, special } collected = Collected::nothing;
+    bool white_taken = false;
+    int16_t length = 0;
+    period_flag = false;
+    for (;;) {
+        in.read_char();
+        unsigned char c = in.ch;
+        // Markers before a word are skipped; a doubled one is dropped whole.
+        while (mode == 0 && c == marker && collected == Collected::nothing) {
+            in.advance_offset();
+            in.read_char();
+            c = in.ch;
+            if (c != marker) break;
+            in.advance_offset();
+            in.read_char();
+            c = in.ch;
+        }
+        if (length >= token_limit) {
+            in.step_back();
+            break;
+        }
+        if (c == '.') {
+            in.advance_offset();
+            period_flag = true;
+            break;
+        }
+        const bool takes_name = is_name_char(c) && collected != Collected::special && !white_taken;
+        const bool takes_white = is_white(c) && collected != Collected::nothing;
+        const bool takes_special = is_special(c) && collected == Collected::nothing;
+        if (!takes_name && !takes_white && !takes_special) {
+            in.step_back();
+            break;
+        }
+        if (takes_name) collected = Collected::name;
+        if (takes_special) collected = Collected::special;
+        if (takes_white) white_taken = true;
+        destination[length++] = static_cast<char>(c);
+        in.advance_offset();
+    }
+    destination[length] = '\0';
+}
+
+void Scanner::resolve_reference(int16_t mode) {
+    InputStack &in = context_.input;
+    char word[token_size];
+    read_word(mode, word);
+    if (word[0] == '&') {
+        resolve_multiple(mode, word);
+        return;
+    }
+    VarStore &vars = context_.vars;
+    const VarLevel *value = vars.find_var_level(vars.current_level, word);
+    if (value == nullptr) {
+        context_.errors.raise(undefined_variable, {word});
+        return;
+    }
+    const int16_t blanks = trailing_blanks(word);
+    if (mode == 0) {
+        std::string text = value->text;
+        in.save(0);
+        in.push_text(word, std::move(text), blanks);
+    } else {
+        in.reread_text(in.top, nullptr, blanks, in.line, in.column, std::string("%") + value->text);
+    }
+}
+
+void Scanner::resolve_multiple(int16_t mode, char *word) {
+    InputStack &in = context_.input;
+    VarStore &vars = context_.vars;
+    // Each pair of ampersands becomes one, resolved when the result is scanned again.
+    std::string text = mode == 1 ? "%&" : "&";
+    bool pending = false;
+    auto ends_word = [&] {
+        const size_t length = std::strlen(word);
+        return period_flag || length == 0 || is_white(static_cast<unsigned char>(word[length - 1]));
+    };
+    while (!ends_word()) {
+        read_word(mode, word);
+        if (word[0] == '&') {
+            if (pending) text += '&';
+            pending = !pending;
+        } else if (pending) {
+            pending = false;
+            const VarLevel *value = vars.find_var_level(vars.current_level, word);
+            if (value == nullptr)
+                context_.errors.raise(undefined_variable, {word});
+            else
+                text += value->text;
+        } else {
+            text += word;
+        }
+    }
+    in.reread_text(in.top, nullptr, trailing_blanks(word), in.line, in.column, text);
+}
+
+void Scanner::skip_white() {
+    InputStack &in = context_.input;
+    in.read_char();
+    while (is_white(in.ch)) {
+        if (in.ch == '\n') count_line_feed(0);
+        in.advance_offset();
+        in.read_char();
+    }
+    in.check_source_end();
+    in.step_back();
+}
+
+} // namespace vornmac

@@ -1,0 +1,70 @@
+// The token scanner, which is also the expansion driver: while it looks for the next token
+// it runs every `%` statement, function or macro it meets (through the keyword dispatch)
+// and substitutes every `&name` reference (by pushing the variable's text as a new input
+// source), so the host only ever receives tokens of plain program text.
+//
+// A token is a word (a run of name characters) or one other character, followed by the
+// white space after it up to and including the first line feed. Comments from "/*" to
+// "*/" never reach the host. Stored texts carry two-byte markers: 0x01 with a code that
+// switches the triggers and quote handling, and 0x02 with a code for a quoted character.
+//
+// Token texts and words hold at most 199 characters; a longer run ends the token there
+// and the rest starts the next one.
+#pragma once
+#include "vars/name_compare.hpp"
+
+#include <cstdint>
+
+namespace vornmac {
+
+class ParserContext;
+
+inline constexpr int16_t token_size = 200;
+inline constexpr int16_t token_limit = token_size - 1;
+
+bool is_name_char(unsigned char c);
+
+class Scanner {
+  public:
+    explicit Scanner(ParserContext &context) : context_(context) {}
+
+    // Advances the host's token pair (shift: the next token becomes the current one first),
+    // echoing the new token to the log.
+    void gettoken(bool shift);
+    void next_token(int16_t shift);
+    void scan_token(int16_t mode, int16_t shift);
+    void read_word(int16_t mode, char *destination);
+    void resolve_reference(int16_t mode);
+    void skip_white();
+
+    char current_token[token_size] = {};
+    char next_token_text[token_size] = {};
+    int16_t current_length = 0;
+    int16_t next_length = 0;
+    int16_t token_start_line = 0;
+    int16_t token_start_column = 0;
+    bool triggers_active = true;
+    int16_t quoting_depth = 0;
+    int16_t quote_protection = 0;
+    int16_t quote_state = 0;
+    bool period_flag = false;
+
+  private:
+    void token_append(unsigned char c);
+    void token_end() { next_token_text[next_length] = '\0'; }
+    void count_line_feed(int16_t mode);
+    void apply_marker(unsigned char code);
+    void scan_marker();
+    void scan_quoted_character();
+    void scan_word(int16_t mode);
+    // Returns true when a comment began: the token is then to be scanned anew.
+    bool scan_other(int16_t mode);
+    void skip_comment();
+    bool expand_triggers();
+    void resolve_multiple(int16_t mode, char *word);
+    void echo_and_blank();
+
+    ParserContext &context_;
+};
+
+} // namespace vornmac

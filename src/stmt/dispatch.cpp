@@ -1,0 +1,47 @@
+#include "stmt/dispatch.hpp"
+
+#include "host/parser_context.hpp"
+#include "stmt/keyword_table.hpp"
+#include "stmt/not_built_yet.hpp"
+
+#include <cstring>
+#include <string>
+
+namespace vornmac {
+
+namespace {
+constexpr int16_t not_a_command_variable = 162;
+constexpr int16_t command_digit_out_of_range = 163;
+} // namespace
+
+void dispatch_keyword(ParserContext &context, const char *name) {
+    const int16_t index = find_keyword(name);
+    if (index < 0) {
+        handle_undefined_word(context, name);
+        return;
+    }
+    const KeywordHandler handler = keyword_table()[static_cast<size_t>(index)].handler;
+    if (handler != nullptr) handler(context, index);
+}
+
+void handle_undefined_word(ParserContext &context, const char *name) {
+    // The "sys_" test is case-sensitive: %SYS_c1 is a macro call.
+    if (std::strncmp(name, "sys_", 4) != 0) {
+        report_not_built(context, name);
+        return;
+    }
+    if (name[4] != 'c') {
+        context.errors.raise(not_a_command_variable);
+        return;
+    }
+    if (name[5] < '1' || name[5] > '5') {
+        context.errors.raise(command_digit_out_of_range);
+        return;
+    }
+    const std::string variable = std::string("sys_c") + name[5];
+    const std::string value = context.vars.optstring(variable.c_str());
+    context.input.save(0);
+    context.input.push_text(name, value, 0);
+}
+
+} // namespace vornmac

@@ -1,0 +1,23 @@
+// Loading the variable file when a parser starts and saving it when it finishes. The file
+// is also the installation's option file: its saved values carry the options. A missing,
+// foreign or damaged file makes start-up fail with a message box; the save goes through a
+// temporary file that then replaces the old one in one step.
+#pragma once
+#include <string>
+
+namespace vornmac {
+
+class ParserContext;
+
+inline constexpr const char *default_variable_file = "vorn_opt.dat";
+
+// False when the parser cannot start; the message box has been shown.
+bool load_options(ParserContext &context, const char *name);
+void save_variable_file(ParserContext &context);
+
+enum class ReplaceResult { replaced, cannot_create, cannot_rename };
+// Writes bytes to `temporary` and renames it over `path`.
+ReplaceResult replace_file(const std::string &path, const std::string &temporary,
+                           const std::string &bytes, bool quiet);
+
+} // namespace vornmac

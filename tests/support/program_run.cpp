@@ -1,0 +1,91 @@
+#include "support/program_run.hpp"
+
+#include "vornmac/vornmac.h"
+
+#include <csetjmp>
+#include <cstring>
+#include <memory>
+
+namespace vornmac::testing {
+
+namespace {
+// Everything the loop changes lives here, outside the frame that setjmp saves.
+struct RunState {
+    parser_context *ctx = nullptr;
+    ProgramRun run;
+    bool started = false;
+    bool done = false;
+    int requests = 0;
+    int jump = 0;
+    jmp_buf mark;
+};
+
+bool is_end_of_input(parser_context *ctx) {
+    return std::strncmp(call_optstring(ctx, "_errormessage"), "ERROR #173", 10) == 0;
+}
+
+void drive(RunState &state, int max_tokens) {
+    switch (setjmp(state.mark)) {
+    case 0:
+        break;
+    case 1:
+        state.jump = 1;
+        return;
+    case 2:
+        state.jump = 2;
+        return;
+    default:
+        state.jump = 100;
+        return;
+    }
+    set_jmpmark(state.ctx, state.mark);
+    if (!state.started) {
+        state.started = true;
+        char first[200];
+        start_parser_module(state.ctx, first);
+        state.run.tokens.emplace_back(first);
+    }
+    while (state.requests++ < max_tokens) {
+        call_gettoken(state.ctx);
+        state.run.tokens.emplace_back(addcurrtoken(state.ctx));
+    }
+    state.done = true;
+}
+} // namespace
+
+ProgramRun run_program(const TestHome &home, const ProgramRequest &request) {
+    auto state = std::make_unique<RunState>();
+    const std::string options = home.options_file();
+    const std::string log = home.log_file();
+    state->ctx = init_parser(request.file, 0, nullptr, request.text, home.dir().c_str(),
+                             VORNMAC_OPTIONS_TAG, options.c_str(), VORNMAC_LOG_TAG, log.c_str());
+    if (state->ctx == nullptr) return state->run;
+    state->run.created = true;
+    for (const auto &[name, value] : request.variables)
+        call_savemacrochar(state->ctx, 0, name.c_str(), value.c_str());
+    while (!state->done) {
+        drive(*state, request.max_tokens);
+        if (state->done) break;
+        state->run.jumps.push_back({state->jump, call_optstring(state->ctx, "_errormessage")});
+        if (state->jump == 100) break;
+        // At the end of the input the interrupted token is still pending in the current one.
+        if (is_end_of_input(state->ctx)) {
+            state->run.tokens.emplace_back(addcurrtoken(state->ctx));
+            break;
+        }
+    }
+    finish_parser(state->ctx, 2);
+    state->run.log = home.read("test.log");
+    return state->run;
+}
+
+std::string joined(const std::vector<std::string> &tokens, const char *separator) {
+    std::string out;
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        if (i > 0) out += separator;
+        out += tokens[i];
+    }
+    return out;
+}
+
+} // namespace vornmac::testing

@@ -1,0 +1,35 @@
+// Runs a whole program through the C interface the way a host does: recovery mark,
+// start_parser_module, call_gettoken until the input is exhausted, going on after each
+// statement error. Collects the tokens the host received and every jump.
+#pragma once
+#include "support/test_home.hpp"
+
+#include <string>
+#include <vector>
+
+namespace vornmac::testing {
+
+struct Jump {
+    int value;
+    std::string message; // `_errormessage` at the time of the jump
+};
+
+struct ProgramRun {
+    std::vector<std::string> tokens;
+    std::vector<Jump> jumps;
+    bool created = false;
+    std::string log;
+};
+
+struct ProgramRequest {
+    const char *file = nullptr;
+    const char *text = nullptr;
+    Options variables; // set at level 0 before the module starts
+    int max_tokens = 1000;
+};
+
+ProgramRun run_program(const TestHome &home, const ProgramRequest &request);
+// The tokens joined, for compact expectations.
+std::string joined(const std::vector<std::string> &tokens, const char *separator = "|");
+
+} // namespace vornmac::testing

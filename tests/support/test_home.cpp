@@ -1,0 +1,60 @@
+#include "support/test_home.hpp"
+
+#include "vornmac/vornmac.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace vornmac::testing {
+
+const char *const test_messages = "159 3 cannot open log %s\n"
+                                  "160 1 cannot open program file %s\n"
+                                  "162 1 sys_ must be followed by c\n"
+                                  "163 1 sys_c must be followed by 1 to 5\n"
+                                  "172 3 cannot reopen %s\n"
+                                  "173 4 input exhausted\n"
+                                  "2021 1 undefined variable %s\n"
+                                  "2042 3 cannot %s %s\n"
+                                  "4504 3 cannot find program %s\n"
+                                  "4604 1 nesting too deep at %s\n"
+                                  "4605 1 %s is not available\n"
+                                  "4606 1 control byte %d in %s\n"
+                                  "7000 5 host says %s and %d\n"
+                                  "32000 0 end\n";
+
+TestHome::TestHome(const Options &options) {
+    char pattern[] = "/tmp/vornmac_test_XXXXXX";
+    if (mkdtemp(pattern) == nullptr) throw std::runtime_error("mkdtemp failed");
+    dir_ = std::string(pattern) + "/";
+    std::vector<const char *> names{"_errorfile"};
+    std::vector<const char *> values{"test.msg"};
+    for (const auto &[name, value] : options) {
+        names.push_back(name.c_str());
+        values.push_back(value.c_str());
+    }
+    if (vornmac_write_variable_file(options_file().c_str(), static_cast<int>(names.size()),
+                                    names.data(), values.data()) != 0)
+        throw std::runtime_error("cannot write the variable file");
+    write("test.msg", test_messages);
+}
+
+TestHome::~TestHome() {
+    std::error_code ignored;
+    std::filesystem::remove_all(dir_, ignored);
+}
+
+void TestHome::write(const std::string &name, const std::string &bytes) const {
+    std::ofstream(path(name), std::ios::binary) << bytes;
+}
+
+std::string TestHome::read(const std::string &name) const {
+    std::ifstream in(path(name), std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+} // namespace vornmac::testing

@@ -1,0 +1,90 @@
+#include "home.hpp"
+
+#include "default_messages.hpp"
+
+#include <vornmac/vornmac.h>
+
+#include <array>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+#include <unistd.h>
+
+namespace vornmac::tool {
+
+namespace {
+
+// The saved options a new home starts with; the README's "Running programs" section
+// documents each of them.
+struct DefaultVariable {
+    const char *name;
+    const char *value;
+};
+constexpr std::array<DefaultVariable, 7> default_variables{{
+    {"_errorfile", "vornmac.msg"},
+    {"_errorlog", "yes"},
+    {"_logfile", ""},
+    {"_upper", "no"},
+    {"_expand_macros_in_quotes", "no"},
+    {"_prgextend", "vm"},
+    {"_pathprg", ""},
+}};
+
+std::string with_separator(std::string directory) {
+    if (directory.empty() || directory.back() != '/') directory += '/';
+    return directory;
+}
+
+// Writes through a temporary file in the same directory and renames it, so two first runs
+// at once never leave a half-written file behind.
+bool write_whole_file(const std::filesystem::path &path, std::string_view bytes) {
+    std::filesystem::path temporary = path;
+    temporary += ".tmp" + std::to_string(getpid());
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        if (!out.flush()) return false;
+    }
+    std::error_code error;
+    std::filesystem::rename(temporary, path, error);
+    if (error) std::filesystem::remove(temporary, error);
+    return !error;
+}
+
+bool write_default_variable_file(const std::string &path) {
+    std::array<const char *, default_variables.size()> names{};
+    std::array<const char *, default_variables.size()> values{};
+    for (size_t i = 0; i < default_variables.size(); ++i) {
+        names[i] = default_variables[i].name;
+        values[i] = default_variables[i].value;
+    }
+    return vornmac_write_variable_file(path.c_str(), static_cast<int>(names.size()), names.data(),
+                                       values.data()) == 0;
+}
+
+} // namespace
+
+std::optional<Home> locate_home(const std::optional<std::string> &option) {
+    if (option && !option->empty()) return Home{with_separator(*option)};
+    if (const char *env = std::getenv("VORNMAC_HOME"); env != nullptr && *env != '\0')
+        return Home{with_separator(env)};
+    if (const char *user = std::getenv("HOME"); user != nullptr && *user != '\0')
+        return Home{with_separator(user) + ".vornmac/"};
+    return std::nullopt;
+}
+
+std::optional<std::string> prepare_home(const Home &home) {
+    std::error_code error;
+    std::filesystem::create_directories(home.directory, error);
+    if (error) return "cannot create the home " + home.directory + ": " + error.message();
+    if (!std::filesystem::exists(home.message_file(), error) &&
+        !write_whole_file(home.message_file(), default_message_file()))
+        return "cannot write " + home.message_file();
+    if (!std::filesystem::exists(home.variable_file(), error) &&
+        !write_default_variable_file(home.variable_file()))
+        return "cannot write " + home.variable_file();
+    return std::nullopt;
+}
+
+} // namespace vornmac::tool

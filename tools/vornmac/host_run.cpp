@@ -1,0 +1,218 @@
+// The host loop. The library returns to the host's recovery mark with longjmp whenever a
+// statement fails (1, or 2 for terminal input) or it cannot go on (100), so the loop is a
+// small state machine: the frame holding the mark keeps no state of its own, and after a
+// jump `Session::recover` decides, from the error variables, how the run goes on.
+//
+// Token order: start_parser_module primes the current and the next token and returns the
+// first; every call_gettoken makes the next token current and scans a new next token. The
+// session writes the first token and then every new next token, so each token is written
+// once, as soon as it is complete. The input running out is how a program ends: error 173
+// (its own _errortype), or a jump with 100 while the module is still being primed.
+#include "host_run.hpp"
+
+#include "error_report.hpp"
+#include "token_writer.hpp"
+
+#include <vornmac/vornmac.h>
+
+#include <csetjmp>
+#include <cstdio>
+#include <vector>
+
+namespace vornmac::tool {
+
+namespace {
+
+constexpr int main_program_missing = 4504;
+
+enum class Phase { defines, priming, tokens, finishing, done };
+enum class Jump { statement_failed, cannot_go_on };
+
+class Session {
+  public:
+    Session(parser_context *ctx, const RunOptions &options, TokenWriter &out)
+        : ctx_(ctx), options_(options), out_(out) {}
+
+    parser_context *context() const { return ctx_; }
+    bool running() const { return phase_ != Phase::done; }
+
+    // Reports what init_parser ran into; a missing main program ends the run there.
+    void check_start_up();
+    void step();
+    void recover(Jump jump);
+    int exit_status(bool output_written) const;
+
+  private:
+    void report(const ReportedError &error, bool located);
+    void forget_message() { call_savemacrochar(ctx_, 0, "_errormessage", ""); }
+    // The token that was current when priming stopped: the first token once it is
+    // complete, the empty text before that.
+    void write_primed_token();
+
+    parser_context *ctx_;
+    const RunOptions &options_;
+    TokenWriter &out_;
+    Phase phase_ = Phase::defines;
+    size_t next_define_ = 0;
+    std::string depth_seen_;
+    int errors_ = 0;
+    bool stopped_ = false;
+    char first_token_[200] = {};
+};
+
+void Session::report(const ReportedError &error, bool located) {
+    print_error(stderr, options_.label(), error, located);
+    ++errors_;
+}
+
+void Session::write_primed_token() {
+    const char *token = addcurrtoken(ctx_);
+    if (*token != '\0') out_.write(token);
+}
+
+void Session::check_start_up() {
+    const ReportedError error = ReportedError::read(ctx_);
+    depth_seen_ = error.depth;
+    if (error.message.empty()) return;
+    report(error, false);
+    forget_message();
+    if (error.number() == main_program_missing) {
+        stopped_ = true;
+        phase_ = Phase::finishing;
+    }
+}
+
+void Session::step() {
+    switch (phase_) {
+    case Phase::defines:
+        if (next_define_ < options_.defines.size()) {
+            const Define &define = options_.defines[next_define_++];
+            call_savemacrochar(ctx_, 0, define.name.c_str(), define.value.c_str());
+            return;
+        }
+        phase_ = Phase::priming;
+        start_parser_module(ctx_, first_token_);
+        out_.write(first_token_);
+        out_.write(addnextoken(ctx_));
+        phase_ = Phase::tokens;
+        return;
+    case Phase::tokens:
+        call_gettoken(ctx_);
+        out_.write(addnextoken(ctx_));
+        return;
+    case Phase::finishing:
+        phase_ = Phase::done;
+        finish_parser(ctx_, 2);
+        return;
+    case Phase::priming: // recover always moves on from priming
+    case Phase::done:
+        return;
+    }
+}
+
+void Session::recover(Jump jump) {
+    const ReportedError error = ReportedError::read(ctx_);
+    const bool reported = !error.message.empty();
+    // Every error raised while there is input writes a trace entry; an error without one
+    // was raised because no input was left.
+    const bool located = error.depth != depth_seen_;
+    depth_seen_ = error.depth;
+    if (phase_ == Phase::done) {
+        // finish_parser failed while saving the variable file. A context cannot be
+        // finished twice, so it is left to the end of the process.
+        if (reported) report(error, false);
+        stopped_ = true;
+        return;
+    }
+    const bool input_ended =
+        jump == Jump::cannot_go_on ? !reported : error.type == end_of_input_type || !located;
+    if (input_ended) {
+        // A message file without error 173 reports it as an unknown number: still the end.
+        if (reported && error.type != end_of_input_type) report(error, false);
+        if (phase_ == Phase::priming) write_primed_token();
+        phase_ = Phase::finishing;
+        return;
+    }
+    report(error, located);
+    forget_message();
+    if (jump == Jump::cannot_go_on) {
+        stopped_ = true;
+        phase_ = Phase::finishing;
+    } else if (phase_ == Phase::priming) {
+        write_primed_token();
+        phase_ = Phase::tokens;
+    }
+}
+
+int Session::exit_status(bool output_written) const {
+    if (stopped_ || !output_written) return 2;
+    return errors_ > 0 ? 1 : 0;
+}
+
+// Holds the recovery mark for the whole life of the context, finish_parser included (it
+// saves the variable file and can raise errors). No object with a destructor lives in
+// this frame: a jump back here must not skip one.
+void drive(Session &session) {
+    std::jmp_buf mark;
+    switch (setjmp(mark)) {
+    case 0:
+        set_jmpmark(session.context(), mark);
+        break;
+    case 100:
+        session.recover(Jump::cannot_go_on);
+        break;
+    default:
+        session.recover(Jump::statement_failed);
+        break;
+    }
+    while (session.running())
+        session.step();
+}
+
+} // namespace
+
+int run_program(const RunOptions &options, const Home &home) {
+    const auto layout =
+        options.tokens ? TokenWriter::Layout::token_lines : TokenWriter::Layout::text;
+    std::optional<TokenWriter> out =
+        TokenWriter::open(options.output_file, layout, options.source == ProgramSource::terminal);
+    if (!out) {
+        std::fprintf(stderr, "vornmac: cannot create %s\n", options.output_file->c_str());
+        return 2;
+    }
+
+    // Entry 0 of the argument vector is not read by the library; the program's own
+    // arguments follow it.
+    std::vector<const char *> argv{"vornmac"};
+    for (const std::string &argument : options.arguments)
+        argv.push_back(argument.c_str());
+    const char *program_name = options.source == ProgramSource::file       ? options.program.c_str()
+                               : options.source == ProgramSource::terminal ? ""
+                                                                           : nullptr;
+    const char *program_text =
+        options.source == ProgramSource::text ? options.program.c_str() : nullptr;
+    // Always name the variable file: the library saves it back where it was named, and the
+    // default would be the current directory.
+    const std::string variable_file = options.options_file.value_or(home.variable_file());
+    const bool has_log = options.log_file.has_value();
+
+    parser_context *ctx = init_parser(
+        program_name, static_cast<int16_t>(options.arguments.size()), argv.data(), program_text,
+        home.directory.c_str(), VORNMAC_OPTIONS_TAG, variable_file.c_str(),
+        has_log ? VORNMAC_LOG_TAG : 0, has_log ? options.log_file->c_str() : nullptr);
+    if (ctx == nullptr) {
+        std::fprintf(stderr, "vornmac: the parser could not start\n");
+        return 2;
+    }
+    if (!options.tokens) vornmac_set_blank_whitespace(ctx, 0);
+    if (options.module_name) set_modulename(ctx, options.module_name->c_str());
+
+    Session session(ctx, options, *out);
+    session.check_start_up();
+    drive(session);
+    const bool written = out->finish();
+    if (!written) std::fprintf(stderr, "vornmac: the output could not be written\n");
+    return session.exit_status(written);
+}
+
+} // namespace vornmac::tool
