@@ -1,6 +1,7 @@
 #include "error_report.hpp"
 
 #include <charconv>
+#include <string_view>
 
 namespace vornmac::tool {
 
@@ -26,8 +27,12 @@ void print_error(std::FILE *out, const std::string &label, const ReportedError &
         std::fprintf(out, "%s:%s:%s: ", label.c_str(), error.line.c_str(), error.column.c_str());
     else
         std::fprintf(out, "%s: ", label.c_str());
-    std::fputs(error.message.c_str(), out);
-    if (error.message.empty() || error.message.back() != '\n') std::fputc('\n', out);
+    // The message keeps the line end of its message-file line, and a name or token at its
+    // end brings the white space that followed it in the program: one line end is enough.
+    const std::string_view message = error.message;
+    const size_t end = message.find_last_not_of(" \t\r\n\v\f");
+    const std::string_view shown = end == std::string_view::npos ? "" : message.substr(0, end + 1);
+    std::fprintf(out, "%.*s\n", static_cast<int>(shown.size()), shown.data());
 }
 
 } // namespace vornmac::tool

@@ -26,8 +26,8 @@ struct ReportedError {
     std::optional<int> number() const;
 };
 
-// Writes the error; without a location (an error raised before the program had input, or
-// after it ran out) the line is FILE: message.
+// Writes the error on one line; without a location (an error raised before the program had input,
+// or after it ran out) the line is FILE: message.
 void print_error(std::FILE *out, const std::string &label, const ReportedError &error,
                  bool located);
 
