@@ -240,8 +240,10 @@ void InputStack::resume(int16_t mode) {
     if (above >= VarStore::lowest_level && above < VarStore::level_limit)
         context_.vars.drop_level(above);
     if (mode == 99) {
-        // The error trace unwinds to here; reading goes on where the slot was left.
+        // The error trace unwinds to here; reading goes on where the slot was left, and a
+        // terminal at the bottom is the terminal again.
         handle = held;
+        if (kind == ' ' && source_name.empty()) interactive = true;
         return;
     }
     if (source_name.empty()) {

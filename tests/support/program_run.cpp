@@ -3,8 +3,10 @@
 #include "vornmac/vornmac.h"
 
 #include <csetjmp>
+#include <cstdio>
 #include <cstring>
 #include <memory>
+#include <unistd.h>
 
 namespace vornmac::testing {
 
@@ -77,6 +79,25 @@ ProgramRun run_program(const TestHome &home, const ProgramRequest &request) {
     finish_parser(state->ctx, 2);
     state->run.log = home.read("test.log");
     return state->run;
+}
+
+ProgramRun run_terminal_program(const TestHome &home, const std::string &typed) {
+    int pipe_ends[2];
+    if (pipe(pipe_ends) != 0) return {};
+    const bool written =
+        write(pipe_ends[1], typed.data(), typed.size()) == static_cast<ssize_t>(typed.size());
+    close(pipe_ends[1]);
+    const int saved_stdin = dup(0);
+    dup2(pipe_ends[0], 0);
+    close(pipe_ends[0]);
+    clearerr(stdin);
+    ProgramRequest request;
+    request.file = "";
+    ProgramRun run = written ? run_program(home, request) : ProgramRun{};
+    dup2(saved_stdin, 0);
+    close(saved_stdin);
+    clearerr(stdin);
+    return run;
 }
 
 std::string joined(const std::vector<std::string> &tokens, const char *separator) {

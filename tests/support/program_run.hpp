@@ -29,6 +29,8 @@ struct ProgramRequest {
 };
 
 ProgramRun run_program(const TestHome &home, const ProgramRequest &request);
+// Runs the main program from the terminal, with `typed` as what the user types.
+ProgramRun run_terminal_program(const TestHome &home, const std::string &typed);
 // The tokens joined, for compact expectations.
 std::string joined(const std::vector<std::string> &tokens, const char *separator = "|");
 

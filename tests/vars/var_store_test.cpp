@@ -14,7 +14,8 @@ class VarStoreTest : public ::testing::Test {
     ChunkAllocator chunks;
     BlockPool pool{chunks};
     std::vector<int16_t> errors;
-    VarStore store{chunks, pool, [this](int16_t n, std::vector<vornmac::ErrorArg>) { errors.push_back(n); }};
+    VarStore store{chunks, pool,
+                   [this](int16_t n, std::vector<vornmac::ErrorArg>) { errors.push_back(n); }};
 
     std::string at(int16_t level, const char *name) {
         VarLevel *v = store.find_var_level(level, name);

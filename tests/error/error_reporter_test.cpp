@@ -1,0 +1,130 @@
+// Errors as a host sees them: messages from the message file, the error variables, the
+// trace of where the input came from, and the jump values.
+#include "error/message_file.hpp"
+#include "support/program_run.hpp"
+#include "vornmac/vornmac.h"
+
+#include <gtest/gtest.h>
+
+namespace vornmac {
+namespace {
+
+using testing::ProgramRequest;
+using testing::ProgramRun;
+using testing::run_program;
+using testing::TestHome;
+
+TEST(MessageFile, SearchStopsAtTheNumberAtThirtyTwoThousandOrAtTheEnd) {
+    const std::string file = "10 1 ten %s\n20 3 twenty\n32000 0 end\n30 1 hidden\n";
+    ASSERT_TRUE(find_message(file, 10).has_value());
+    EXPECT_EQ(find_message(file, 10)->format, "ten %s\n");
+    EXPECT_EQ(find_message(file, 20)->type, 3);
+    EXPECT_FALSE(find_message(file, 30).has_value());
+    EXPECT_FALSE(find_message("10 1 ten", 11).has_value());
+    EXPECT_FALSE(find_message("x 1 bad\n10 y bad\n10\n", 10).has_value());
+}
+
+TEST(MessageFile, LongLinesAreReadInPieces) {
+    // The rest of a line beyond 199 characters is read as a line of its own.
+    const std::string file = "1 1 " + std::string(195, 'a') + "2 5 tail\n";
+    EXPECT_EQ(find_message(file, 2)->format, "tail\n");
+}
+
+ProgramRun run_text(const TestHome &home, const char *text, testing::Options variables = {}) {
+    ProgramRequest request;
+    request.text = text;
+    request.variables = std::move(variables);
+    return run_program(home, request);
+}
+
+TEST(ErrorReporter, MessageVariablesAndLogFollowEachError) {
+    TestHome home;
+    const ProgramRun run = run_text(home, "a &first b &second c\n");
+    ASSERT_EQ(run.jumps.size(), 3u);
+    EXPECT_EQ(run.jumps[1].message, "ERROR #2021 : undefined variable second \n");
+    // Each message keeps its file line's line end: an empty line follows it in the log.
+    EXPECT_NE(run.log.find("\r\n*** Error in Editor File   \r\n          Before Line=1 "
+                           "Column=2\r\nERROR #2021 : undefined variable first \r\n\r\n"),
+              std::string::npos)
+        << run.log;
+}
+
+TEST(ErrorReporter, FixedMessagesWhenTheMessageFileCannotBeUsed) {
+    TestHome no_name(testing::Options{{"_errorfile", ""}});
+    ProgramRun run = run_text(no_name, "a &x b c\n");
+    ASSERT_EQ(run.jumps.size(), 1u);
+    EXPECT_EQ(run.jumps[0].value, 100);
+    EXPECT_EQ(run.jumps[0].message, "Either Insufficent Memory To Load Program or No Error File");
+
+    TestHome missing(testing::Options{{"_errorfile", "nowhere.msg"}});
+    run = run_text(missing, "a &x b c\n");
+    ASSERT_EQ(run.jumps.size(), 1u);
+    EXPECT_EQ(run.jumps[0].value, 100);
+    EXPECT_EQ(run.jumps[0].message, "Cannot Open Error File -> nowhere.msg");
+}
+
+TEST(ErrorReporter, UnknownNumberIsReportedWithTypeTwo) {
+    TestHome home;
+    home.write("test.msg", "173 4 end\n32000 0 end\n2021 1 hidden by the end line\n");
+    const ProgramRun run = run_text(home, "a &x b c\n");
+    ASSERT_GE(run.jumps.size(), 1u);
+    EXPECT_EQ(run.jumps[0].value, 1);
+    EXPECT_EQ(run.jumps[0].message, "Cannot Find Error Number -> 2021, On Error File -> test.msg");
+}
+
+TEST(ErrorReporter, LogSwitchOffKeepsTheLogClean) {
+    TestHome home(testing::Options{{"_errorlog", "no"}});
+    const ProgramRun run = run_text(home, "a &x b c\n");
+    ASSERT_GE(run.jumps.size(), 1u);
+    EXPECT_EQ(run.jumps[0].message, "ERROR #2021 : undefined variable x \n");
+    EXPECT_EQ(run.log.find("ERROR"), std::string::npos);
+    EXPECT_EQ(run.log.find("*** Error in"), std::string::npos);
+}
+
+// Drives a context by hand so that the error variables can be read between errors.
+class ErrorVariables : public ::testing::Test {
+  protected:
+    void start(const char *text) {
+        const std::string options = home.options_file();
+        ctx = init_parser(nullptr, 0, nullptr, text, home.dir().c_str(), VORNMAC_OPTIONS_TAG,
+                          options.c_str(), 0, nullptr);
+        ASSERT_NE(ctx, nullptr);
+        set_modulename(ctx, "tests");
+    }
+    void TearDown() override {
+        if (ctx != nullptr) finish_parser(ctx, 2);
+    }
+    std::string get(const char *name) { return call_optstring(ctx, name); }
+    TestHome home;
+    parser_context *ctx = nullptr;
+};
+
+TEST_F(ErrorVariables, TraceThroughAVariableSourceAndDepthAcrossErrors) {
+    start("one two\nthree &outer four five six\n");
+    call_savemacrochar(ctx, 0, "outer", "xx &inner yy");
+    // Without a host mark the reporter returns and scanning goes on.
+    char first[200];
+    start_parser_module(ctx, first);
+    for (int i = 0; i < 3; ++i)
+        call_gettoken(ctx);
+    EXPECT_EQ(get("_errormessage"), "ERROR #2021 : undefined variable inner \n");
+    EXPECT_EQ(get("_errormodule"), "tests");
+    EXPECT_EQ(get("_errortype"), "1");
+    EXPECT_EQ(get("_errordepth"), "2");
+    EXPECT_EQ(get("_errorfiles1"), "*** Error in Macro Variable -> outer    ");
+    EXPECT_EQ(get("_errorlocs1"), "          Before Line=2 Column=16");
+    EXPECT_EQ(get("_errorfiles2"), "  *** Called From Editor File   ");
+    EXPECT_EQ(get("_errorline"), "2");
+    EXPECT_EQ(get("_errorcolumn"), "16");
+}
+
+TEST(ErrorReporter, TerminalProgramsJumpWithTwo) {
+    TestHome home;
+    const ProgramRun run = testing::run_terminal_program(home, "a &x b c\n");
+    ASSERT_GE(run.jumps.size(), 1u);
+    EXPECT_EQ(run.jumps[0].value, 2);
+    EXPECT_NE(run.log.find("*** Error in _terminal_   "), std::string::npos) << run.log;
+}
+
+} // namespace
+} // namespace vornmac

@@ -1,0 +1,162 @@
+// The input stack: file lengths, line ends, nesting bounds, levels of resumed sources, the
+// terminal, and the end of the input.
+#include "host/parser_context.hpp"
+#include "support/program_run.hpp"
+#include "vornmac/vornmac.h"
+
+#include <gtest/gtest.h>
+
+namespace vornmac {
+namespace {
+
+using testing::joined;
+using testing::ProgramRequest;
+using testing::ProgramRun;
+using testing::run_program;
+using testing::TestHome;
+
+ProgramRun run_file(TestHome &home, const std::string &bytes, testing::Options variables = {}) {
+    home.write("prog.vm", bytes);
+    const std::string file = home.path("prog.vm");
+    ProgramRequest request;
+    request.file = file.c_str();
+    request.variables = std::move(variables);
+    return run_program(home, request);
+}
+
+TEST(InputStack, TrailingJunkIsNotPartOfAFile) {
+    TestHome home;
+    const ProgramRun run = run_file(home, std::string("a b\n\x1a\0\0\xff", 8));
+    EXPECT_EQ(joined(run.tokens), "a |b ");
+    EXPECT_EQ(run.jumps.back().message, "ERROR #173 : input exhausted\n");
+}
+
+TEST(InputStack, CarriageReturnsBecomeLineFeeds) {
+    TestHome home;
+    // A pair becomes one line feed; a lone carriage return swallows the next character.
+    const ProgramRun run = run_file(home, "a\r\nb\rXc d\n");
+    EXPECT_EQ(joined(run.tokens), "a |b |c |d ");
+}
+
+TEST(InputStack, BottomSourceEndsWithOneExtraLineFeed) {
+    TestHome home;
+    ProgramRequest request;
+    request.text = "a b";
+    ProgramRun run = run_program(home, request);
+    EXPECT_EQ(joined(run.tokens, "/"), "a /b ");
+    // One token cannot fill the pair that starting a module needs: the host gets 100.
+    request.text = "a";
+    run = run_program(home, request);
+    ASSERT_EQ(run.jumps.size(), 1u);
+    EXPECT_EQ(run.jumps[0].value, 100);
+}
+
+TEST(InputStack, NestingBeyondSeventySixSourcesIsAnError) {
+    TestHome home;
+    testing::Options chain;
+    for (int i = 1; i < 80; ++i)
+        chain.emplace_back("x" + std::to_string(i), "&x" + std::to_string(i + 1) + ". ");
+    chain.emplace_back("x80", "deep");
+    const ProgramRun run = run_file(home, "&x1. after\n", chain);
+    ASSERT_FALSE(run.jumps.empty());
+    EXPECT_EQ(run.jumps[0].message.substr(0, 33), "ERROR #4604 : nesting too deep at");
+    // The error unwinds to the program file, which goes on after the reference.
+    EXPECT_EQ(joined(run.tokens), "| |after ");
+}
+
+TEST(InputStack, MainProgramRunsAtTheGlobalLevelInSlotZero) {
+    TestHome home;
+    home.write("prog.vm", "a b c\n");
+    const std::string file = home.path("prog.vm");
+    const std::string options = home.options_file();
+    parser_context *ctx = init_parser(file.c_str(), 0, nullptr, nullptr, home.dir().c_str(),
+                                      VORNMAC_OPTIONS_TAG, options.c_str(), 0, nullptr);
+    ASSERT_NE(ctx, nullptr);
+    auto &context = *static_cast<ParserContext *>(ctx);
+    EXPECT_EQ(context.input.top, 0);
+    EXPECT_EQ(context.vars.current_level, 0);
+    EXPECT_EQ(context.input.slot(0)->level, 0);
+    EXPECT_EQ(context.input.slot(0)->source_name, file);
+    finish_parser(ctx, 2);
+}
+
+TEST(InputStack, ResumedTextIsLookedUpAtTheLevelItWasPushedAt) {
+    TestHome home;
+    const std::string options = home.options_file();
+    parser_context *ctx = init_parser(nullptr, 0, nullptr, "main\n", home.dir().c_str(),
+                                      VORNMAC_OPTIONS_TAG, options.c_str(), 0, nullptr);
+    ASSERT_NE(ctx, nullptr);
+    auto &context = *static_cast<ParserContext *>(ctx);
+    InputStack &in = context.input;
+    // Deeper than the slot index: a lookup at the slot index would not find _TEMP2.
+    context.vars.current_level = 5;
+    in.reread_text(in.top, nullptr, 0, 1, 0, "xyz");
+    in.read_char();
+    EXPECT_EQ(in.ch, 'x');
+    in.advance_offset();
+    in.save(0);
+    in.push_text("inner", "q", 0);
+    std::string seen;
+    for (int i = 0; i < 3; ++i) {
+        in.read_char();
+        seen += static_cast<char>(in.ch);
+        in.advance_offset();
+    }
+    EXPECT_EQ(seen, "qyz");
+    EXPECT_EQ(context.vars.current_level, 5);
+    finish_parser(ctx, 2);
+}
+
+TEST(InputStack, ResumingAVanishedFileRaises172) {
+    TestHome home;
+    const std::string options = home.options_file();
+    parser_context *ctx = init_parser(nullptr, 0, nullptr, "main\n", home.dir().c_str(),
+                                      VORNMAC_OPTIONS_TAG, options.c_str(), 0, nullptr);
+    auto &context = *static_cast<ParserContext *>(ctx);
+    InputSource gone;
+    gone.source_name = home.path("gone.vm");
+    gone.length = 10;
+    context.input.install(1, std::move(gone));
+    context.input.top = 1;
+    context.input.resume(0);
+    EXPECT_EQ(context.errors.last_number(), 172);
+    EXPECT_EQ(context.input.top, 0); // the error trace unwound to the bottom source
+    finish_parser(ctx, 2);
+}
+
+TEST(InputStack, MissingProgramFileIsErrorFourFiveOhFour) {
+    TestHome home;
+    const std::string options = home.options_file();
+    const std::string missing = home.path("missing.vm");
+    parser_context *ctx = init_parser(missing.c_str(), 0, nullptr, nullptr, home.dir().c_str(),
+                                      VORNMAC_OPTIONS_TAG, options.c_str(), 0, nullptr);
+    ASSERT_NE(ctx, nullptr);
+    EXPECT_EQ(static_cast<ParserContext *>(ctx)->errors.last_number(), 4504);
+    finish_parser(ctx, 2);
+}
+
+TEST(InputStack, ProgramFilesAreFoundWithPathAndExtension) {
+    TestHome home;
+    home.write("found.vm", "x y\n");
+    std::vector<const char *> names{"_errorfile", "_pathprg", "_prgextend"};
+    const std::string dir = home.dir();
+    std::vector<const char *> values{"test.msg", dir.c_str(), "vm"};
+    const std::string options = home.options_file();
+    ASSERT_EQ(vornmac_write_variable_file(options.c_str(), 3, names.data(), values.data()), 0);
+    ProgramRequest request;
+    request.file = "found";
+    EXPECT_EQ(joined(run_program(home, request).tokens), "x |y ");
+}
+
+// Lines typed at the terminal are read one at a time, logged as typed, and stored as
+// _TEMP variables.
+TEST(InputStack, TerminalLinesAreReadFromStandardInput) {
+    TestHome home;
+    const ProgramRun run = testing::run_terminal_program(home, "one two\nthree\n");
+    EXPECT_EQ(joined(run.tokens), "one |two |three ");
+    EXPECT_NE(run.log.find("one two\n"), std::string::npos) << run.log;
+    EXPECT_NE(run.log.find("three\n"), std::string::npos) << run.log;
+}
+
+} // namespace
+} // namespace vornmac

@@ -1,0 +1,96 @@
+// The scanner seen from a host: token shapes, comments, references and % words.
+#include "support/program_run.hpp"
+
+#include <gtest/gtest.h>
+
+namespace vornmac {
+namespace {
+
+using testing::joined;
+using testing::ProgramRequest;
+using testing::run_program;
+using testing::TestHome;
+
+std::string tokens_of(const char *text, testing::Options variables = {},
+                      testing::Options options = {}) {
+    TestHome home(options);
+    ProgramRequest request;
+    request.text = text;
+    request.variables = std::move(variables);
+    return joined(run_program(home, request).tokens);
+}
+
+TEST(Scanner, TokensCarryTheirWhiteSpaceUpToTheFirstLineFeed) {
+    // Line feeds reach the host as blanks; the bottom source ends with one extra.
+    EXPECT_EQ(tokens_of("x;  y\n\nz"), "x|;  |y | |z ");
+    EXPECT_EQ(tokens_of("alpha_1 (beta)"), "alpha_1 |(|beta|) ");
+}
+
+TEST(Scanner, CommentsNeverReachTheHost) {
+    EXPECT_EQ(tokens_of("a /* note */ b"), "a |b ");
+    EXPECT_EQ(tokens_of("a / * spaced * / still */ b"), "a |b ");
+    EXPECT_EQ(tokens_of("a /* /* not nested */ b */"), "a |b |*|/ ");
+}
+
+TEST(Scanner, ReferencesAreReplacedByTheirValues) {
+    const testing::Options x{{"x", "ab"}, {"y", "x"}, {"name", "y"}};
+    EXPECT_EQ(tokens_of("&x. c", x), "ab |c ");
+    EXPECT_EQ(tokens_of("[&x.]", x), "[|ab|] ");
+    EXPECT_EQ(tokens_of("&x y", x), "ab |y ");
+    EXPECT_EQ(tokens_of("pre&x.post z", x), "preabpost |z ");
+    EXPECT_EQ(tokens_of("&&y. z", x), "x |z ");
+    EXPECT_EQ(tokens_of("&&&name. z", x), "x |z ");
+}
+
+TEST(Scanner, TriggersFollowedByWhiteSpaceAreText) {
+    EXPECT_EQ(tokens_of("a & b % c"), "a |& |b |% |c ");
+}
+
+TEST(Scanner, PercentQuotesACharacter) {
+    EXPECT_EQ(tokens_of("%(a%) %' %\" %% z"), "(|a|) |' |\" |% |z ");
+}
+
+TEST(Scanner, QuotesStopExpansionUnlessConfigured) {
+    const testing::Options x{{"x", "ab"}};
+    EXPECT_EQ(tokens_of("'&x' &x z", x), "'|&|x|' |ab |z ");
+    EXPECT_EQ(tokens_of("'&x' &x z", x, {{"_expand_macros_in_quotes", "yes"}}), "'|ab|' |ab |z ");
+}
+
+TEST(Scanner, UpperCaseOptionLowersWords) {
+    EXPECT_EQ(tokens_of("Hello WORLD", {}, {{"_upper", "yes"}}), "hello |world ");
+    EXPECT_EQ(tokens_of("Hello WORLD", {}, {{"_upper", "no"}}), "Hello |WORLD ");
+}
+
+TEST(Scanner, LongWordsAreCutAtTheBufferBound) {
+    const std::string word(300, 'w');
+    const std::string tokens = tokens_of(word.c_str());
+    EXPECT_EQ(tokens, std::string(199, 'w') + "|" + std::string(101, 'w') + " ");
+}
+
+TEST(Scanner, UndefinedReferenceRaisesAndScanningGoesOn) {
+    TestHome home;
+    ProgramRequest request;
+    request.text = "a &nope b c";
+    const testing::ProgramRun run = run_program(home, request);
+    EXPECT_EQ(joined(run.tokens), "a |b |c ");
+    ASSERT_EQ(run.jumps.size(), 2u);
+    EXPECT_EQ(run.jumps[0].value, 1);
+    EXPECT_EQ(run.jumps[0].message, "ERROR #2021 : undefined variable nope \n");
+}
+
+TEST(Scanner, ControlBytesInAProgramFileAreReportedAsText) {
+    TestHome home;
+    home.write("prog.vm", std::string("a \x01\x03 &x b\n", 10));
+    ProgramRequest request;
+    const std::string file = home.path("prog.vm");
+    request.file = file.c_str();
+    request.variables = {{"x", "v"}};
+    const testing::ProgramRun run = run_program(home, request);
+    ASSERT_GE(run.jumps.size(), 1u);
+    EXPECT_EQ(run.jumps[0].message.substr(0, 25), "ERROR #4606 : control byt");
+    // The triggers stay on: the reference after the bytes is still expanded.
+    EXPECT_NE(joined(run.tokens).find("v "), std::string::npos);
+}
+
+} // namespace
+} // namespace vornmac

@@ -1,0 +1,210 @@
+// A host for the golden cases, written against the public C interface only, as a real host
+// is: it creates a parser in a fresh home directory, starts the module and asks for tokens
+// until the input runs out, recording every token the scanner completes and every jump to
+// its recovery mark.
+//
+// The recorded tokens are the first token of start_parser_module, its next token, and then
+// the next token after each call_gettoken: together the whole stream, including the last
+// token, which a host only ever sees as the next token before the end-of-input error.
+#pragma once
+
+#include "golden_case.hpp"
+#include "golden_text.hpp"
+#include "vornmac/vornmac.h"
+
+#include <csetjmp>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace golden {
+
+inline constexpr int end_of_input_error_type = 4;
+inline constexpr std::size_t max_events = 5000;
+
+inline const char *const error_variables[] = {"_errormessage", "_errortype",   "_errorline",
+                                              "_errorcolumn",  "_errordepth",  "_errormodule"};
+
+class TempHome {
+  public:
+    TempHome() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "vornmac_golden_XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+        dir_ = pattern + "/";
+    }
+    ~TempHome() {
+        std::error_code ignored;
+        std::filesystem::remove_all(dir_, ignored);
+    }
+    TempHome(const TempHome &) = delete;
+    TempHome &operator=(const TempHome &) = delete;
+    // The home directory with its trailing separator, as init_parser gets it.
+    const std::string &dir() const { return dir_; }
+    std::string path(const std::string &name) const { return dir_ + name; }
+
+  private:
+    std::string dir_;
+};
+
+struct ParserCloser {
+    void operator()(parser_context *ctx) const { finish_parser(ctx, 2); }
+};
+using ParserHandle = std::unique_ptr<parser_context, ParserCloser>;
+
+struct HostRun {
+    bool started = false;
+    std::vector<Event> events;
+    // Breaches of the token-pair protocol, described for the failure report.
+    std::vector<std::string> protocol_faults;
+    std::vector<Assignment> final_vars;
+    std::string log;
+};
+
+enum class HostCall { start, next_token };
+
+// One library call under a fresh recovery mark: 0 when it returned, else the jump value.
+// The mark lives in this frame, which stays alive for as long as the call can jump.
+[[gnu::noinline]] inline int guarded_call(parser_context *ctx, HostCall call, char *first_token) {
+    std::jmp_buf mark;
+    switch (setjmp(mark)) {
+    case 0: break;
+    case 1: return 1;
+    case 2: return 2;
+    case 100: return 100;
+    default: return -1;
+    }
+    set_jmpmark(ctx, mark);
+    if (call == HostCall::start) {
+        if (start_parser_module(ctx, first_token) != 0) return -2;
+    } else {
+        call_gettoken(ctx);
+    }
+    return 0;
+}
+
+class GoldenHost {
+  public:
+    GoldenHost(const GoldenCase &c, const std::string &default_messages)
+        : case_(c), default_messages_(default_messages) {}
+
+    HostRun run() {
+        prepare_home();
+        std::vector<const char *> argv{"host's own argv0"};
+        for (const std::string &a : case_.args) argv.push_back(a.c_str());
+        const std::string program_path = home_.path("program");
+        const std::string options_path = home_.path("vorn_opt.dat");
+        const std::string log_path = home_.path("test.log");
+        ParserHandle ctx(init_parser(case_.program_as_text ? nullptr : program_path.c_str(),
+                                     static_cast<int16_t>(case_.args.size()), argv.data(),
+                                     case_.program_as_text ? case_.program.c_str() : nullptr,
+                                     home_.dir().c_str(), VORNMAC_OPTIONS_TAG,
+                                     options_path.c_str(), VORNMAC_LOG_TAG, log_path.c_str()));
+        if (ctx == nullptr) return std::move(run_);
+        run_.started = true;
+        set_modulename(ctx.get(), "golden");
+        if (case_.keep_whitespace) vornmac_set_blank_whitespace(ctx.get(), 0);
+        for (const Assignment &v : case_.vars)
+            call_savemacrochar(ctx.get(), 0, v.name.c_str(), v.value.c_str());
+        drive(ctx.get());
+        for (const Assignment &want : case_.expected_vars)
+            run_.final_vars.push_back(
+                {want.name, normalised(call_optstring(ctx.get(), want.name.c_str()))});
+        ctx.reset();
+        if (std::filesystem::exists(log_path)) run_.log = normalised(read_file(log_path));
+        return std::move(run_);
+    }
+
+  private:
+    void prepare_home() {
+        write_file(home_.path("program"), case_.program);
+        write_file(home_.path("test.msg"), case_.messages.value_or(default_messages_));
+        std::vector<const char *> names;
+        std::vector<const char *> values;
+        bool names_error_file = false;
+        for (const Assignment &o : case_.options) {
+            names.push_back(o.name.c_str());
+            values.push_back(o.value.c_str());
+            names_error_file = names_error_file || o.name == "_errorfile";
+        }
+        if (!names_error_file) {
+            names.push_back("_errorfile");
+            values.push_back("test.msg");
+        }
+        if (vornmac_write_variable_file(home_.path("vorn_opt.dat").c_str(),
+                                        static_cast<int>(names.size()), names.data(),
+                                        values.data()) != 0)
+            throw std::runtime_error("cannot write the variable file");
+    }
+
+    void drive(parser_context *ctx) {
+        char first_token[256] = {};
+        bool previous_returned = false;
+        int jumped = guarded_call(ctx, HostCall::start, first_token);
+        if (jumped == 0) {
+            if (std::string(first_token) != addcurrtoken(ctx))
+                fault("start_parser_module's buffer differs from the current token");
+            run_.events.push_back({EventKind::token, first_token, 0, {}});
+            record_next(ctx);
+            previous_returned = true;
+        } else if (!record_jump(ctx, jumped)) {
+            return;
+        }
+        while (run_.events.size() < max_events) {
+            jumped = guarded_call(ctx, HostCall::next_token, nullptr);
+            if (jumped != 0) {
+                if (!record_jump(ctx, jumped)) return;
+                previous_returned = false;
+                continue;
+            }
+            if (previous_returned && run_.events.back().token != addcurrtoken(ctx))
+                fault("current token after call_gettoken is not the previous next token \"" +
+                      escape(run_.events.back().token) + "\"");
+            record_next(ctx);
+            previous_returned = true;
+        }
+        fault("no end of input after " + std::to_string(max_events) + " events");
+    }
+
+    void record_next(parser_context *ctx) {
+        const std::string next = addnextoken(ctx);
+        if (next.size() >= 200) fault("token longer than 199 bytes");
+        run_.events.push_back({EventKind::token, next, 0, {}});
+    }
+
+    // Records a jump; false when the run is over (end of input or the library gave up).
+    bool record_jump(parser_context *ctx, int value) {
+        Event e{EventKind::jump, {}, value, {}};
+        for (const char *name : error_variables)
+            e.vars.push_back({name, normalised(call_optstring(ctx, name))});
+        const std::string &message = e.vars[0].value;
+        const bool end_of_input = message.starts_with("ERROR #173 ") ||
+                                  e.vars[1].value == std::to_string(end_of_input_error_type);
+        if (value == 100) {
+            e.kind = EventKind::abort;
+        } else if (value > 0 && end_of_input) {
+            e.kind = EventKind::end;
+        } else if (value != 1 && value != 2) {
+            fault("jump with an unexpected value " + std::to_string(value));
+        }
+        run_.events.push_back(std::move(e));
+        return run_.events.back().kind == EventKind::jump;
+    }
+
+    void fault(const std::string &what) { run_.protocol_faults.push_back(what); }
+
+    // The temporary home directory reads as <HOME>/ in values and the log.
+    std::string normalised(std::string text) const {
+        replace_all(text, home_.dir(), "<HOME>/");
+        return text;
+    }
+
+    const GoldenCase &case_;
+    const std::string &default_messages_;
+    TempHome home_;
+    HostRun run_;
+};
+
+} // namespace golden
