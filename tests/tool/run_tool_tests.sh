@@ -1,0 +1,184 @@
+#!/usr/bin/env bash
+# Runs the built vornmac tool the way a user does, in scratch homes, and checks its output
+# bytes, error lines, exit statuses and the files it leaves in the home.
+# Usage: run_tool_tests.sh PATH/TO/vornmac SOURCE_DIR
+set -u
+tool=$1
+source_dir=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+# No test may touch the real home of whoever runs them.
+export HOME="$work/user"
+unset VORNMAC_HOME
+home="$work/home"
+failures=0
+
+fail() {
+    echo "FAIL: $1" >&2
+    failures=$((failures + 1))
+}
+
+# Runs the tool; stdout, stderr and the exit status land in $work/out, $work/err and $rc.
+run_tool() {
+    "$tool" "$@" >"$work/out" 2>"$work/err" </dev/null
+    rc=$?
+}
+
+expect_rc() {
+    [ "$rc" -eq "$2" ] || fail "$1: exit status $rc, expected $2 (stderr: $(head -c 300 "$work/err"))"
+}
+
+# Compares a captured stream byte for byte with the expected text.
+expect_bytes() {
+    printf '%s' "$3" >"$work/expected"
+    cmp -s "$work/expected" "$work/$2" ||
+        fail "$1: $2 was [$(od -c "$work/$2" | head -5)], expected [$(od -c "$work/expected" | head -5)]"
+}
+
+expect_line() {
+    grep -qxF -- "$3" "$work/$2" || fail "$1: no line [$3] in $2: $(head -c 300 "$work/$2")"
+}
+
+# --- help for every command -------------------------------------------------------------
+for command in "--help" "help" "run --help" "vars --help"; do
+    # shellcheck disable=SC2086 # the command words are meant to split
+    run_tool $command
+    expect_rc "help ($command)" 0
+    head -n 1 "$work/out" | grep -q '^Usage: vornmac' || fail "help ($command): no usage line"
+done
+run_tool
+expect_rc "no command" 2
+
+# --- first run on a fresh machine sets up the home ----------------------------------------
+run_tool run --home "$home/nested" -e 'first run'
+expect_rc "first run" 0
+expect_bytes "first run" out $'first run\n'
+[ -f "$home/nested/vorn_opt.dat" ] || fail "first run: no variable file in the home"
+cmp -s "$home/nested/vornmac.msg" "$source_dir/data/vornmac.msg" ||
+    fail "first run: the home's message file differs from data/vornmac.msg"
+[ -f "$home/nested/vorntool.log" ] || fail "first run: no log in the home"
+grep -q 'ERROR #173 : End of program input' "$home/nested/vorntool.log" ||
+    fail "first run: the end of the program is not in the log"
+
+VORNMAC_HOME="$work/envhome" run_tool run -e 'x'
+expect_rc "home from VORNMAC_HOME" 0
+[ -f "$work/envhome/vornmac.msg" ] || fail "VORNMAC_HOME is not used as the home"
+run_tool run -e 'x'
+[ -f "$HOME/.vornmac/vorn_opt.dat" ] || fail "without a setting the home is not ~/.vornmac"
+
+# A user's own message file is kept and used.
+mkdir -p "$home/custom"
+printf '2021 1 No such variable: %%s\n32000 0 end\n' >"$home/custom/vornmac.msg"
+run_tool run --home "$home/custom" -e 'a &nope. b'
+expect_line "edited message file" err "-e:1:2: ERROR #2021 : No such variable: nope"
+
+# --- default output keeps the program's text and line structure ----------------------------
+printf 'one  two \n\tthree\n' >"$work/plain.vm"
+run_tool run --home "$home" "$work/plain.vm"
+expect_rc "plain text" 0
+expect_bytes "plain text" out $'one  two \n\tthree\n'
+
+run_tool run --home "$home" -D x=1 -e $'a /* gone */ b &x.c\nnext line'
+expect_bytes "comment and reference" out $'a b 1c\nnext line\n'
+
+run_tool run --home "$home" -o "$work/written.txt" -e 'to a file'
+expect_rc "-o" 0
+expect_bytes "-o leaves stdout empty" out ''
+cp "$work/written.txt" "$work/file_out"
+expect_bytes "-o" file_out $'to a file\n'
+
+# --- --tokens: one token per line, white space inside tokens blanked ----------------------
+run_tool run --home "$home" --tokens -e $'a  b\tc\n/* c */ d'
+expect_bytes "--tokens" out $'a  \nb \nc \nd \n'
+
+# --- -D and program arguments -------------------------------------------------------------
+run_tool run --home "$home" -D 'greeting=good day' -D who=Ada -e '&greeting., &who.!'
+expect_bytes "-D" out $'good day, Ada!\n'
+run_tool run --home "$home" -e '&argc: &argv1. &argv2.!' first '--second'
+expect_bytes "program arguments" out $'2: first --second!\n'
+run_tool run --home "$home" -D sys_c1='from &who.' -D who=sys_c1 -e '%sys_c1.!'
+expect_bytes "%sys_c1 reads its variable as program text" out $'from sys_c1!\n'
+run_tool run --home "$home" -D novalue -e x
+expect_rc "-D without =" 2
+
+# --- errors: FILE:LINE:COLUMN lines, processing goes on, exit status 1 ---------------------
+run_tool run --home "$home" -e $'a &nope. b\nline two %sys_x1 end'
+expect_rc "errors" 1
+expect_bytes "errors: output goes on" out $'a  b\nline two end\n'
+expect_bytes "errors: one line each" err \
+    $'-e:1:2: ERROR #2021 : Macro variable is not defined: nope\n-e:2:9: ERROR #162 : A command variable name must be sys_c followed by a digit 1 to 5\n'
+
+printf 'fine\n  &missing. here\n' >"$work/err.vm"
+run_tool run --home "$home" "$work/err.vm"
+expect_line "error in a file" err "$work/err.vm:2:2: ERROR #2021 : Macro variable is not defined: missing"
+
+# An error while the module is still being primed keeps the first token.
+run_tool run --home "$home" -e 'first &nope. second'
+expect_bytes "error while priming" out 'first  second
+'
+
+# --- the library cannot go on: exit status 2 ------------------------------------------------
+run_tool run --home "$home" "$work/no_such_program"
+expect_rc "missing program file" 2
+expect_line "missing program file" err \
+    "$work/no_such_program: ERROR #4504 : Cannot open the main program file $work/no_such_program"
+
+printf '\001\000\377\377\376\377' >"$work/old_version.dat"
+run_tool run --home "$home" --options "$work/old_version.dat" -e x
+expect_rc "variable file of another version" 2
+
+mkdir -p "$home/broken/vornmac.msg" # a directory where the message file should be
+run_tool run --home "$home/broken" -e 'a &nope. b'
+expect_rc "unusable message file" 2
+expect_line "unusable message file" err "-e: Cannot Open Error File -> vornmac.msg"
+
+run_tool run --home "$home" --bogus x
+expect_rc "unknown option" 2
+run_tool run --home "$home"
+expect_rc "no program" 2
+
+# --- --log and --module ---------------------------------------------------------------------
+run_tool run --home "$home" --log "$work/own.log" --module demo -e 'logged'
+expect_rc "--log" 0
+grep -q 'Editor File' "$work/own.log" || fail "--log: no input trace in the named log"
+
+# --- the terminal ---------------------------------------------------------------------------
+printf 'typed &x.\n' | "$tool" run --home "$home" -D x=1 - >"$work/out" 2>"$work/err"
+rc=$?
+expect_rc "terminal" 0
+head -c 8 "$work/out" >"$work/typed"
+expect_bytes "terminal" typed $'typed 1\n'
+
+# --- vars lists a variable file, and refuses a broken one -----------------------------------
+run_tool vars "$home/vorn_opt.dat"
+expect_rc "vars" 0
+expect_line "vars" out "version 2"
+expect_line "vars" out '  -1 _errorfile = "vornmac.msg"'
+expect_line "vars" out '  -1 _logfile = ""'
+head -c 20 "$home/vorn_opt.dat" >"$work/truncated.dat"
+run_tool vars "$work/truncated.dat"
+expect_rc "vars on a truncated file" 1
+grep -q 'truncated at byte' "$work/err" || fail "vars on a truncated file: no reason given"
+run_tool vars "$work/old_version.dat"
+expect_rc "vars on another version" 1
+
+# --- the bundled examples, as the README runs them --------------------------------------------
+cd "$source_dir" || exit 1
+run_tool run --home "$home" examples/hello.vm World
+expect_rc "examples/hello.vm" 0
+expect_bytes "examples/hello.vm" out 'Hello, World!
+This is examples/hello.vm with 1 argument(s).
+Program files may leave out their extension: .vm is tried next.
+Error messages come from vornmac.msg in the vornmac home.
+'
+run_tool run --home "$home" -D name=Ada -D item="a difference engine" \
+    -D sys_c1='P.S. Your order ships on Monday, &name..' examples/letter
+expect_rc "examples/letter.vm" 0
+tail -n 1 "$work/out" >"$work/last"
+expect_bytes "examples/letter.vm" last $'P.S. Your order ships on Monday, Ada.\n'
+
+if [ "$failures" -ne 0 ]; then
+    echo "$failures tool test(s) failed" >&2
+    exit 1
+fi
+echo "all tool tests passed"
