@@ -98,6 +98,8 @@ run_tool run --home "$home" -e '&argc: &argv1. &argv2.!' first '--second'
 expect_bytes "program arguments" out $'2: first --second!\n'
 run_tool run --home "$home" -D sys_c1='from &who.' -D who=sys_c1 -e '%sys_c1.!'
 expect_bytes "%sys_c1 reads its variable as program text" out $'from sys_c1!\n'
+run_tool run --home="$home" -Dx=attached -e '&x.'
+expect_bytes "option values attached to the option" out $'attached\n'
 run_tool run --home "$home" -D novalue -e x
 expect_rc "-D without =" 2
 
