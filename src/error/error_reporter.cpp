@@ -31,6 +31,13 @@ std::optional<std::string> read_message_file(const std::string &path) {
 
 void ErrorReporter::raise(int16_t number, std::vector<ErrorArg> args) {
     if (suppressed) return;
+    // The trace changes the input state that text arguments often point into.
+    std::vector<std::string> texts;
+    texts.reserve(args.size());
+    for (ErrorArg &arg : args) {
+        if (arg.kind != ErrorArg::Kind::text) continue;
+        arg.text = texts.emplace_back(arg.text).c_str();
+    }
     run_error_steps(number, [&](const std::string &) { return args; });
 }
 
