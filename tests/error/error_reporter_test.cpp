@@ -85,9 +85,7 @@ TEST(ErrorReporter, LogSwitchOffKeepsTheLogClean) {
 class ErrorVariables : public ::testing::Test {
   protected:
     void start(const char *text) {
-        const std::string options = home.options_file();
-        ctx = init_parser(nullptr, 0, nullptr, text, home.dir().c_str(), VORNMAC_OPTIONS_TAG,
-                          options.c_str(), 0, nullptr);
+        ctx = home.create(nullptr, text);
         ASSERT_NE(ctx, nullptr);
         set_modulename(ctx, "tests");
     }

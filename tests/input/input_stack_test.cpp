@@ -68,9 +68,7 @@ TEST(InputStack, MainProgramRunsAtTheGlobalLevelInSlotZero) {
     TestHome home;
     home.write("prog.vm", "a b c\n");
     const std::string file = home.path("prog.vm");
-    const std::string options = home.options_file();
-    parser_context *ctx = init_parser(file.c_str(), 0, nullptr, nullptr, home.dir().c_str(),
-                                      VORNMAC_OPTIONS_TAG, options.c_str(), 0, nullptr);
+    parser_context *ctx = home.create(file.c_str(), nullptr);
     ASSERT_NE(ctx, nullptr);
     auto &context = *static_cast<ParserContext *>(ctx);
     EXPECT_EQ(context.input.top, 0);
@@ -82,9 +80,7 @@ TEST(InputStack, MainProgramRunsAtTheGlobalLevelInSlotZero) {
 
 TEST(InputStack, ResumedTextIsLookedUpAtTheLevelItWasPushedAt) {
     TestHome home;
-    const std::string options = home.options_file();
-    parser_context *ctx = init_parser(nullptr, 0, nullptr, "main\n", home.dir().c_str(),
-                                      VORNMAC_OPTIONS_TAG, options.c_str(), 0, nullptr);
+    parser_context *ctx = home.create(nullptr, "main\n");
     ASSERT_NE(ctx, nullptr);
     auto &context = *static_cast<ParserContext *>(ctx);
     InputStack &in = context.input;
@@ -109,9 +105,7 @@ TEST(InputStack, ResumedTextIsLookedUpAtTheLevelItWasPushedAt) {
 
 TEST(InputStack, ResumingAVanishedFileRaises172) {
     TestHome home;
-    const std::string options = home.options_file();
-    parser_context *ctx = init_parser(nullptr, 0, nullptr, "main\n", home.dir().c_str(),
-                                      VORNMAC_OPTIONS_TAG, options.c_str(), 0, nullptr);
+    parser_context *ctx = home.create(nullptr, "main\n");
     auto &context = *static_cast<ParserContext *>(ctx);
     InputSource gone;
     gone.source_name = home.path("gone.vm");
@@ -126,10 +120,7 @@ TEST(InputStack, ResumingAVanishedFileRaises172) {
 
 TEST(InputStack, MissingProgramFileIsErrorFourFiveOhFour) {
     TestHome home;
-    const std::string options = home.options_file();
-    const std::string missing = home.path("missing.vm");
-    parser_context *ctx = init_parser(missing.c_str(), 0, nullptr, nullptr, home.dir().c_str(),
-                                      VORNMAC_OPTIONS_TAG, options.c_str(), 0, nullptr);
+    parser_context *ctx = home.create(home.path("missing.vm").c_str(), nullptr);
     ASSERT_NE(ctx, nullptr);
     EXPECT_EQ(static_cast<ParserContext *>(ctx)->errors.last_number(), 4504);
     finish_parser(ctx, 2);

@@ -46,6 +46,12 @@ TestHome::~TestHome() {
     std::filesystem::remove_all(dir_, ignored);
 }
 
+parser_context *TestHome::create(const char *file, const char *text) const {
+    const std::string options = options_file();
+    return init_parser(file, 0, nullptr, text, dir_.c_str(), VORNMAC_OPTIONS_TAG, options.c_str(),
+                       0, nullptr);
+}
+
 void TestHome::write(const std::string &name, const std::string &bytes) const {
     std::ofstream(path(name), std::ios::binary) << bytes;
 }

@@ -2,6 +2,8 @@
 // (the message file "test.msg" among them), a small message file, and the log. Everything
 // is removed when the test ends.
 #pragma once
+#include "vornmac/vornmac.h"
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,6 +24,8 @@ class TestHome {
     std::string options_file() const { return path("vorn_opt.dat"); }
     std::string log_file() const { return path("test.log"); }
     void write(const std::string &name, const std::string &bytes) const;
+    // A context for the program file or text, with this home's variable file.
+    parser_context *create(const char *file, const char *text) const;
     std::string read(const std::string &name) const;
 
   private:
