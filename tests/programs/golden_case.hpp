@@ -150,11 +150,21 @@ inline std::string render_events(const std::vector<Event> &events) {
     std::string out;
     for (const Event &e : events) {
         switch (e.kind) {
-        case EventKind::token: out += "\"" + escape(e.token) + "\"\n"; break;
-        case EventKind::jump: out += "jump " + std::to_string(e.jump_value) + "\n"; break;
-        case EventKind::end: out += "end\n"; break;
-        case EventKind::abort: out += "abort\n"; break;
-        case EventKind::any: out += "*\n"; break;
+        case EventKind::token:
+            out += "\"" + escape(e.token) + "\"\n";
+            break;
+        case EventKind::jump:
+            out += "jump " + std::to_string(e.jump_value) + "\n";
+            break;
+        case EventKind::end:
+            out += "end\n";
+            break;
+        case EventKind::abort:
+            out += "abort\n";
+            break;
+        case EventKind::any:
+            out += "*\n";
+            break;
         }
         for (const Assignment &v : e.vars)
             out += "  " + v.name + " \"" + escape(v.value) + "\"\n";

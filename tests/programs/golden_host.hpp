@@ -24,8 +24,8 @@ namespace golden {
 inline constexpr int end_of_input_error_type = 4;
 inline constexpr std::size_t max_events = 5000;
 
-inline const char *const error_variables[] = {"_errormessage", "_errortype",   "_errorline",
-                                              "_errorcolumn",  "_errordepth",  "_errormodule"};
+inline const char *const error_variables[] = {"_errormessage", "_errortype",  "_errorline",
+                                              "_errorcolumn",  "_errordepth", "_errormodule"};
 
 class TempHome {
   public:
@@ -70,11 +70,16 @@ enum class HostCall { start, next_token };
 [[gnu::noinline]] inline int guarded_call(parser_context *ctx, HostCall call, char *first_token) {
     std::jmp_buf mark;
     switch (setjmp(mark)) {
-    case 0: break;
-    case 1: return 1;
-    case 2: return 2;
-    case 100: return 100;
-    default: return -1;
+    case 0:
+        break;
+    case 1:
+        return 1;
+    case 2:
+        return 2;
+    case 100:
+        return 100;
+    default:
+        return -1;
     }
     set_jmpmark(ctx, mark);
     if (call == HostCall::start) {
@@ -93,15 +98,16 @@ class GoldenHost {
     HostRun run() {
         prepare_home();
         std::vector<const char *> argv{"host's own argv0"};
-        for (const std::string &a : case_.args) argv.push_back(a.c_str());
+        for (const std::string &a : case_.args)
+            argv.push_back(a.c_str());
         const std::string program_path = home_.path("program");
         const std::string options_path = home_.path("vorn_opt.dat");
         const std::string log_path = home_.path("test.log");
         ParserHandle ctx(init_parser(case_.program_as_text ? nullptr : program_path.c_str(),
                                      static_cast<int16_t>(case_.args.size()), argv.data(),
                                      case_.program_as_text ? case_.program.c_str() : nullptr,
-                                     home_.dir().c_str(), VORNMAC_OPTIONS_TAG,
-                                     options_path.c_str(), VORNMAC_LOG_TAG, log_path.c_str()));
+                                     home_.dir().c_str(), VORNMAC_OPTIONS_TAG, options_path.c_str(),
+                                     VORNMAC_LOG_TAG, log_path.c_str()));
         if (ctx == nullptr) return std::move(run_);
         run_.started = true;
         set_modulename(ctx.get(), "golden");

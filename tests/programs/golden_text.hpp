@@ -57,16 +57,25 @@ inline std::string unescape(std::string_view text) {
         }
         if (++i == text.size()) throw std::runtime_error("escape at end of text");
         switch (text[i]) {
-        case '\\': out += '\\'; break;
-        case 'n': out += '\n'; break;
-        case 'r': out += '\r'; break;
-        case 't': out += '\t'; break;
+        case '\\':
+            out += '\\';
+            break;
+        case 'n':
+            out += '\n';
+            break;
+        case 'r':
+            out += '\r';
+            break;
+        case 't':
+            out += '\t';
+            break;
         case 'x':
             if (i + 2 >= text.size()) throw std::runtime_error("short \\x escape");
             out += static_cast<char>(hex_digit(text[i + 1]) * 16 + hex_digit(text[i + 2]));
             i += 2;
             break;
-        default: throw std::runtime_error("unknown escape \\" + std::string(1, text[i]));
+        default:
+            throw std::runtime_error("unknown escape \\" + std::string(1, text[i]));
         }
     }
     return out;
