@@ -84,13 +84,18 @@ void Scanner::scan_token(int16_t mode, int16_t shift) {
         if (expand_triggers()) return;
         const unsigned char c = in.ch;
         if ((c == marker || c == quoted) && in.kind == ' ') {
-            // Markers come only from stored texts; in a program file the byte is text.
+            // Markers come only from stored texts; in a program file the byte is reported
+            // and dropped. It is counted first, so a jump leaves the position consistent.
+            in.advance_offset();
             context_.errors.raise(control_byte_in_file,
                                   {static_cast<int>(c), in.source_name.c_str()});
-        } else if (c == marker) {
+            continue;
+        }
+        if (c == marker) {
             scan_marker();
             return;
-        } else if (c == quoted) {
+        }
+        if (c == quoted) {
             scan_quoted_character();
             return;
         }

@@ -158,6 +158,9 @@ class GoldenHost {
         } else if (!record_jump(ctx, jumped)) {
             return;
         }
+        // A jump out of start_parser_module can leave the first token undelivered in the
+        // current token; the next request delivers it along with the next token.
+        bool start_jumped = jumped != 0;
         while (run_.events.size() < max_events) {
             jumped = guarded_call(ctx, HostCall::next_token, nullptr);
             if (jumped != 0) {
@@ -165,6 +168,9 @@ class GoldenHost {
                 previous_returned = false;
                 continue;
             }
+            if (start_jumped && *addcurrtoken(ctx) != '\0')
+                run_.events.push_back({EventKind::token, addcurrtoken(ctx), 0, {}});
+            start_jumped = false;
             if (previous_returned && run_.events.back().token != addcurrtoken(ctx))
                 fault("current token after call_gettoken is not the previous next token \"" +
                       escape(run_.events.back().token) + "\"");

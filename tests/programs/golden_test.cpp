@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <map>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -22,14 +21,6 @@ constexpr unsigned case_time_limit_seconds = 20;
 
 // Cases whose expectations the library does not meet yet, with the fault each one shows.
 // Remove an entry as soon as the library is fixed.
-const std::map<std::string, std::string> known_library_faults = {
-    {"scanner/markers", "bytes 0x01 and 0x02 in a program file raise error 4606 instead of "
-                        "acting as markers and quoted characters"},
-    {"startup/error_while_priming",
-     "an error jump out of start_parser_module clears the priming flag, so the end of input "
-     "raises 173 instead of jumping with 100"},
-};
-
 std::filesystem::path cases_root() {
     return std::filesystem::path(__FILE__).parent_path();
 }
@@ -80,9 +71,6 @@ void expect_log(const std::string &expected, const std::string &actual) {
 class GoldenProgram : public testing::TestWithParam<std::string> {};
 
 TEST_P(GoldenProgram, HostSeesExpectedTokensErrorsAndLog) {
-    if (const auto fault = known_library_faults.find(GetParam());
-        fault != known_library_faults.end())
-        GTEST_SKIP() << "known library fault: " << fault->second;
     const GoldenCase c = load_case(cases_root() / GetParam());
     const std::string messages = read_file(cases_root() / "test.msg");
     alarm(case_time_limit_seconds);
