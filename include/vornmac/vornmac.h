@@ -41,7 +41,10 @@ void set_modulename(parser_context *ctx, const char *name);
  * first_token, which holds at least 200 bytes. Returns 0. */
 int16_t start_parser_module(parser_context *ctx, char *first_token);
 /* Advances by one token: the next token becomes the current one and a new next token is
- * scanned, running every macro statement and expansion on the way. */
+ * scanned, running every macro statement and expansion on the way. After a jump with 1 or
+ * 2, the token the interrupted call was delivering is still the current token, and the
+ * next call delivers it instead of moving past it; after the jump for the end of the input
+ * (error 173), the current token holds the last token, not yet delivered. */
 void call_gettoken(parser_context *ctx);
 /* The 200-byte buffers of the current and the next token; overwritten by call_gettoken. */
 char *addcurrtoken(parser_context *ctx);

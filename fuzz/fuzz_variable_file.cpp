@@ -1,0 +1,19 @@
+// Any bytes as a variable file: refused or loaded, never a crash.
+#include "host/block_pool.hpp"
+#include "vars/var_store.hpp"
+#include "vars/variable_file.hpp"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    vornmac::ChunkAllocator chunks;
+    vornmac::BlockPool pool{chunks};
+    vornmac::VarStore store{chunks, pool, [](int16_t, std::vector<vornmac::ErrorArg>) {}};
+    vornmac::VariableFileContents contents;
+    const std::string bytes(reinterpret_cast<const char *>(data), size);
+    if (vornmac::read_variable_file(bytes, store, contents).result ==
+        vornmac::LoadResult::loaded)
+        (void)vornmac::write_variable_file(store, contents);
+    return 0;
+}
