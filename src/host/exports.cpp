@@ -1,8 +1,8 @@
-// The exported C operations. Each one that works on a context first makes it the current
-// context. This file is the one boundary where control leaves the library: a RecoveryJump
-// thrown by the error reporter is caught here, every destructor has run by then, and only
-// then is the host's longjmp made, from a frame that owns nothing. No C++ exception ever
-// crosses the C interface.
+// The exported C operations. Every subsystem reaches the context it belongs to through its
+// own reference, so calls for several contexts in turn need no current-context switch. This file is
+// the one boundary where control leaves the library: a RecoveryJump thrown by the error reporter is
+// caught here, every destructor has run by then, and only then is the host's longjmp made, from a
+// frame that owns nothing. No C++ exception ever crosses the C interface.
 #include "vornmac/vornmac.h"
 
 #include "error/location_trace.hpp"
@@ -23,13 +23,6 @@ using vornmac::ParserContext;
 
 constexpr int16_t interface_version = 80;
 constexpr int16_t finish_closes_log = 2;
-
-ParserContext *current_context = nullptr;
-
-ParserContext *make_current(parser_context *ctx) {
-    current_context = static_cast<ParserContext *>(ctx);
-    return current_context;
-}
 
 ParserContext *context_of(parser_context *ctx) {
     return static_cast<ParserContext *>(ctx);
@@ -83,7 +76,6 @@ extern "C" parser_context *init_parser(const char *program_name, int16_t argc,
     vornmac::build_keyword_order();
     vornmac::fill_pow10_table();
     auto *context = new ParserContext(home_dir, argc, std::move(vector));
-    make_current(context);
     context->no_program = program_name == nullptr && program_text == nullptr;
     const vornmac::StartUpArguments arguments{
         program_name, program_text, options_tag == VORNMAC_OPTIONS_TAG ? options_file : nullptr,
@@ -117,7 +109,7 @@ extern "C" void set_modulename(parser_context *ctx, const char *name) {
 
 extern "C" int16_t start_parser_module(parser_context *ctx, char *first_token) {
     if (ctx == nullptr) return 0;
-    ParserContext &context = *make_current(ctx);
+    ParserContext &context = *context_of(ctx);
     if (first_token != nullptr) first_token[0] = '\0';
     if (context.no_program) return 0;
     context.flags.write_program = true;
@@ -142,7 +134,7 @@ extern "C" int16_t start_parser_module(parser_context *ctx, char *first_token) {
 
 extern "C" void call_gettoken(parser_context *ctx) {
     if (ctx == nullptr) return;
-    ParserContext &context = *make_current(ctx);
+    ParserContext &context = *context_of(ctx);
     if (context.no_program) return;
     jump_to_host(context, advance_token(context));
 }
@@ -158,13 +150,13 @@ extern "C" char *addnextoken(parser_context *ctx) {
 extern "C" char *call_optstring(parser_context *ctx, const char *name) {
     static char empty[1] = "";
     if (ctx == nullptr || name == nullptr) return empty;
-    return const_cast<char *>(make_current(ctx)->vars.optstring(name));
+    return const_cast<char *>(context_of(ctx)->vars.optstring(name));
 }
 
 extern "C" void *call_savemacrochar(parser_context *ctx, uint16_t level, const char *name,
                                     const char *text) {
     if (ctx == nullptr) return nullptr;
-    ParserContext &context = *make_current(ctx);
+    ParserContext &context = *context_of(ctx);
     void *stored = nullptr;
     const int value =
         run_guarded([&] { stored = context.vars.save(static_cast<int16_t>(level), name, text); });
@@ -174,7 +166,7 @@ extern "C" void *call_savemacrochar(parser_context *ctx, uint16_t level, const c
 
 extern "C" void call_errorproc(parser_context *ctx, int16_t number, va_list args) {
     if (ctx == nullptr) return;
-    ParserContext &context = *make_current(ctx);
+    ParserContext &context = *context_of(ctx);
     const int value = run_guarded([&] { context.errors.raise_from_host(number, args); });
     jump_to_host(context, value);
 }
@@ -189,7 +181,7 @@ extern "C" void *get_logfileptr(parser_context *ctx, char *name_buffer) {
 extern "C" void outmesdbs(parser_context *ctx, int32_t records, int16_t variables, int32_t bytes,
                           const char *target) {
     if (ctx == nullptr) return;
-    ParserContext *context = make_current(ctx);
+    ParserContext *context = context_of(ctx);
     if (!context->flags.message || !context->log) return;
     std::string line = std::to_string(static_cast<long>(records)) + " Records Of " +
                        std::to_string(variables) + " Variables";
@@ -202,7 +194,7 @@ extern "C" void outmesdbs(parser_context *ctx, int32_t records, int16_t variable
 
 extern "C" void finish_parser(parser_context *ctx, int32_t mode) {
     if (ctx == nullptr) return;
-    ParserContext *context = make_current(ctx);
+    ParserContext *context = context_of(ctx);
     // Errors while finishing are reported, but the context must still be released.
     context->errors.jumps_allowed = false;
     run_guarded([&] {
