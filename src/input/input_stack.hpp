@@ -37,7 +37,7 @@ class InputStack {
     InputStack(const InputStack &) = delete;
     InputStack &operator=(const InputStack &) = delete;
 
-    // Pushing. The caller first saves the interrupted source (`save(0)`) or drops it; a
+    // Pushing. The caller first saves the interrupted source (`save(0)`); a
     // push that cannot be made (bound of 76 slots, file not found) raises its error and
     // leaves the live source as it was.
     void push_file(const std::string &name);
@@ -52,7 +52,6 @@ class InputStack {
 
     void save(int16_t mode);
     void pop();
-    void drop() { --top; }
     void resume(int16_t mode);
 
     // Character reading.

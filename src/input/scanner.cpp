@@ -72,10 +72,7 @@ void Scanner::next_token(int16_t shift) {
 
 void Scanner::scan_token(int16_t mode, int16_t shift) {
     InputStack &in = context_.input;
-    if (shift == 1) {
-        std::memcpy(current_token, next_token_text, sizeof current_token);
-        current_length = next_length;
-    }
+    if (shift == 1) std::memcpy(current_token, next_token_text, sizeof current_token);
     for (;;) {
         token_start_column = in.column;
         token_start_line = in.line;

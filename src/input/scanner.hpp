@@ -39,7 +39,6 @@ class Scanner {
 
     char current_token[token_size] = {};
     char next_token_text[token_size] = {};
-    int16_t current_length = 0;
     int16_t next_length = 0;
     int16_t token_start_line = 0;
     int16_t token_start_column = 0;
