@@ -145,8 +145,10 @@ int32_t BufferedFile::read(char *destination, int32_t count) {
 
 void BufferedFile::flush() {
     if (is_read_ || handle_ < 0 || position_ == 0) return;
-    if (platform::raw_write(handle_, buffer_.data(), position_) < position_)
+    if (platform::raw_write(handle_, buffer_.data(), position_) < position_) {
+        write_failed_ = true;
         platform::show_message_box("Database Error", "Write File Error");
+    }
     position_ = 0;
 }
 

@@ -41,6 +41,8 @@ class BufferedFile {
     int32_t total() const { return total_; }
     int32_t waiting() const { return is_read_ ? 0 : position_; }
     int32_t limit() const { return limit_; }
+    // True once a write did not reach the file (a full disk, say).
+    bool write_failed() const { return write_failed_; }
 
   private:
     BufferedFile(int handle, bool is_read, int32_t total);
@@ -50,6 +52,7 @@ class BufferedFile {
     int32_t limit_;
     int32_t position_;
     int32_t total_;
+    bool write_failed_ = false;
     std::array<char, buffer_size> buffer_{};
 };
 

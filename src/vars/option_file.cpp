@@ -81,6 +81,10 @@ ReplaceResult replace_file(const std::string &path, const std::string &temporary
         if (!file) return ReplaceResult::cannot_create;
         file->write(bytes.data(), static_cast<int32_t>(bytes.size()));
         file->close();
+        if (file->write_failed()) {
+            std::remove(temporary.c_str());
+            return ReplaceResult::cannot_write;
+        }
     }
     // rename replaces the old file atomically: there is never a moment without one.
     if (std::rename(temporary.c_str(), path.c_str()) != 0) return ReplaceResult::cannot_rename;
@@ -97,6 +101,9 @@ void save_variable_file(ParserContext &context) {
     switch (replace_file(path, temporary, write_variable_file(context.vars, contents), false)) {
     case ReplaceResult::cannot_create:
         context.errors.raise(cannot_write_file, {"create", temporary.c_str()});
+        break;
+    case ReplaceResult::cannot_write:
+        context.errors.raise(cannot_write_file, {"write", temporary.c_str()});
         break;
     case ReplaceResult::cannot_rename:
         context.errors.raise(cannot_rename_file, {temporary.c_str(), path.c_str(), -1});

@@ -15,8 +15,9 @@ inline constexpr const char *default_variable_file = "vorn_opt.dat";
 bool load_options(ParserContext &context, const char *name);
 void save_variable_file(ParserContext &context);
 
-enum class ReplaceResult { replaced, cannot_create, cannot_rename };
-// Writes bytes to `temporary` and renames it over `path`.
+enum class ReplaceResult { replaced, cannot_create, cannot_write, cannot_rename };
+// Writes bytes to `temporary` and renames it over `path`; a file that could not be written
+// completely never replaces the old one.
 ReplaceResult replace_file(const std::string &path, const std::string &temporary,
                            const std::string &bytes, bool quiet);
 

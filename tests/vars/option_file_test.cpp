@@ -1,11 +1,14 @@
 // The variable file at start-up and finish: what makes a parser refuse to start, where the
 // file is looked for, and what the save writes back.
 #include "support/test_home.hpp"
+#include "vars/option_file.hpp"
 #include "vornmac/vornmac.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
+#include <sys/resource.h>
 
 namespace vornmac {
 namespace {
@@ -109,6 +112,29 @@ TEST(OptionFile, UnwritableSaveIsReportedAndTheContextStillEnds) {
     EXPECT_NE(::testing::internal::GetCapturedStderr().find("File Creation Error"),
               std::string::npos);
     EXPECT_NE(home.read("vorntool.log").find("ERROR #2042 : cannot create"), std::string::npos);
+}
+
+TEST(OptionFile, AShortWriteNeverReplacesTheOldFile) {
+    TestHome home;
+    const std::string path = home.options_file();
+    const std::string before = home.read("vorn_opt.dat");
+    // A file size limit makes the write come up short, as a full disk would.
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previous_handler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 64;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    ::testing::internal::CaptureStderr();
+    const ReplaceResult result =
+        replace_file(path, home.path("vorn_opt.$$9"), std::string(5000, 'x'), true);
+    const std::string shown = ::testing::internal::GetCapturedStderr();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous_handler);
+    EXPECT_EQ(result, ReplaceResult::cannot_write);
+    EXPECT_EQ(shown.rfind("Database Error: Write File Error\n", 0), 0u) << shown;
+    EXPECT_EQ(home.read("vorn_opt.dat"), before);
+    EXPECT_FALSE(std::filesystem::exists(home.path("vorn_opt.$$9")));
 }
 
 } // namespace
