@@ -223,7 +223,8 @@ void InputStack::close_live_file() {
 }
 
 void InputStack::pop() {
-    const int16_t new_top = static_cast<int16_t>(top - 1);
+    // A host that keeps asking after the end of the input finds the stack empty, not below.
+    const int16_t new_top = static_cast<int16_t>(std::max(top - 1, -1));
     if (kind == ' ' && handle > 0) {
         close_live_file();
         if (new_top < 0) exhausted();

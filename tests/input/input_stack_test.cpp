@@ -31,6 +31,19 @@ TEST(InputStack, TrailingJunkIsNotPartOfAFile) {
     EXPECT_EQ(run.jumps.back().message, "ERROR #173 : input exhausted\n");
 }
 
+TEST(InputStack, RequestsAfterTheEndKeepRaising173) {
+    TestHome home;
+    parser_context *ctx = home.create(nullptr, "a b\n");
+    char first[200];
+    start_parser_module(ctx, first);
+    auto &context = *static_cast<ParserContext *>(ctx);
+    for (int i = 0; i < 5; ++i)
+        call_gettoken(ctx);
+    EXPECT_EQ(context.errors.last_number(), 173);
+    EXPECT_EQ(context.input.top, -1);
+    finish_parser(ctx, 2);
+}
+
 TEST(InputStack, CarriageReturnsBecomeLineFeeds) {
     TestHome home;
     // A pair becomes one line feed; a lone carriage return swallows the next character.
