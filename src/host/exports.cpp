@@ -203,6 +203,7 @@ extern "C" void finish_parser(parser_context *ctx, int32_t mode) {
         if (!context->no_program) {
             context->input.save(0);
             vornmac::save_variable_file(*context);
+            context->macros.close_slots();
         }
     });
     if (context->log) context->log->close();

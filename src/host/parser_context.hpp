@@ -9,6 +9,7 @@
 #include "input/input_stack.hpp"
 #include "input/scanner.hpp"
 #include "input/text_chain.hpp"
+#include "macro/macro_library.hpp"
 #include "vars/var_store.hpp"
 
 #include <csetjmp>
@@ -51,6 +52,7 @@ class ParserContext : public parser_context {
     SegmentSupply segments{pool};
     InputStack input{*this};
     Scanner scanner{*this};
+    MacroLibrary macros{*this};
 
     ModuleFlags flags;
     RecoveryMark recovery;

@@ -25,7 +25,9 @@ bool start_up(ParserContext &context, const StartUpArguments &arguments) {
     if (!load_options(context, arguments.options_file)) return false;
     vars.drop_local_levels();
     vars.save(0, "_screenlines", "25");
-    // The macro library slots are set up here, between top -1 and top 0.
+    // No input source exists yet, so no running macro text needs its library again.
+    context.input.top = -1;
+    context.macros.configure_slots();
     context.input.top = 0;
     vars.save(0, "_optlist", "optlist.dat");
 
