@@ -2,6 +2,8 @@
 
 #include "default_messages.hpp"
 
+#include "macro/library_format.hpp"
+
 #include <vornmac/vornmac.h>
 
 #include <array>
@@ -10,6 +12,7 @@
 #include <fstream>
 #include <system_error>
 #include <unistd.h>
+#include <vector>
 
 namespace vornmac::tool {
 
@@ -52,15 +55,24 @@ bool write_whole_file(const std::filesystem::path &path, std::string_view bytes)
     return !error;
 }
 
-bool write_default_variable_file(const std::string &path) {
-    std::array<const char *, default_variables.size()> names{};
-    std::array<const char *, default_variables.size()> values{};
-    for (size_t i = 0; i < default_variables.size(); ++i) {
-        names[i] = default_variables[i].name;
-        values[i] = default_variables[i].value;
+// Besides the constant defaults, the home's macro library is both the file that %macro
+// writes into and the first library searched, so a definition can be called at once and
+// is still there on the next run.
+bool write_default_variable_file(const Home &home) {
+    const std::string library = home.macro_library();
+    std::vector<const char *> names{"_macromacro", "_macro1"};
+    std::vector<const char *> values{library.c_str(), library.c_str()};
+    for (const DefaultVariable &v : default_variables) {
+        names.push_back(v.name);
+        values.push_back(v.value);
     }
-    return vornmac_write_variable_file(path.c_str(), static_cast<int>(names.size()), names.data(),
-                                       values.data()) == 0;
+    return vornmac_write_variable_file(home.variable_file().c_str(), static_cast<int>(names.size()),
+                                       names.data(), values.data()) == 0;
+}
+
+std::string empty_macro_library() {
+    const auto header = maclib::encode_file_header(maclib::FileHeader{});
+    return std::string(header.begin(), header.end());
 }
 
 } // namespace
@@ -81,8 +93,10 @@ std::optional<std::string> prepare_home(const Home &home) {
     if (!std::filesystem::exists(home.message_file(), error) &&
         !write_whole_file(home.message_file(), default_message_file()))
         return "cannot write " + home.message_file();
-    if (!std::filesystem::exists(home.variable_file(), error) &&
-        !write_default_variable_file(home.variable_file()))
+    if (!std::filesystem::exists(home.macro_library(), error) &&
+        !write_whole_file(home.macro_library(), empty_macro_library()))
+        return "cannot write " + home.macro_library();
+    if (!std::filesystem::exists(home.variable_file(), error) && !write_default_variable_file(home))
         return "cannot write " + home.variable_file();
     return std::nullopt;
 }

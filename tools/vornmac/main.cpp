@@ -1,7 +1,8 @@
 // vornmac: the command-line host of the vornmac library. It runs macro programs through the
-// library's public interface and inspects the library's variable files.
+// library's public interface and inspects the library's variable and macro library files.
 #include "home.hpp"
 #include "host_run.hpp"
+#include "lib_command.hpp"
 #include "run_options.hpp"
 #include "vars_command.hpp"
 
@@ -20,6 +21,7 @@ constexpr const char main_usage[] =
 Commands:
   run    run a macro program and write the text that comes out of it
   vars   list the options and saved values of a variable file
+  lib    list, print or check a macro library file
   help   show this help
 
 Run "vornmac COMMAND --help" for the options of a command, "vornmac --version" for the
@@ -62,6 +64,7 @@ int main(int argc, char **argv) {
     const auto rest = words.subspan(2);
     if (command == "run") return run(rest);
     if (command == "vars") return vornmac::tool::vars_command(rest);
+    if (command == "lib") return vornmac::tool::lib_command(rest);
     if (command == "help" || command == "--help" || command == "-h") {
         std::fputs(main_usage, stdout);
         return 0;

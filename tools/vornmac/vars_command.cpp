@@ -1,5 +1,6 @@
 #include "vars_command.hpp"
 
+#include "text_escape.hpp"
 #include "variable_file_reader.hpp"
 
 #include <cstdio>
@@ -23,30 +24,6 @@ Options:
 )";
 
 namespace {
-
-std::string quoted(std::string_view text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (byte < 0x20 || byte == 0x7f) {
-            char escaped[5];
-            std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
-            out += escaped;
-        } else {
-            out += c;
-        }
-    }
-    return out + '"';
-}
 
 void print(const VariableFile &file) {
     std::printf("version %u\n", file.version);

@@ -1,0 +1,189 @@
+#include "lib_command.hpp"
+
+#include "text_escape.hpp"
+
+#include "func/dates.hpp"
+#include "macro/library_check.hpp"
+#include "vars/name_compare.hpp"
+
+#include <cmath>
+#include <cstdio>
+#include <fcntl.h>
+#include <string>
+#include <string_view>
+#include <unistd.h>
+
+namespace vornmac::tool {
+
+const char lib_usage[] =
+    R"(Usage: vornmac lib list FILE
+       vornmac lib print FILE [NAME...]
+       vornmac lib check FILE
+
+Shows a macro library file (.mac) without changing it.
+  list    one line per macro, newest first: name, time of definition, record size,
+          parameters and label
+  print   the definitions (all, or the named ones in the order given) as %macro ... %mend;
+          text that a program could run again
+  check   walks the macro list and the free list and reports every fault it finds: which
+          record or block, which field, and what was expected
+
+Exit status: 0 for a sound file, 1 for a file that cannot be read or is damaged (the faults
+go to standard error, or to standard output for check) or a NAME that is not in it, 2 for
+a bad command line.
+
+Options:
+  -h, --help   show this help
+)";
+
+namespace {
+
+// Closes the descriptor it was given, whatever path the command takes.
+class OpenFile {
+  public:
+    explicit OpenFile(const char *path) : handle_(::open(path, O_RDONLY | O_CLOEXEC)) {}
+    ~OpenFile() {
+        if (handle_ >= 0) ::close(handle_);
+    }
+    OpenFile(const OpenFile &) = delete;
+    OpenFile &operator=(const OpenFile &) = delete;
+    int handle() const { return handle_; }
+
+  private:
+    int handle_;
+};
+
+std::string defined_at(double minutes) {
+    if (!std::isfinite(minutes) || minutes < 0 || minutes > 1e12) return "(no valid time)";
+    const auto day = static_cast<int32_t>(minutes / 1440);
+    const auto in_day = static_cast<int32_t>(minutes - day * 1440.0);
+    int16_t month = 0, day_of_month = 0, year = 0;
+    day_date(day, month, day_of_month, year);
+    char text[40];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d", year, month, day_of_month,
+                  in_day / 60, in_day % 60);
+    return text;
+}
+
+std::string parameter_list(const maclib::MacroRecord &r) {
+    std::string out;
+    for (const maclib::MacroParameter &p : r.parameters) {
+        if (!out.empty()) out += ',';
+        out += p.name;
+        if (p.named) out += "=" + p.default_text;
+    }
+    return out;
+}
+
+// Stored texts keep the scanner's quoting markers; as program text a pair 01 x is dropped
+// and a quoted character (02 c) is written as itself.
+std::string as_program_text(std::string_view text) {
+    static constexpr char quoted_characters[] = {'?', '(', ')', '\'', '"', '%'};
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if ((c == 1 || c == 2) && i + 1 < text.size()) {
+            const auto code = static_cast<unsigned char>(text[++i]);
+            if (c == 2 && code >= 1 && code <= 5) out += quoted_characters[code];
+            continue;
+        }
+        out += c;
+    }
+    return out;
+}
+
+void list(const maclib::LibraryReport &report) {
+    for (const maclib::MacroRecord &r : report.records) {
+        std::printf("%s  defined %s  size %u", quoted(r.name).c_str(),
+                    defined_at(r.header.time_stamp).c_str(), r.header.record_size);
+        if (!r.parameters.empty())
+            std::printf("  parameters %s", quoted(parameter_list(r)).c_str());
+        if (!r.label.empty()) std::printf("  label %s", quoted(r.label).c_str());
+        std::printf("\n");
+    }
+}
+
+bool print_definition(const maclib::LibraryFile &file, const maclib::MacroRecord &r) {
+    std::string body;
+    if (!maclib::read_body_text(file, r, body)) return false;
+    std::string head = "%macro " + r.name;
+    if (!r.label.empty()) head += "(" + r.label + ")";
+    if (!r.parameters.empty()) head += "[" + parameter_list(r) + "]";
+    const std::string text = as_program_text(head + body) + "%mend;\n";
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    return true;
+}
+
+// Prints the named definitions (all when none is named); false when one is missing.
+bool print(const char *path, const maclib::LibraryFile &file, const maclib::LibraryReport &report,
+           std::span<const char *const> names) {
+    bool all_found = true;
+    if (names.empty()) {
+        for (const maclib::MacroRecord &r : report.records)
+            all_found = print_definition(file, r) && all_found;
+        return all_found;
+    }
+    for (const char *name : names) {
+        bool found = false;
+        for (const maclib::MacroRecord &r : report.records) {
+            if (name_compare(r.name.c_str(), name) != 0) continue;
+            found = print_definition(file, r);
+            break;
+        }
+        if (!found) std::fprintf(stderr, "vornmac lib print: %s holds no macro %s\n", path, name);
+        all_found = all_found && found;
+    }
+    return all_found;
+}
+
+void summarise(const char *path, const maclib::LibraryReport &report) {
+    long free_bytes = 0;
+    for (const maclib::FreeBlock &b : report.free_blocks)
+        free_bytes += b.size;
+    std::printf("%s: sound: %zu macros, %zu free blocks of %ld bytes, end offset %u\n", path,
+                report.records.size(), report.free_blocks.size(), free_bytes,
+                report.header.end_offset);
+}
+
+void report_faults(std::FILE *out, const char *path, const maclib::LibraryReport &report) {
+    for (const maclib::Damage &d : report.faults)
+        std::fprintf(out, "%s: offset %d: %s\n", path, d.offset, d.what.c_str());
+}
+
+} // namespace
+
+int lib_command(std::span<const char *const> words) {
+    if (!words.empty() &&
+        (std::string_view(words[0]) == "-h" || std::string_view(words[0]) == "--help")) {
+        std::fputs(lib_usage, stdout);
+        return 0;
+    }
+    const std::string_view action = words.empty() ? "" : words[0];
+    const bool known = action == "list" || action == "print" || action == "check";
+    if (!known || words.size() < 2 || (action != "print" && words.size() != 2)) {
+        std::fputs("vornmac lib: expected list FILE, print FILE [NAME...] or check FILE\n", stderr);
+        std::fputs(lib_usage, stderr);
+        return 2;
+    }
+    const char *path = words[1];
+    const OpenFile open(path);
+    if (open.handle() < 0) {
+        std::fprintf(stderr, "vornmac lib %s: cannot open %s\n", words[0], path);
+        return 1;
+    }
+    const maclib::LibraryFile file(open.handle());
+    const maclib::LibraryReport report = maclib::inspect_library(file);
+    bool sound = report.faults.empty();
+    if (action == "check") {
+        if (sound) summarise(path, report);
+        report_faults(stdout, path, report);
+    } else {
+        if (action == "list") list(report);
+        if (action == "print") sound = print(path, file, report, words.subspan(2)) && sound;
+        report_faults(stderr, path, report);
+    }
+    std::fflush(stdout);
+    return sound ? 0 : 1;
+}
+
+} // namespace vornmac::tool

@@ -1,0 +1,11 @@
+// Texts from binary files shown to a user: in double quotes, with control characters,
+// quotes and backslashes escaped, so that every byte is visible and nothing is ambiguous.
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace vornmac::tool {
+
+std::string quoted(std::string_view text);
+
+} // namespace vornmac::tool
