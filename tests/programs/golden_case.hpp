@@ -5,6 +5,9 @@
 //   options          NAME=VALUE lines saved in the variable file (level -1)
 //   args             the host's arguments 1, 2, ..., one per line (escaped form)
 //   settings         host settings, one per line: keep-whitespace
+//   files/           files copied into the home before the run (include files, libraries)
+//   stdin            what the program reads from standard input (%input, the terminal)
+//   expected.stdout  what the program writes to standard output (%display), bytes exact
 //   test.msg         replaces the default message file
 //   expected.tokens  the events, in order:
 //                      "text"    a token the scanner completed (escaped form)
@@ -16,7 +19,8 @@
 //                    `  NAME "pattern"` for the error variables read at that jump
 //   expected.vars    `NAME "pattern"` lines read with call_optstring after the last event
 //   expected.log     the log file, line ends as line feeds, <HOME>/ for the home directory
-// Lines beginning with "#" are comments in the expected files.
+// "<HOME>/" in vars and options stands for the home directory, so that a case can name its
+// own files. Lines beginning with "#" are comments in the expected files.
 #pragma once
 
 #include "golden_text.hpp"
@@ -56,6 +60,9 @@ struct GoldenCase {
     std::vector<Event> expected_events;
     std::vector<Assignment> expected_vars;
     std::optional<std::string> expected_log;
+    std::filesystem::path files; // empty when the case has none
+    std::optional<std::string> standard_input;
+    std::optional<std::string> expected_stdout;
 };
 
 inline bool is_comment_or_blank(const std::string &line) {
@@ -143,6 +150,10 @@ inline GoldenCase load_case(const std::filesystem::path &dir) {
     c.expected_vars = read_named_values(dir / "expected.vars");
     if (std::filesystem::exists(dir / "expected.log"))
         c.expected_log = read_file(dir / "expected.log");
+    if (std::filesystem::is_directory(dir / "files")) c.files = dir / "files";
+    if (std::filesystem::exists(dir / "stdin")) c.standard_input = read_file(dir / "stdin");
+    if (std::filesystem::exists(dir / "expected.stdout"))
+        c.expected_stdout = read_file(dir / "expected.stdout");
     return c;
 }
 

@@ -13,10 +13,14 @@
 #include "vornmac/vornmac.h"
 
 #include <csetjmp>
+#include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <memory>
+#include <stdio_ext.h>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace golden {
@@ -49,6 +53,41 @@ class TempHome {
     std::string dir_;
 };
 
+// Points the process's standard input or output at a file for the life of the object. The
+// stdio buffers are emptied on both sides, so no byte crosses from one case to another.
+class StreamRedirect {
+  public:
+    StreamRedirect(FILE *stream, const std::string &path) : stream_(stream), fd_(fileno(stream)) {
+        const bool input = stream == stdin;
+        settle();
+        saved_ = dup(fd_);
+        const int opened = input ? open(path.c_str(), O_RDONLY)
+                                 : open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (saved_ < 0 || opened < 0) throw std::runtime_error("cannot redirect to " + path);
+        dup2(opened, fd_);
+        close(opened);
+    }
+    ~StreamRedirect() {
+        settle();
+        dup2(saved_, fd_);
+        close(saved_);
+    }
+    StreamRedirect(const StreamRedirect &) = delete;
+    StreamRedirect &operator=(const StreamRedirect &) = delete;
+
+  private:
+    void settle() {
+        if (stream_ == stdin)
+            __fpurge(stdin);
+        else
+            std::fflush(stream_);
+        clearerr(stream_);
+    }
+    FILE *stream_;
+    int fd_;
+    int saved_ = -1;
+};
+
 struct ParserCloser {
     void operator()(parser_context *ctx) const { finish_parser(ctx, 2); }
 };
@@ -61,6 +100,7 @@ struct HostRun {
     std::vector<std::string> protocol_faults;
     std::vector<Assignment> final_vars;
     std::string log;
+    std::string standard_output;
 };
 
 enum class HostCall { start, next_token };
@@ -113,26 +153,44 @@ class GoldenHost {
         set_modulename(ctx.get(), "golden");
         if (case_.keep_whitespace) vornmac_set_blank_whitespace(ctx.get(), 0);
         for (const Assignment &v : case_.vars)
-            call_savemacrochar(ctx.get(), 0, v.name.c_str(), v.value.c_str());
-        drive(ctx.get());
-        for (const Assignment &want : case_.expected_vars)
-            run_.final_vars.push_back(
-                {want.name, normalised(call_optstring(ctx.get(), want.name.c_str()))});
-        ctx.reset();
+            call_savemacrochar(ctx.get(), 0, v.name.c_str(), with_home(v.value).c_str());
+        {
+            const std::string input_path = home_.path("stdin.txt");
+            write_file(input_path, case_.standard_input.value_or(""));
+            StreamRedirect input(stdin, input_path);
+            StreamRedirect output(stdout, home_.path("stdout.txt"));
+            drive(ctx.get());
+            for (const Assignment &want : case_.expected_vars)
+                run_.final_vars.push_back(
+                    {want.name, normalised(call_optstring(ctx.get(), want.name.c_str()))});
+            ctx.reset();
+        }
+        run_.standard_output = read_file(home_.path("stdout.txt"));
         if (std::filesystem::exists(log_path)) run_.log = normalised(read_file(log_path));
         return std::move(run_);
     }
 
   private:
+    std::string with_home(std::string text) const {
+        replace_all(text, "<HOME>/", home_.dir());
+        return text;
+    }
+
     void prepare_home() {
+        if (!case_.files.empty())
+            std::filesystem::copy(case_.files, home_.dir(),
+                                  std::filesystem::copy_options::recursive);
         write_file(home_.path("program"), case_.program);
         write_file(home_.path("test.msg"), case_.messages.value_or(default_messages_));
         std::vector<const char *> names;
         std::vector<const char *> values;
+        std::vector<std::string> option_values;
+        option_values.reserve(case_.options.size());
         bool names_error_file = false;
         for (const Assignment &o : case_.options) {
+            option_values.push_back(with_home(o.value));
             names.push_back(o.name.c_str());
-            values.push_back(o.value.c_str());
+            values.push_back(option_values.back().c_str());
             names_error_file = names_error_file || o.name == "_errorfile";
         }
         if (!names_error_file) {

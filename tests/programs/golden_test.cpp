@@ -87,6 +87,9 @@ TEST_P(GoldenProgram, HostSeesExpectedTokensErrorsAndLog) {
             << c.expected_vars[i].name << ": expected \"" << escape(c.expected_vars[i].value)
             << "\", got \"" << escape(run.final_vars[i].value) << "\"";
     if (c.expected_log) expect_log(*c.expected_log, run.log);
+    if (c.expected_stdout) {
+        EXPECT_EQ(escape(*c.expected_stdout), escape(run.standard_output)) << "standard output";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, GoldenProgram, testing::ValuesIn(discover_cases()), test_name);
