@@ -136,6 +136,28 @@ void InputStack::push_file(const std::string &name) {
     end_blanks = 0;
     line = 1;
     column = 0;
+    store_new_top();
+}
+
+void InputStack::push_macro_text(const std::string &file_name, const std::string &macro_name,
+                                 int library_handle, int32_t body_offset, int32_t body_end,
+                                 int16_t blanks) {
+    if (bound_reached(macro_name)) return;
+    interactive = false;
+    ++context_.vars.current_level;
+    handle = library_handle;
+    offset = body_offset;
+    length = body_end;
+    kind = 'm';
+    current_name = macro_name;
+    source_name = file_name;
+    end_blanks = blanks;
+    line = 1;
+    column = 0;
+    store_new_top();
+}
+
+void InputStack::store_new_top() {
     const int16_t index = static_cast<int16_t>(top + 1);
     InputSource &source = slot_for(index);
     if (!source.buffer) source.buffer = std::make_unique<ReadBuffer>();
@@ -230,6 +252,11 @@ void InputStack::pop() {
         if (new_top < 0) exhausted();
     }
     top = new_top;
+}
+
+void InputStack::drop() {
+    if (kind == ' ' && handle > 0) close_live_file();
+    top = static_cast<int16_t>(std::max(top - 1, -1));
 }
 
 void InputStack::resume(int16_t mode) {

@@ -42,6 +42,11 @@ class InputStack {
     // leaves the live source as it was.
     void push_file(const std::string &name);
     void push_text(const std::string &name, std::string text, int16_t end_blanks);
+    // A macro body: the bytes from `offset` up to `end` of the library file open as `handle`
+    // (the file stays the library's), read one variable level above the caller, followed
+    // by the caller's end blanks. `file_name` reopens it when the slot is resumed.
+    void push_macro_text(const std::string &file_name, const std::string &macro_name, int handle,
+                         int32_t offset, int32_t end, int16_t end_blanks);
     // Stores the text (or the chain's text, releasing the chain) as "_TEMP<slot + 1>" at
     // the current level and pushes it to be read at the given line and column.
     void reread_text(int16_t slot, TextChain *chain, int16_t end_blanks, int16_t line,
@@ -52,6 +57,8 @@ class InputStack {
 
     void save(int16_t mode);
     void pop();
+    // Removes the top slot: its rest is never read. A program file it reads is closed.
+    void drop();
     void resume(int16_t mode);
 
     // Character reading.
@@ -95,6 +102,8 @@ class InputStack {
     void store_live(InputSource &source) const;
     void load_live(const InputSource &source);
     bool bound_reached(const std::string &name);
+    // Stores the live fields in slot top + 1, giving file-like sources their read buffer.
+    void store_new_top();
     [[noreturn]] void exhausted();
     void refill();
     unsigned char read_terminal_line();
