@@ -1,6 +1,9 @@
 #include "stmt/keyword_table.hpp"
 
+#include "stmt/console_statements.hpp"
 #include "stmt/not_built_yet.hpp"
+#include "stmt/program_flow.hpp"
+#include "stmt/startup_statement.hpp"
 #include "vars/name_compare.hpp"
 
 #include <algorithm>
@@ -10,17 +13,17 @@ namespace vornmac {
 
 namespace {
 constexpr std::array<Keyword, keyword_count> table = {{
-    {"display", true, not_built_yet},
-    {"writefile", true, not_built_yet},
-    {"input", true, not_built_yet},
+    {"display", true, display_statement},
+    {"writefile", true, writefile_statement},
+    {"input", true, input_statement},
     {"xyz", true, nullptr},
     {"xyz", true, nullptr},
     {"xyz", true, nullptr},
     {"xyz", true, nullptr},
-    {"include", true, not_built_yet},
-    {"goto", true, not_built_yet},
-    {"include_if", true, not_built_yet},
-    {"goto_if", true, not_built_yet},
+    {"include", true, include_statement},
+    {"goto", true, goto_statement},
+    {"include_if", true, include_if_statement},
+    {"goto_if", true, goto_if_statement},
     {"macro_if", true, not_built_yet},
     {"let", true, not_built_yet},
     {"length", false, not_built_yet},
@@ -41,7 +44,7 @@ constexpr std::array<Keyword, keyword_count> table = {{
     {"index", false, not_built_yet},
     {"scan", false, not_built_yet},
     {"substr", false, not_built_yet},
-    {"startup", true, not_built_yet},
+    {"startup", true, startup_statement},
     {"savevar", true, not_built_yet},
     {"system", true, not_built_yet},
     {"bquote", false, not_built_yet},
