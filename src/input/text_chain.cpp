@@ -63,6 +63,14 @@ char *TextChain::flatten() const {
     return out;
 }
 
+std::string TextChain::text() const {
+    std::string out;
+    out.reserve(static_cast<size_t>(length_));
+    for (const Segment *s = first_; s != nullptr; s = s->next)
+        out.append(s->text, static_cast<size_t>(s->used));
+    return out;
+}
+
 void clean_text(char *text) {
     static constexpr char quoted[] = {'(', ')', '\'', '"', '%'};
     char *out = text;

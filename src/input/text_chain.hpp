@@ -5,6 +5,7 @@
 #include "host/block_pool.hpp"
 
 #include <cstdint>
+#include <string>
 
 namespace vornmac {
 
@@ -25,6 +26,7 @@ class TextChain {
     int16_t length() const { return length_; }
     // A pool block with the whole text, zero-terminated; the caller frees it.
     char *flatten() const;
+    std::string text() const;
 
     struct Segment {
         Segment *next;

@@ -1,5 +1,7 @@
 #include "stmt/keyword_table.hpp"
 
+#include "func/evaluator.hpp"
+#include "func/quoting_functions.hpp"
 #include "stmt/console_statements.hpp"
 #include "stmt/not_built_yet.hpp"
 #include "stmt/program_flow.hpp"
@@ -27,9 +29,9 @@ constexpr std::array<Keyword, keyword_count> table = {{
     {"macro_if", true, not_built_yet},
     {"let", true, not_built_yet},
     {"length", false, not_built_yet},
-    {"eval", false, not_built_yet},
-    {"str", false, not_built_yet},
-    {"nrstr", false, not_built_yet},
+    {"eval", false, eval_function},
+    {"str", false, quoting_function},
+    {"nrstr", false, quoting_function},
     {"if", true, not_built_yet},
     {"else", true, nullptr},
     {"then", true, nullptr},
@@ -47,11 +49,11 @@ constexpr std::array<Keyword, keyword_count> table = {{
     {"startup", true, startup_statement},
     {"savevar", true, not_built_yet},
     {"system", true, not_built_yet},
-    {"bquote", false, not_built_yet},
-    {"nrbquote", false, not_built_yet},
-    {"unquote", false, not_built_yet},
-    {"lower", false, not_built_yet},
-    {"upcase", false, not_built_yet},
+    {"bquote", false, quoting_function},
+    {"nrbquote", false, quoting_function},
+    {"unquote", false, quoting_function},
+    {"lower", false, quoting_function},
+    {"upcase", false, quoting_function},
     {"makewindow", false, nullptr},
     {"deletewindow", true, nullptr},
     {"setwindow", true, nullptr},

@@ -10,18 +10,27 @@
 
 namespace vornmac::testing {
 
-const char *const test_messages = "159 3 cannot open log %s\n"
+const char *const test_messages = "42 1 missing ) in an expression\n"
+                                  "159 3 cannot open log %s\n"
                                   "160 1 cannot open program file %s\n"
                                   "162 1 sys_ must be followed by c\n"
                                   "163 1 sys_c must be followed by 1 to 5\n"
                                   "172 3 cannot reopen %s\n"
                                   "173 4 input exhausted\n"
+                                  "2010 1 %s needs ( but found %s\n"
+                                  "2011 1 %s needs ) but found %s\n"
                                   "2021 1 undefined variable %s\n"
+                                  "2033 1 = expected but found %s\n"
+                                  "2034 1 , or ) expected but found %s\n"
+                                  "2039 1 not a number: %s\n"
+                                  "2040 1 not a number literal: %s\n"
                                   "2042 3 cannot %s %s\n"
                                   "4504 3 cannot find program %s\n"
                                   "4604 1 nesting too deep at %s\n"
                                   "4605 1 %s is not available\n"
                                   "4606 1 control byte %d in %s\n"
+                                  "4630 1 division fault %d %s %d\n"
+                                  "4631 3 %s: text too long\n"
                                   "7000 5 host says %s and %d\n"
                                   "32000 0 end\n";
 

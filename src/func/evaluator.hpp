@@ -1,0 +1,39 @@
+// The expression evaluator: integer and text expressions for %eval, the conditions of %if
+// and the loops, and the number arguments of the string functions. It is a recursive
+// descent that reads its operands and operators straight from the scanner, so references
+// and function calls inside an expression are expanded before it sees them.
+//
+// Grammar, lowest precedence first (operators are recognised by a token's first character,
+// or for the words by the keyword comparison: case-insensitive, trailing white space
+// ignored):
+//   or:    and { "or" and }                          both sides always evaluated
+//   and:   comparison { "and" comparison }
+//   comparison: additive [ ("<" ">" | "<" "=" | "<" | ">" "=" | ">" | "=") additive ]
+//          once only; two-character operators are two tokens; texts that are not both
+//          numbers compare as texts (compare_texts)
+//   additive:  [ "+" | "-" ] multiplicative { ("+" | "-") multiplicative }
+//   multiplicative: unary { ("*" | "/" | "mod") unary }   truncating toward zero
+//   unary: "(" or ")" (error 42 without the ")") | ("!" | "not") unary | primary
+//   primary: a number (a token beginning with a digit, or a sign and the next token;
+//          error 2040 when it is none), else a text: tokens up to one beginning with one of
+//          "+-*/=<>!)(" outside quoting markers, white space kept.
+// Every value is a text; numbers travel as their decimal text. Arithmetic wraps at 32
+// bits; division or mod by zero and the smallest integer divided by -1 raise error 4630
+// and give 0. Comparisons and logical operators give "1" or "0".
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace vornmac {
+
+class ParserContext;
+
+// Evaluates one expression that begins at the token just read (the scanner's next-token
+// buffer) and returns its value. On return the token just read is the first token after
+// the expression. Errors are raised through the reporter and may not return.
+std::string eval_expression(ParserContext &context);
+
+// The %eval function: %eval( expression ), whose value is read back as program text.
+void eval_function(ParserContext &context, int16_t keyword_index);
+
+} // namespace vornmac

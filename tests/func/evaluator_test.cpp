@@ -1,0 +1,123 @@
+// The expression evaluator seen through %eval: precedence, wrap-around, comparisons of
+// numbers and texts, quoting inside text operands, and the errors of bad expressions.
+#include "support/program_run.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace vornmac {
+namespace {
+
+using testing::ProgramRequest;
+using testing::run_program;
+using testing::TestHome;
+
+struct Evaluation {
+    std::string value; // what the host received between "[" and "]"
+    std::vector<std::string> errors;
+};
+
+Evaluation evaluate(const std::string &expression, testing::Options variables = {}) {
+    TestHome home;
+    ProgramRequest request;
+    const std::string text = "[%eval(" + expression + ")]";
+    request.text = text.c_str();
+    request.variables = std::move(variables);
+    const testing::ProgramRun run = run_program(home, request);
+    Evaluation result;
+    for (const std::string &token : run.tokens)
+        result.value += token;
+    if (result.value.size() >= 3 && result.value.front() == '[')
+        result.value = result.value.substr(1, result.value.size() - 3);
+    for (const testing::Jump &jump : run.jumps)
+        result.errors.push_back(jump.message);
+    if (!result.errors.empty()) result.errors.pop_back(); // the end of the input
+    return result;
+}
+
+std::string value_of(const std::string &expression, testing::Options variables = {}) {
+    const Evaluation result = evaluate(expression, std::move(variables));
+    EXPECT_TRUE(result.errors.empty()) << expression << ": " << result.errors.front();
+    return result.value;
+}
+
+std::string error_of(const std::string &expression) {
+    const Evaluation result = evaluate(expression);
+    return result.errors.empty() ? "no error" : result.errors.front();
+}
+
+TEST(Evaluator, PrecedenceAndIntegerDivision) {
+    EXPECT_EQ(value_of("1+2*3"), "7");
+    EXPECT_EQ(value_of("(1+2)*3"), "9");
+    EXPECT_EQ(value_of("-7/2"), "-3");
+    EXPECT_EQ(value_of("-7 mod 2"), "-1");
+    EXPECT_EQ(value_of("7 MOD 2"), "1");
+    EXPECT_EQ(value_of("2*-3"), "-6");
+    EXPECT_EQ(value_of("- -3"), "3");
+    EXPECT_EQ(value_of("10-2-3"), "5");
+    EXPECT_EQ(value_of("007"), "7");
+    EXPECT_EQ(value_of("-0"), "0");
+}
+
+TEST(Evaluator, ArithmeticWrapsAtThirtyTwoBits) {
+    EXPECT_EQ(value_of("2147483647+1"), "-2147483648");
+    EXPECT_EQ(value_of("65536*65536"), "0");
+    EXPECT_EQ(value_of("-2147483647-2"), "2147483647");
+}
+
+TEST(Evaluator, ComparisonsOfNumbersAndTexts) {
+    EXPECT_EQ(value_of("abc=abc"), "1");
+    EXPECT_EQ(value_of("abc<abd"), "1");
+    EXPECT_EQ(value_of("10<9"), "0");
+    EXPECT_EQ(value_of("10<a"), "1");
+    EXPECT_EQ(value_of("1 < = 2"), "1");
+    EXPECT_EQ(value_of("2<>2"), "0");
+    EXPECT_EQ(value_of("3>=3"), "1");
+    EXPECT_EQ(value_of("3>2"), "1");
+    EXPECT_EQ(value_of("a b = a   b"), "1");
+    EXPECT_EQ(value_of("&x=5", {{"x", "5"}}), "1");
+}
+
+TEST(Evaluator, LogicalOperators) {
+    EXPECT_EQ(value_of("not 0"), "1");
+    EXPECT_EQ(value_of("!0"), "1");
+    EXPECT_EQ(value_of("!7"), "0");
+    EXPECT_EQ(value_of("1 and 0 or 1"), "1");
+    EXPECT_EQ(value_of("1 AND 2"), "1");
+    EXPECT_EQ(value_of("0 or 0"), "0");
+}
+
+TEST(Evaluator, TextOperandsKeepWhiteSpaceAndQuotedOperators) {
+    EXPECT_EQ(value_of("abc"), "abc");
+    EXPECT_EQ(value_of(""), "");
+    EXPECT_EQ(value_of("a and b"), "a and b");
+    // The markers of %str reach the host as nothing; the operators inside stay text.
+    EXPECT_EQ(value_of("%str(a+b)"), "a+b");
+    EXPECT_EQ(value_of("%str(a+b)=%str(a+b)"), "1");
+    EXPECT_EQ(value_of("%str(a<b)<%str(a<c)"), "1");
+}
+
+TEST(Evaluator, ErrorsOfBadExpressions) {
+    EXPECT_EQ(error_of("abc+1"), "ERROR #2039 : not a number: abc\n");
+    EXPECT_EQ(error_of("10<9a"), "ERROR #2040 : not a number literal: 9a\n");
+    EXPECT_EQ(error_of("(1+2;"), "ERROR #42 : missing ) in an expression\n");
+    EXPECT_EQ(error_of("1/0"), "ERROR #4630 : division fault 1 / 0\n");
+    EXPECT_EQ(error_of("5 mod 0"), "ERROR #4630 : division fault 5 mod 0\n");
+    EXPECT_EQ(error_of("-2147483648/-1"), "ERROR #4630 : division fault -2147483648 / -1\n");
+    EXPECT_EQ(error_of("1 2"), "ERROR #2011 : %Eval needs ) but found 2\n");
+}
+
+TEST(Evaluator, MissingParenthesesAndTheTokensAfterwards) {
+    TestHome home;
+    ProgramRequest request;
+    request.text = "a %eval 1; b %eval(2; c";
+    const testing::ProgramRun run = run_program(home, request);
+    ASSERT_GE(run.jumps.size(), 2u);
+    EXPECT_EQ(run.jumps[0].message, "ERROR #2010 : %Eval needs ( but found 1\n");
+    EXPECT_EQ(run.jumps[1].message, "ERROR #2011 : %Eval needs ) but found ; \n");
+    EXPECT_EQ(testing::joined(run.tokens), "a |; |b |c ");
+}
+
+} // namespace
+} // namespace vornmac

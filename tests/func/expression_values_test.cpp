@@ -1,0 +1,72 @@
+// The value rules of expressions: texts read as integers, the number test, and the text
+// comparison with its marker and white-space rules.
+#include "func/expression_values.hpp"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+namespace vornmac {
+namespace {
+
+TEST(ReadInteger, SignWhiteSpaceAndDigits) {
+    int32_t value = 99;
+    EXPECT_TRUE(read_integer("", value));
+    EXPECT_EQ(value, 0);
+    EXPECT_TRUE(read_integer("-", value));
+    EXPECT_EQ(value, 0);
+    EXPECT_TRUE(read_integer("- 12 ", value));
+    EXPECT_EQ(value, -12);
+    EXPECT_TRUE(read_integer("\t007", value));
+    EXPECT_EQ(value, 7);
+    EXPECT_FALSE(read_integer("12a", value));
+    EXPECT_EQ(value, 12);
+    EXPECT_FALSE(read_integer("1 2", value));
+    EXPECT_FALSE(read_integer("--1", value));
+}
+
+TEST(ReadInteger, WrapsAtThirtyTwoBits) {
+    int32_t value = 0;
+    EXPECT_TRUE(read_integer("2147483648", value));
+    EXPECT_EQ(value, INT32_MIN);
+    EXPECT_TRUE(read_integer("-2147483648", value));
+    EXPECT_EQ(value, INT32_MIN);
+    EXPECT_TRUE(read_integer("4294967297", value));
+    EXPECT_EQ(value, 1);
+}
+
+TEST(IsNotNumber, OnlyTrailingWhiteSpaceMayFollowTheDigits) {
+    for (const char *number : {"", "-", "+", "12", "12 ", "-0", "+7\n", "00"})
+        EXPECT_FALSE(is_not_number(number)) << '"' << number << '"';
+    for (const char *text : {" 12", "1 2", "1a", "a", "--1", "- 1", "1.5"})
+        EXPECT_TRUE(is_not_number(text)) << '"' << text << '"';
+}
+
+TEST(NumberText, NoLeadingZerosAndASignOnlyForNegatives) {
+    EXPECT_EQ(number_text(0), "0");
+    EXPECT_EQ(number_text(-45), "-45");
+    EXPECT_EQ(number_text(INT32_MIN), "-2147483648");
+}
+
+TEST(CompareTexts, WhiteSpaceRunsMatchOneBlankAndTrailingWhiteSpaceNeverMatters) {
+    EXPECT_EQ(compare_texts("abc", "abc   "), 0);
+    EXPECT_EQ(compare_texts("a  b", "a b"), 0);
+    EXPECT_EQ(compare_texts("a b", "ab"), -1);
+    EXPECT_EQ(compare_texts("abc", "abd"), -1);
+    EXPECT_EQ(compare_texts("b", "abc"), 1);
+    EXPECT_EQ(compare_texts("ab", "abc"), -1);
+    EXPECT_EQ(compare_texts("A", "a"), -1);
+}
+
+TEST(CompareTexts, MarkersAreSkippedAndHighBytesSortFirst) {
+    EXPECT_EQ(compare_texts("\x01\x01"
+                            "ab\x01\x02",
+                            "ab"),
+              0);
+    EXPECT_EQ(compare_texts("\x02\x01x", "x"), 0);
+    EXPECT_EQ(compare_texts("\xe9", "a"), -1);
+    EXPECT_EQ(compare_texts("10", "a"), -1);
+}
+
+} // namespace
+} // namespace vornmac
