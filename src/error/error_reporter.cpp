@@ -13,31 +13,10 @@ namespace vornmac {
 
 namespace {
 constexpr int cannot_go_on = 100;
-
-// The whole file, or nothing when it cannot be opened as a file we may read.
-std::optional<std::string> read_message_file(const std::string &path) {
-    const PathClass kind = classify_path(path.c_str());
-    if (kind != PathClass::writable && kind != PathClass::readable) return std::nullopt;
-    const int handle = platform::raw_open_existing(path.c_str(), platform::Access::read);
-    if (handle < 0) return std::nullopt;
-    std::string contents;
-    char block[4096];
-    for (int32_t got; (got = platform::raw_read(handle, block, sizeof block)) > 0;)
-        contents.append(block, static_cast<size_t>(got));
-    platform::raw_close(handle);
-    return contents;
-}
 } // namespace
 
 void ErrorReporter::raise(int16_t number, std::vector<ErrorArg> args) {
     if (suppressed) return;
-    // The trace changes the input state that text arguments often point into.
-    std::vector<std::string> texts;
-    texts.reserve(args.size());
-    for (ErrorArg &arg : args) {
-        if (arg.kind != ErrorArg::Kind::text) continue;
-        arg.text = texts.emplace_back(arg.text).c_str();
-    }
     run_error_steps(number, [&](const std::string &) { return args; });
 }
 
@@ -63,15 +42,23 @@ void ErrorReporter::run_error_steps(int16_t number, const ArgumentSource &argume
         go_back(cannot_go_on);
         return;
     }
-    const std::optional<std::string> contents = read_message_file(context_.home_dir + file_name);
-    if (!contents) {
+    const std::string path = context_.home_dir + file_name;
+    const PathClass kind = classify_path(path.c_str());
+    const platform::UniqueHandle file(
+        kind == PathClass::writable || kind == PathClass::readable
+            ? platform::raw_open_file(path.c_str(), platform::Access::read, false).handle
+            : -1);
+    if (file.get() < 0) {
         report_error_message("Cannot Open Error File -> " + file_name);
         reporting_ = false;
         go_back(cannot_go_on);
         return;
     }
     std::string type = "2";
-    if (const std::optional<MessageLine> line = find_message(*contents, number)) {
+    const ReadBytes read = [&](char *buffer, int32_t count) {
+        return platform::raw_read(file.get(), buffer, count);
+    };
+    if (const std::optional<MessageLine> line = find_message(read, number)) {
         report_error_message("ERROR #" + std::to_string(number) + " : " +
                              format_message(line->format, arguments(line->format)));
         type = std::to_string(line->type);

@@ -1,6 +1,8 @@
 #include "error/message_file.hpp"
 
-#include <cstdlib>
+#include <algorithm>
+#include <array>
+#include <cstring>
 
 namespace vornmac {
 
@@ -20,16 +22,53 @@ bool read_field(const std::string &line, size_t &at, long &value) {
     at = space + 1;
     return true;
 }
+
+// Cuts the file into the pieces a 200-byte line buffer takes: up to and including a line
+// feed, or 199 characters. Each byte is looked at once.
+class LineReader {
+  public:
+    explicit LineReader(const ReadBytes &read) : read_(read) {}
+
+    bool next(std::string &line) {
+        line.clear();
+        while (line.size() < line_limit) {
+            const int c = get();
+            if (c < 0) break;
+            if (c == '\r' && peek() == '\n') continue;
+            line += static_cast<char>(c);
+            if (c == '\n') break;
+        }
+        return !line.empty();
+    }
+
+  private:
+    bool fill() {
+        if (at_ < size_) return true;
+        if (ended_) return false;
+        const int32_t got = read_(buffer_.data(), static_cast<int32_t>(buffer_.size()));
+        if (got <= 0) {
+            ended_ = true;
+            return false;
+        }
+        size_ = static_cast<size_t>(got);
+        at_ = 0;
+        return true;
+    }
+    int get() { return fill() ? static_cast<unsigned char>(buffer_[at_++]) : -1; }
+    int peek() { return fill() ? static_cast<unsigned char>(buffer_[at_]) : -1; }
+
+    const ReadBytes &read_;
+    std::array<char, 4096> buffer_{};
+    size_t size_ = 0;
+    size_t at_ = 0;
+    bool ended_ = false;
+};
 } // namespace
 
-std::optional<MessageLine> find_message(const std::string &contents, int16_t number) {
-    size_t start = 0;
-    while (start < contents.size()) {
-        const size_t line_end = contents.find('\n', start);
-        const size_t through = line_end == std::string::npos ? contents.size() : line_end + 1;
-        const size_t length = std::min(through - start, line_limit);
-        const std::string line = contents.substr(start, length);
-        start += length;
+std::optional<MessageLine> find_message(const ReadBytes &read, int16_t number) {
+    LineReader lines(read);
+    std::string line;
+    while (lines.next(line)) {
         size_t at = 0;
         long found = 0;
         long type = 0;
@@ -38,6 +77,17 @@ std::optional<MessageLine> find_message(const std::string &contents, int16_t num
         if (found == number) return MessageLine{static_cast<int>(type), line.substr(at)};
     }
     return std::nullopt;
+}
+
+std::optional<MessageLine> find_message(const std::string &contents, int16_t number) {
+    size_t at = 0;
+    const ReadBytes read = [&](char *buffer, int32_t count) {
+        const size_t piece = std::min(contents.size() - at, static_cast<size_t>(count));
+        std::memcpy(buffer, contents.data() + at, piece);
+        at += piece;
+        return static_cast<int32_t>(piece);
+    };
+    return find_message(read, number);
 }
 
 } // namespace vornmac

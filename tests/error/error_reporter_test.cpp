@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdarg>
+#include <cstring>
+
 namespace vornmac {
 namespace {
 
@@ -22,6 +26,27 @@ TEST(MessageFile, SearchStopsAtTheNumberAtThirtyTwoThousandOrAtTheEnd) {
     EXPECT_FALSE(find_message(file, 30).has_value());
     EXPECT_FALSE(find_message("10 1 ten", 11).has_value());
     EXPECT_FALSE(find_message("x 1 bad\n10 y bad\n10\n", 10).has_value());
+}
+
+TEST(MessageFile, CarriageReturnsBeforeLineFeedsAreDropped) {
+    const std::string file = "10 1 ten %s\r\n20 3 twenty\r\n32000 0 end\r\n";
+    EXPECT_EQ(find_message(file, 10)->format, "ten %s\n");
+    EXPECT_EQ(find_message(file, 20)->format, "twenty\n");
+    EXPECT_EQ(find_message("10 1 a\rb\r", 10)->format, "a\rb\r"); // only before a line feed
+}
+
+TEST(MessageFile, ReadingStopsAtTheLineFound) {
+    // A large file whose first line is wanted: only the first piece is ever read.
+    const std::string file = "2 1 first\n" + std::string(8'000'000, 'x');
+    size_t read_bytes = 0;
+    const ReadBytes read = [&](char *buffer, int32_t count) {
+        const size_t piece = std::min(file.size() - read_bytes, static_cast<size_t>(count));
+        std::memcpy(buffer, file.data() + read_bytes, piece);
+        read_bytes += piece;
+        return static_cast<int32_t>(piece);
+    };
+    ASSERT_TRUE(find_message(read, 2).has_value());
+    EXPECT_LE(read_bytes, 8192u);
 }
 
 TEST(MessageFile, LongLinesAreReadInPieces) {
@@ -114,6 +139,35 @@ TEST_F(ErrorVariables, TraceThroughAVariableSourceAndDepthAcrossErrors) {
     EXPECT_EQ(get("_errorfiles2"), "  *** Called From Editor File   ");
     EXPECT_EQ(get("_errorline"), "2");
     EXPECT_EQ(get("_errorcolumn"), "16");
+}
+
+TEST_F(ErrorVariables, CarriageReturnsOfTheMessageFileReachNeitherVariableNorLog) {
+    home.write("test.msg", "2021 1 undefined variable %s\r\n173 4 end\r\n32000 0 end\r\n");
+    start("a &nope. b\n");
+    char first[200];
+    start_parser_module(ctx, first);
+    EXPECT_EQ(get("_errormessage"), "ERROR #2021 : undefined variable nope\n");
+    finish_parser(ctx, 2);
+    ctx = nullptr;
+    const std::string log = home.read("vorntool.log");
+    EXPECT_NE(log.find("ERROR #2021 : undefined variable nope\r\n\r\n"), std::string::npos) << log;
+    EXPECT_EQ(log.find("\r\r"), std::string::npos);
+}
+
+// call_errorproc takes a va_list; a host passes its arguments through one of these.
+void host_raise(parser_context *ctx, int16_t number, ...) {
+    va_list args;
+    va_start(args, number);
+    call_errorproc(ctx, number, args);
+    va_end(args);
+}
+
+TEST_F(ErrorVariables, HostArgumentsFollowTheMessageConversions) {
+    start("a b\n");
+    // %x takes an int, so the text after it is read as a text.
+    host_raise(ctx, 7001, 255, "word", "abcdef", 70000);
+    EXPECT_EQ(get("_errormessage"), "ERROR #7001 : host gives ff then word,    ab and 70000\n");
+    EXPECT_EQ(get("_errortype"), "5");
 }
 
 TEST(ErrorReporter, TerminalProgramsJumpWithTwo) {

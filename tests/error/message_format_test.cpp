@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdarg>
+
 namespace vornmac {
 namespace {
 
@@ -24,7 +26,49 @@ TEST(MessageFormat, NeverReadsPastTheArguments) {
 }
 
 TEST(MessageFormat, ForeignConversionsAndDanglingPercentStayAsWritten) {
-    EXPECT_EQ(format_message("%n %p %x 50%", {1, 2}), "%n %p %x 50%");
+    EXPECT_EQ(format_message("%n %p %f %lld %*f 50%", {1, 2}), "%n %p %f %lld %*f 50%");
+}
+
+TEST(MessageFormat, StandardConversionsFlagsPrecisionAndLength) {
+    EXPECT_EQ(format_message("%u|%x|%X|%o|%#x|%#o|%#X", {-1, 255, 255, 8, 255, 8, 0}),
+              "4294967295|ff|FF|10|0xff|010|0");
+    EXPECT_EQ(
+        format_message("[% d][%+i][%.3d][%8.3d][%-6.2d][%.0d][%05x]", {7, 7, 7, -7, 7, 0, 26}),
+        "[ 7][+7][007][    -007][07    ][][0001a]");
+    EXPECT_EQ(format_message("%hd|%hu|%ld|%d", {70000, -1, 123, 4294967297L}), "4464|65535|123|1");
+    EXPECT_EQ(format_message("[%.3s][%-8s][%8.2s][%3c]", {"abcdef", "ab", "xyz", 'q'}),
+              "[abc][ab      ][      xy][  q]");
+}
+
+TEST(MessageFormat, StarTakesWidthAndPrecisionFromTheArguments) {
+    EXPECT_EQ(
+        format_message("[%*d][%-*d][%*d][%.*s][%.*s]", {5, 42, 4, 1, -3, 9, 2, "abc", -1, "ab"}),
+        "[   42][1   ][9  ][ab][ab]");
+    EXPECT_EQ(format_message("[%*d]", {5}), "[]"); // the value is missing
+}
+
+// A host's call_errorproc path: the arguments come from a va_list.
+std::string host_format(const char *format, ...) {
+    va_list args;
+    va_start(args, format);
+    const std::vector<ErrorArg> taken = args_from_va_list(format, args);
+    va_end(args);
+    return format_message(format, taken);
+}
+
+TEST(MessageFormat, HostArgumentsAreTakenByEachConversion) {
+    EXPECT_EQ(host_format("%u|%x|%s", -1, 255, "tail"), "4294967295|ff|tail");
+    EXPECT_EQ(host_format("%5d|%.3s|%-8s|% d|%hd|%*d|%ld|%o|%c|%s", 42, "abcdef", "ab", 7, 70000, 6,
+                          3, 123, 8, 'z', "end"),
+              "   42|abc|ab      | 7|4464|     3|123|10|z|end");
+    EXPECT_EQ(host_format("%.*s|%s", 2, "xyz", "after"), "xy|after");
+    EXPECT_EQ(host_format("%f %p %s", "only"), "%f %p only"); // unknown ones take nothing
+}
+
+TEST(MessageFormat, HostTextIsReadNoFurtherThanThePrecision) {
+    const char unterminated[3] = {'a', 'b', 'c'};
+    EXPECT_EQ(host_format("%.3s|%d", unterminated, 5), "abc|5");
+    EXPECT_EQ(host_format("%s|%d", static_cast<const char *>(nullptr), 5), "|5");
 }
 
 TEST(MessageFormat, MismatchedTypesAreConverted) {
