@@ -8,26 +8,35 @@
 
 namespace vornmac {
 
+struct BufferedFile::SharedDescriptor {
+    int handle;
+    explicit SharedDescriptor(int h) : handle(h) {}
+    ~SharedDescriptor() { platform::raw_close(handle); }
+    SharedDescriptor(const SharedDescriptor &) = delete;
+    SharedDescriptor &operator=(const SharedDescriptor &) = delete;
+};
+
 namespace {
 using platform::Access;
 
-int library_log_handle = -1;
+// The log descriptor the next open_log reuses; empty once forgotten.
+std::shared_ptr<BufferedFile::SharedDescriptor> library_log;
 
-// Opens an existing file for reading and writing, creating it when it is missing.
-int open_for_append(const char *name, bool report) {
-    int handle = platform::raw_open_existing(name, Access::read_write);
-    if (handle >= 0) return handle;
-    handle = platform::raw_create(name);
-    if (handle < 0) {
-        if (report) platform::show_message_box("File Creation Error", name ? name : "");
-        return -1;
-    }
-    platform::raw_close(handle);
-    return platform::raw_open_existing(name, Access::read_write);
+// Opens an existing file for reading and writing, creating it when it is missing. A name
+// that is neither a regular file nor a device is refused and never created over.
+int open_for_append(const char *name, bool report, bool *not_a_file) {
+    const platform::OpenedFile existing = platform::raw_open_file(name, Access::read_write, true);
+    if (not_a_file != nullptr) *not_a_file = existing.wrong_kind;
+    if (existing.handle >= 0 || existing.wrong_kind) return existing.handle;
+    // Exclusive creation never empties a log that another run has just created.
+    platform::raw_close(platform::raw_create_new(name));
+    const int handle = platform::raw_open_file(name, Access::read_write, true).handle;
+    if (handle < 0 && report) platform::show_message_box("File Creation Error", name ? name : "");
+    return handle;
 }
 } // namespace
 
-BufferedFile::BufferedFile(int handle, bool is_read, int32_t total)
+BufferedFile::BufferedFile(int handle, bool is_read, int64_t total)
     : handle_(handle), is_read_(is_read), limit_(buffer_size), position_(is_read ? buffer_size : 0),
       total_(total) {}
 
@@ -38,12 +47,12 @@ BufferedFile::~BufferedFile() {
 std::unique_ptr<BufferedFile> BufferedFile::open(const char *name, const char *mode) {
     const char letter = mode != nullptr ? mode[0] : 'r';
     int handle = -1;
-    int32_t total = 0;
+    int64_t total = 0;
     bool is_read = false;
     switch (letter) {
     case 'a':
     case 'A':
-        handle = open_for_append(name, letter == 'a');
+        handle = open_for_append(name, letter == 'a', nullptr);
         if (handle >= 0) total = platform::raw_seek(handle, 0, 2);
         break;
     case 'w':
@@ -70,21 +79,28 @@ std::unique_ptr<BufferedFile> BufferedFile::open(const char *name, const char *m
     return std::unique_ptr<BufferedFile>(new BufferedFile(handle, is_read, total));
 }
 
-std::unique_ptr<BufferedFile> BufferedFile::open_log(const char *name, const char *mode) {
+std::unique_ptr<BufferedFile> BufferedFile::open_log(const char *name, const char *mode,
+                                                     bool *not_a_file) {
     const char letter = mode != nullptr ? mode[0] : 'a';
-    if (library_log_handle < 0) library_log_handle = open_for_append(name, letter == 'a');
-    if (library_log_handle < 0) return nullptr;
-    const int32_t end = platform::raw_seek(library_log_handle, 0, 2);
-    const int32_t total = (letter == 'a' || letter == 'A') ? end : 0;
-    return std::unique_ptr<BufferedFile>(new BufferedFile(library_log_handle, false, total));
+    if (not_a_file != nullptr) *not_a_file = false;
+    if (!library_log) {
+        const int handle = open_for_append(name, letter == 'a', not_a_file);
+        if (handle < 0) return nullptr;
+        library_log = std::make_shared<SharedDescriptor>(handle);
+    }
+    const int64_t end = platform::raw_seek(library_log->handle, 0, 2);
+    const int64_t total = (letter == 'a' || letter == 'A') ? end : 0;
+    std::unique_ptr<BufferedFile> log(new BufferedFile(library_log->handle, false, total));
+    log->shared_ = library_log;
+    return log;
 }
 
 void BufferedFile::forget_log_handle() {
-    library_log_handle = -1;
+    library_log.reset();
 }
 
 int BufferedFile::log_handle() {
-    return library_log_handle;
+    return library_log ? library_log->handle : -1;
 }
 
 void BufferedFile::write(const char *bytes, int32_t count) {
@@ -145,7 +161,7 @@ int32_t BufferedFile::read(char *destination, int32_t count) {
 
 void BufferedFile::flush() {
     if (is_read_ || handle_ < 0 || position_ == 0) return;
-    if (platform::raw_write(handle_, buffer_.data(), position_) < position_) {
+    if (platform::raw_write(handle_, buffer_.data(), position_) < position_ && !write_failed_) {
         write_failed_ = true;
         platform::show_message_box("Database Error", "Write File Error");
     }
@@ -155,7 +171,10 @@ void BufferedFile::flush() {
 void BufferedFile::close() {
     if (handle_ < 0) return;
     flush();
-    if (handle_ != library_log_handle) platform::raw_close(handle_);
+    if (shared_)
+        shared_.reset(); // the last record on a forgotten log closes it
+    else
+        platform::raw_close(handle_);
     handle_ = -1;
 }
 

@@ -1,10 +1,12 @@
 // Buffered files opened by a one-letter mode: "a"/"A" append, "w"/"W" write (truncate),
 // "u" update, anything else read. Lower-case letters report a failed open in a message
 // box, upper-case ones and "u" fail silently. Data moves through one 2048-byte buffer.
+// Appending opens only regular files and devices: a FIFO would block the run.
 //
 // The log is a buffered file too, but its descriptor is library-wide so that it stays
-// open from one parser context to the next; closing a record on that descriptor only
-// flushes it until the descriptor has been forgotten.
+// open from one parser context to the next. Every log record shares the descriptor; it
+// is closed once it has been forgotten (finish_parser with mode 2) and the last record
+// on it is closed, so a context never loses the log another context still writes to.
 #pragma once
 #include <array>
 #include <cstdint>
@@ -18,8 +20,11 @@ class BufferedFile {
 
     // Null when the file cannot be opened.
     static std::unique_ptr<BufferedFile> open(const char *name, const char *mode);
-    static std::unique_ptr<BufferedFile> open_log(const char *name, const char *mode);
-    // Lets the next close of the log really close it.
+    // Null when the log cannot be opened; `not_a_file` tells that the name is a FIFO, a
+    // socket or the like.
+    static std::unique_ptr<BufferedFile> open_log(const char *name, const char *mode,
+                                                  bool *not_a_file = nullptr);
+    // The next open_log opens the file again; records on the old descriptor keep it.
     static void forget_log_handle();
     static int log_handle();
 
@@ -38,21 +43,25 @@ class BufferedFile {
     void close();
 
     int handle() const { return handle_; }
-    int32_t total() const { return total_; }
+    int64_t total() const { return total_; }
     int32_t waiting() const { return is_read_ ? 0 : position_; }
     int32_t limit() const { return limit_; }
-    // True once a write did not reach the file (a full disk, say).
+    // True once a write did not reach the file (a full disk, say). The first such write
+    // shows the message box; later ones of the same file drop their bytes quietly.
     bool write_failed() const { return write_failed_; }
 
+    struct SharedDescriptor;
+
   private:
-    BufferedFile(int handle, bool is_read, int32_t total);
+    BufferedFile(int handle, bool is_read, int64_t total);
 
     int handle_;
     bool is_read_;
     int32_t limit_;
     int32_t position_;
-    int32_t total_;
+    int64_t total_;
     bool write_failed_ = false;
+    std::shared_ptr<SharedDescriptor> shared_; // set for the log
     std::array<char, buffer_size> buffer_{};
 };
 

@@ -9,7 +9,8 @@ namespace vornmac {
 
 namespace {
 constexpr int16_t log_open_failed = 159;
-}
+constexpr int16_t log_not_a_file = 4621;
+} // namespace
 
 std::string log_file_name(const ParserContext &context, const char *log_argument,
                           const char *logfile_variable) {
@@ -32,8 +33,11 @@ bool start_up(ParserContext &context, const StartUpArguments &arguments) {
     vars.save(0, "_optlist", "optlist.dat");
 
     context.log_name = log_file_name(context, arguments.log_file, vars.optstring("_logfile"));
-    context.log = BufferedFile::open_log(context.log_name.c_str(), "a");
-    if (!context.log) context.errors.raise(log_open_failed, {context.log_name.c_str()});
+    bool not_a_file = false;
+    context.log = BufferedFile::open_log(context.log_name.c_str(), "a", &not_a_file);
+    if (!context.log)
+        context.errors.raise(not_a_file ? log_not_a_file : log_open_failed,
+                             {context.log_name.c_str()});
 
     if (arguments.program_name != nullptr || arguments.program_text != nullptr)
         context.input.open_main(arguments.program_name, arguments.program_text);

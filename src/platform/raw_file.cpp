@@ -24,6 +24,34 @@ int raw_create(const char *name) {
     return ::open(name, O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
 }
 
+int raw_create_new(const char *name, bool *exists) {
+    if (exists != nullptr) *exists = false;
+    if (name == nullptr || *name == '\0') return -1;
+    const int handle = ::open(name, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (handle < 0 && exists != nullptr) *exists = errno == EEXIST;
+    return handle;
+}
+
+OpenedFile raw_open_file(const char *name, Access access, bool devices_too) {
+    if (name == nullptr || *name == '\0') return {};
+    // Non-blocking, so that opening a FIFO returns at once and can be refused.
+    const int flags = (access == Access::read ? O_RDONLY : O_RDWR) | O_CLOEXEC | O_NONBLOCK;
+    const int handle = ::open(name, flags);
+    if (handle < 0) return {};
+    struct stat status {};
+    const bool fits = ::fstat(handle, &status) == 0 &&
+                      (S_ISREG(status.st_mode) || (devices_too && S_ISCHR(status.st_mode)));
+    if (!fits) {
+        ::close(handle);
+        return {-1, true};
+    }
+    if (::fcntl(handle, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        ::close(handle);
+        return {};
+    }
+    return {handle, false};
+}
+
 int32_t raw_read(int handle, void *buffer, int32_t count) {
     auto *out = static_cast<char *>(buffer);
     int32_t done = 0;
@@ -49,10 +77,19 @@ int32_t raw_write(int handle, const void *buffer, int32_t count) {
     return done;
 }
 
-int32_t raw_seek(int handle, int32_t offset, int origin) {
+int64_t raw_seek(int handle, int64_t offset, int origin) {
     const int whence = origin == 0 ? SEEK_SET : origin == 1 ? SEEK_CUR : SEEK_END;
-    const off_t pos = ::lseek(handle, offset, whence);
-    return pos < 0 ? -1 : static_cast<int32_t>(pos);
+    const off_t pos = ::lseek(handle, static_cast<off_t>(offset), whence);
+    return pos < 0 ? -1 : static_cast<int64_t>(pos);
+}
+
+bool raw_sync(int handle) {
+    return ::fsync(handle) == 0;
+}
+
+int64_t raw_size(int handle) {
+    struct stat status {};
+    return ::fstat(handle, &status) == 0 ? static_cast<int64_t>(status.st_size) : -1;
 }
 
 void raw_close(int handle) {

@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace vornmac {
@@ -117,6 +120,40 @@ TEST_F(BufferedFileTest, LogHandleOutlivesItsRecordUntilForgotten) {
     second->close();
     EXPECT_EQ(contents(), "one two");
     EXPECT_EQ(BufferedFile::log_handle(), -1);
+}
+
+TEST_F(BufferedFileTest, AppendPositionsBeyondTwoGibibytesAreKept) {
+    constexpr int64_t three_gib = int64_t{3} << 30;
+    put("");
+    std::filesystem::resize_file(path, three_gib); // sparse: no disk space is used
+    auto f = BufferedFile::open(path.c_str(), "a");
+    ASSERT_TRUE(f);
+    EXPECT_EQ(f->total(), three_gib);
+    f->write_string("tail");
+    f->close();
+    EXPECT_EQ(f->total(), three_gib + 4);
+    EXPECT_EQ(std::filesystem::file_size(path), static_cast<uintmax_t>(three_gib + 4));
+}
+
+TEST_F(BufferedFileTest, AFailingFileShowsOneMessage) {
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previous_handler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 64;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    ::testing::internal::CaptureStderr();
+    {
+        auto f = BufferedFile::open(path.c_str(), "w");
+        const std::string data(20000, 'x');
+        f->write(data.data(), static_cast<int32_t>(data.size()));
+        f->close();
+        EXPECT_TRUE(f->write_failed());
+    }
+    const std::string shown = ::testing::internal::GetCapturedStderr();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous_handler);
+    EXPECT_EQ(shown, "Database Error: Write File Error\n");
 }
 
 } // namespace

@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vornmac {
@@ -70,6 +72,39 @@ TEST_F(StartUpTest, LogStaysOpenAcrossContextsUntilModeTwo) {
     EXPECT_EQ(BufferedFile::log_handle(), -1);
     EXPECT_EQ(home.read("vorntool.log"), "1 Records Of 2 Variables And 3 Bytes Written To a\r\n\r\n"
                                          "4 Records Of 5 Variables Written To b\r\n\r\n");
+}
+
+parser_context *init_with_log(const testing::TestHome &home, const std::string &log) {
+    const std::string options = home.options_file();
+    return init_parser(nullptr, 0, nullptr, "x", home.dir().c_str(), VORNMAC_OPTIONS_TAG,
+                       options.c_str(), VORNMAC_LOG_TAG, log.c_str());
+}
+
+TEST_F(StartUpTest, LogNameIsCutToTheDocumentedBuffer) {
+    const std::string log = home.path(std::string(230, 'l') + ".log");
+    parser_context *ctx = init_with_log(home, log);
+    ASSERT_NE(ctx, nullptr);
+    char name[300];
+    std::memset(name, 'Z', sizeof name);
+    EXPECT_NE(get_logfileptr(ctx, name), nullptr);
+    EXPECT_EQ(std::string(name), log.substr(0, 199));
+    EXPECT_EQ(name[200], 'Z'); // nothing written past the 200 bytes
+    finish_parser(ctx, 2);
+}
+
+TEST_F(StartUpTest, AFifoAsLogIsRefusedAndADeviceIsTaken) {
+    const std::string fifo = home.path("log.fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    parser_context *ctx = init_with_log(home, fifo);
+    ASSERT_NE(ctx, nullptr);
+    EXPECT_EQ(get_logfileptr(ctx, nullptr), nullptr);
+    EXPECT_EQ(static_cast<ParserContext *>(ctx)->errors.last_number(), 4621);
+    finish_parser(ctx, 2);
+
+    ctx = init_with_log(home, "/dev/null");
+    ASSERT_NE(ctx, nullptr);
+    EXPECT_NE(get_logfileptr(ctx, nullptr), nullptr);
+    finish_parser(ctx, 2);
 }
 
 TEST_F(StartUpTest, HostLevelsAreCheckedAndModuleNameIsBounded) {
