@@ -15,6 +15,7 @@
 
 #include <setjmp.h>
 #include <stdarg.h>
+#include <stddef.h>
 #include <stdint.h>
 
 #ifdef __cplusplus
@@ -53,11 +54,14 @@ char *addnextoken(parser_context *ctx);
 char *call_optstring(parser_context *ctx, const char *name);
 /* Stores text as the variable's value at level (65535 is -1, the saved level). */
 void *call_savemacrochar(parser_context *ctx, uint16_t level, const char *name, const char *text);
-/* Raises error `number` of the message file with the host's arguments (texts as char *,
- * numbers as int), exactly as the library raises its own errors. */
+/* Raises error `number` of the message file with the host's arguments, exactly as the
+ * library raises its own errors. The message's conversions (d i u o x X c s, with flags,
+ * width, precision, "*" and the h and l modifiers) say what each argument is: a char *
+ * for %s, an int for "*" and every other conversion (l does not make it a long). */
 void call_errorproc(parser_context *ctx, int16_t number, va_list args);
 /* The log file record (null without a log); copies its name into name_buffer (at least
- * 200 bytes) when that is not null. */
+ * 200 bytes) when that is not null: at most 199 characters and the terminator, so a
+ * longer name arrives cut. */
 void *get_logfileptr(parser_context *ctx, char *name_buffer);
 /* Writes "N Records Of N Variables [And N Bytes] Written To target" to the log. */
 void outmesdbs(parser_context *ctx, int32_t records, int16_t variables, int32_t bytes,
@@ -79,6 +83,39 @@ void vornmac_set_blank_whitespace(parser_context *ctx, int on);
  * -1, replacing `path` in one step. Returns 0, or -1 when the file cannot be written. */
 int vornmac_write_variable_file(const char *path, int count, const char *const *names,
                                 const char *const *values);
+
+/* finish_parser that tells the host whether the finish went well: it returns 0, or the
+ * number of the last error raised while finishing (the variable file could not be saved,
+ * or a value could not be kept in it). The error's message is then copied into message
+ * (message_size bytes, terminated, cut when longer) when message is not null. The
+ * context is released either way. */
+int vornmac_finish_parser(parser_context *ctx, int32_t mode, char *message, size_t message_size);
+
+/* One input record of a variable file, as a load would restore it. */
+typedef struct vornmac_saved_input {
+    char kind; /* ' ' program file or terminal, 'm' macro, 't' file, 's' variable text */
+    int16_t line;
+    int16_t column;
+    int16_t level;
+    int16_t end_blanks;
+    int32_t offset; /* characters consumed so far */
+    int32_t length; /* 9999999 for the terminal */
+    const char *source_name;
+    const char *current_name;
+} vornmac_saved_input;
+
+typedef void (*vornmac_input_visitor)(void *user, const vornmac_saved_input *input);
+typedef void (*vornmac_value_visitor)(void *user, int16_t level, const char *name,
+                                      const char *text);
+
+/* Reads the variable file at path by exactly the rules init_parser loads it with, without
+ * loading it. For a file that would load it calls on_input for each input record and
+ * on_value for each value a load reads (either visitor may be null) and returns 0.
+ * Otherwise it returns -1 and describes the first fault, with its byte offset where there
+ * is one, in problem (problem_size bytes) when problem is not null. */
+int vornmac_read_variable_file(const char *path, void *user, vornmac_input_visitor on_input,
+                               vornmac_value_visitor on_value, char *problem,
+                               size_t problem_size);
 
 #ifdef __cplusplus
 }

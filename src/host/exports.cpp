@@ -10,12 +10,16 @@
 #include "func/numbers.hpp"
 #include "host/parser_context.hpp"
 #include "host/start_up.hpp"
+#include "input/input_image.hpp"
+#include "platform/memory.hpp"
 #include "stmt/keyword_table.hpp"
 #include "vars/option_file.hpp"
 #include "vars/variable_file.hpp"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstring>
+#include <new>
 #include <string>
 
 namespace {
@@ -23,6 +27,7 @@ using vornmac::ParserContext;
 
 constexpr int16_t interface_version = 80;
 constexpr int16_t finish_closes_log = 2;
+constexpr size_t log_name_buffer_size = 200;
 
 ParserContext *context_of(parser_context *ctx) {
     return static_cast<ParserContext *>(ctx);
@@ -32,6 +37,14 @@ const char *or_empty(const char *text) {
     return text != nullptr ? text : "";
 }
 
+// Copies text into a host's buffer of `size` bytes, cut to fit, always terminated.
+void copy_cut(const std::string &text, char *buffer, size_t size) {
+    if (buffer == nullptr || size == 0) return;
+    const size_t length = std::min(text.size(), size - 1);
+    std::memcpy(buffer, text.data(), length);
+    buffer[length] = '\0';
+}
+
 // Runs work on the context; returns the value to jump to the host's mark with, or 0.
 template <typename Work> int run_guarded(Work &&work) {
     try {
@@ -39,6 +52,8 @@ template <typename Work> int run_guarded(Work &&work) {
     } catch (const vornmac::RecoveryJump &jump) {
         return jump.value;
     } catch (const vornmac::InputExhausted &) {
+    } catch (const std::bad_alloc &) {
+        vornmac::platform::out_of_memory(); // as for every other allocation
     }
     return 0;
 }
@@ -174,7 +189,8 @@ extern "C" void call_errorproc(parser_context *ctx, int16_t number, va_list args
 extern "C" void *get_logfileptr(parser_context *ctx, char *name_buffer) {
     if (ctx == nullptr) return nullptr;
     ParserContext *context = context_of(ctx);
-    if (name_buffer != nullptr) std::strcpy(name_buffer, context->log_name.c_str());
+    // The header promises that 200 bytes are enough: a longer name is cut.
+    copy_cut(context->log_name, name_buffer, log_name_buffer_size);
     return context->log.get();
 }
 
@@ -193,10 +209,16 @@ extern "C" void outmesdbs(parser_context *ctx, int32_t records, int16_t variable
 }
 
 extern "C" void finish_parser(parser_context *ctx, int32_t mode) {
-    if (ctx == nullptr) return;
+    vornmac_finish_parser(ctx, mode, nullptr, 0);
+}
+
+extern "C" int vornmac_finish_parser(parser_context *ctx, int32_t mode, char *message,
+                                     size_t message_size) {
+    if (ctx == nullptr) return 0;
     ParserContext *context = context_of(ctx);
     // Errors while finishing are reported, but the context must still be released.
     context->errors.jumps_allowed = false;
+    const int raised_before = context->errors.raised_count();
     run_guarded([&] {
         context->vars.drop_local_levels();
         if (mode == finish_closes_log) vornmac::BufferedFile::forget_log_handle();
@@ -206,8 +228,14 @@ extern "C" void finish_parser(parser_context *ctx, int32_t mode) {
             context->macros.close_slots();
         }
     });
+    int failed = 0;
+    if (context->errors.raised_count() != raised_before) {
+        failed = context->errors.last_number();
+        copy_cut(context->vars.optstring("_errormessage"), message, message_size);
+    }
     if (context->log) context->log->close();
     delete context;
+    return failed;
 }
 
 extern "C" int16_t version_number(void) {
@@ -229,9 +257,40 @@ extern "C" int vornmac_write_variable_file(const char *path, int count, const ch
     for (int i = 0; i < count; ++i)
         store.save(-1, names[i], values != nullptr ? values[i] : "");
     if (refused) return -1;
-    const std::string bytes = vornmac::write_variable_file(store, {});
-    const std::string temporary = vornmac::temporary_variable_file_name(path);
+    std::vector<vornmac::SavedValue> left_out;
+    const std::string bytes = vornmac::write_variable_file(store, {}, &left_out);
+    if (!left_out.empty()) return -1;
+    std::string temporary = vornmac::temporary_variable_file_name(path);
     return vornmac::replace_file(path, temporary, bytes, true) == vornmac::ReplaceResult::replaced
                ? 0
                : -1;
+}
+
+extern "C" int vornmac_read_variable_file(const char *path, void *user,
+                                          vornmac_input_visitor on_input,
+                                          vornmac_value_visitor on_value, char *problem,
+                                          size_t problem_size) {
+    vornmac::VariableFileContents contents;
+    const vornmac::LoadOutcome outcome = vornmac::inspect_variable_file(or_empty(path), contents);
+    if (outcome.result != vornmac::LoadResult::loaded) {
+        copy_cut(outcome.problem, problem, problem_size);
+        return -1;
+    }
+    for (const vornmac::SavedInputRecord &record : contents.input_records) {
+        const vornmac::InputSource source = vornmac::source_from_image(record);
+        const vornmac_saved_input input{source.kind,
+                                        source.line,
+                                        source.column,
+                                        source.level,
+                                        source.end_blanks,
+                                        source.offset,
+                                        source.length,
+                                        source.source_name.c_str(),
+                                        source.current_name.c_str()};
+        if (on_input != nullptr) on_input(user, &input);
+    }
+    for (const vornmac::SavedValue &value : contents.values)
+        if (on_value != nullptr)
+            on_value(user, value.level, value.name.c_str(), value.text.c_str());
+    return 0;
 }

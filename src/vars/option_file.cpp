@@ -8,7 +8,9 @@
 #include "platform/raw_file.hpp"
 #include "vars/variable_file.hpp"
 
+#include <algorithm>
 #include <cstdio>
+#include <unistd.h>
 
 namespace vornmac {
 
@@ -16,53 +18,109 @@ namespace {
 const char *const caption = "Options File Error";
 constexpr int16_t cannot_write_file = 2042;
 constexpr int16_t cannot_rename_file = 3018;
+constexpr int16_t value_not_saved = 4622;
 
+// The whole file; false when it is larger than any variable file or cannot be read.
 bool read_whole_file(int handle, std::string &bytes) {
+    const int64_t size = platform::raw_size(handle);
+    if (size < 0 || size > max_variable_file_size) return false;
+    bytes.reserve(static_cast<size_t>(size));
     char block[4096];
     int32_t got;
-    while ((got = platform::raw_read(handle, block, sizeof block)) > 0)
+    while ((got = platform::raw_read(handle, block, sizeof block)) > 0) {
         bytes.append(block, static_cast<size_t>(got));
+        if (static_cast<int64_t>(bytes.size()) > max_variable_file_size) return false;
+    }
     return got == 0;
 }
 
 // Opens the file by its name, else "vorn_opt.dat" in the home directory, else the name
-// once more. `tried` is the name last tried.
-int open_variable_file(const ParserContext &context, const std::string &name, std::string &tried) {
+// once more. `tried` is the name last tried. Only regular files are opened: a FIFO would
+// block the start, a device never ends.
+platform::OpenedFile open_variable_file(const ParserContext &context, const std::string &name,
+                                        std::string &tried) {
     tried = name;
-    int handle = platform::raw_open_existing(name.c_str(), platform::Access::read);
-    if (handle >= 0) return handle;
+    const platform::OpenedFile given =
+        platform::raw_open_file(name.c_str(), platform::Access::read, false);
+    if (given.handle >= 0 || given.wrong_kind) return given;
     const std::string in_home = context.home_dir + default_variable_file;
     const PathClass kind = classify_path(in_home.c_str());
     if (kind == PathClass::writable || kind == PathClass::readable) tried = in_home;
-    return platform::raw_open_existing(tried.c_str(), platform::Access::read);
+    return platform::raw_open_file(tried.c_str(), platform::Access::read, false);
 }
 
 bool refuse(const std::string &format, const std::vector<ErrorArg> &args) {
     platform::show_message_box(caption, format_message(format, args).c_str());
     return false;
 }
+
+bool write_all(int handle, const std::string &bytes) {
+    constexpr size_t piece_size = size_t{1} << 20;
+    for (size_t at = 0; at < bytes.size(); at += piece_size) {
+        const auto piece = static_cast<int32_t>(std::min(bytes.size() - at, piece_size));
+        if (platform::raw_write(handle, bytes.data() + at, piece) != piece) return false;
+    }
+    return true;
+}
+
+// Creates the temporary file for a save. The specified name is taken only when no other
+// run is writing it at this moment; otherwise a name of this process's own beside it, so
+// that two runs never write into one file.
+int create_temporary(std::string &temporary) {
+    bool exists = false;
+    int handle = platform::raw_create_new(temporary.c_str(), &exists);
+    const std::string shared = temporary;
+    for (int attempt = 0; handle < 0 && exists && attempt < 100; ++attempt) {
+        temporary = shared + "." + std::to_string(::getpid()) + "." + std::to_string(attempt);
+        handle = platform::raw_create_new(temporary.c_str(), &exists);
+    }
+    return handle;
+}
 } // namespace
+
+LoadOutcome inspect_variable_file(const std::string &path, VariableFileContents &contents) {
+    const platform::OpenedFile opened =
+        platform::raw_open_file(path.c_str(), platform::Access::read, false);
+    if (opened.handle < 0)
+        return {LoadResult::damaged, 0,
+                opened.wrong_kind ? "not a regular file" : "cannot open it"};
+    const platform::UniqueHandle file(opened.handle);
+    std::string bytes;
+    if (!read_whole_file(file.get(), bytes))
+        return {LoadResult::damaged, 0, "larger than any variable file, or unreadable"};
+    LoadOutcome outcome = parse_variable_file(bytes, contents);
+    if (outcome.result == LoadResult::wrong_version)
+        outcome.problem = "version " + std::to_string(outcome.version) + ", expected " +
+                          std::to_string(variable_file_version);
+    return outcome;
+}
 
 bool load_options(ParserContext &context, const char *name) {
     context.options_path = name != nullptr ? name : default_variable_file;
     context.errors.suppressed = true;
     std::string tried;
-    const int handle = open_variable_file(context, context.options_path, tried);
+    const platform::OpenedFile opened = open_variable_file(context, context.options_path, tried);
     context.errors.suppressed = false;
-    if (handle < 0)
+    if (opened.wrong_kind)
+        return refuse("ERROR #4620: Macrovariable File -> %s is not a regular file",
+                      {tried.c_str()});
+    if (opened.handle < 0)
         return refuse("ERROR #2042: Cannot Open Macro Variable Disk File -> %s", {tried.c_str()});
     std::string bytes;
-    const bool complete = read_whole_file(handle, bytes);
-    platform::raw_close(handle);
-
+    bool complete;
+    {
+        const platform::UniqueHandle file(opened.handle);
+        complete = read_whole_file(file.get(), bytes);
+    }
     VariableFileContents contents;
-    const LoadOutcome outcome = read_variable_file(bytes, context.vars, contents);
+    const LoadOutcome outcome = complete ? read_variable_file(bytes, context.vars, contents)
+                                         : LoadOutcome{LoadResult::damaged, 0, {}};
     if (outcome.result == LoadResult::wrong_version)
         return refuse("ERROR #3004: Macrovariable File -> %s is not the right version.  Wanted "
                       "Version=%d.  Got Version=%d.\n",
                       {tried.c_str(), static_cast<int>(variable_file_version),
                        static_cast<int>(outcome.version)});
-    if (!complete || outcome.result == LoadResult::damaged)
+    if (outcome.result == LoadResult::damaged)
         return refuse("ERROR #4607: Macrovariable File -> %s is damaged or truncated",
                       {tried.c_str()});
     for (size_t i = 0; i < contents.input_records.size(); ++i)
@@ -73,20 +131,25 @@ bool load_options(ParserContext &context, const char *name) {
     return true;
 }
 
-ReplaceResult replace_file(const std::string &path, const std::string &temporary,
+ReplaceResult replace_file(const std::string &path, std::string &temporary,
                            const std::string &bytes, bool quiet) {
-    {
-        std::unique_ptr<BufferedFile> file =
-            BufferedFile::open(temporary.c_str(), quiet ? "W" : "w");
-        if (!file) return ReplaceResult::cannot_create;
-        file->write(bytes.data(), static_cast<int32_t>(bytes.size()));
-        file->close();
-        if (file->write_failed()) {
-            std::remove(temporary.c_str());
-            return ReplaceResult::cannot_write;
-        }
+    const int handle = create_temporary(temporary);
+    if (handle < 0) {
+        if (!quiet) platform::show_message_box("File Creation Error", temporary.c_str());
+        return ReplaceResult::cannot_create;
     }
-    // rename replaces the old file atomically: there is never a moment without one.
+    bool written;
+    {
+        const platform::UniqueHandle file(handle);
+        written = write_all(handle, bytes) && platform::raw_sync(handle);
+    }
+    if (!written) {
+        platform::show_message_box("Database Error", "Write File Error");
+        std::remove(temporary.c_str());
+        return ReplaceResult::cannot_write;
+    }
+    // rename replaces the old file atomically: there is never a moment without one, and
+    // of runs finishing together the last rename wins with its complete file.
     if (std::rename(temporary.c_str(), path.c_str()) != 0) return ReplaceResult::cannot_rename;
     return ReplaceResult::replaced;
 }
@@ -97,8 +160,12 @@ void save_variable_file(ParserContext &context) {
         if (const InputSource *source = context.input.slot(i))
             contents.input_records.push_back(image_of(*source));
     const std::string &path = context.options_path;
-    const std::string temporary = temporary_variable_file_name(path);
-    switch (replace_file(path, temporary, write_variable_file(context.vars, contents), false)) {
+    std::string temporary = temporary_variable_file_name(path);
+    std::vector<SavedValue> left_out;
+    const std::string bytes = write_variable_file(context.vars, contents, &left_out);
+    for (const SavedValue &value : left_out)
+        context.errors.raise(value_not_saved, {value.name, static_cast<int>(value.level)});
+    switch (replace_file(path, temporary, bytes, false)) {
     case ReplaceResult::cannot_create:
         context.errors.raise(cannot_write_file, {"create", temporary.c_str()});
         break;

@@ -163,6 +163,28 @@ expect_rc "vars on a truncated file" 1
 grep -q 'truncated at byte' "$work/err" || fail "vars on a truncated file: no reason given"
 run_tool vars "$work/old_version.dat"
 expect_rc "vars on another version" 1
+# A name of 100 characters: the library would refuse the file, so vars does too.
+{
+    printf '\x02\x00\xff\xff\xff\xff\x64\x00'
+    printf 'n%.0s' $(seq 100)
+    printf '\x00\x00\xfe\xff'
+} >"$work/long_name.dat"
+run_tool vars "$work/long_name.dat"
+expect_rc "vars on a name of 100 characters" 1
+grep -q 'at byte 4' "$work/err" || fail "vars on a name of 100 characters: no offset given"
+
+# --- a variable file that cannot be saved makes the run fail, with one message --------------
+# With no room for any byte in a file, the save fails; the log and the output go to devices.
+(
+    ulimit -f 0
+    trap '' XFSZ
+    exec "$tool" run --home "$home" --log /dev/null -e 'saved' 2>&1 >/dev/null
+) | cat >"$work/err"
+rc=${PIPESTATUS[0]}
+expect_rc "failed save" 1
+[ "$(grep -c 'Write File Error' "$work/err")" -eq 1 ] ||
+    fail "failed save: not exactly one Write File Error: $(head -c 300 "$work/err")"
+grep -q 'ERROR #2042' "$work/err" || fail "failed save: error 2042 not reported"
 
 # --- the bundled examples, as the README runs them --------------------------------------------
 cd "$source_dir" || exit 1

@@ -6,9 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
 
 namespace vornmac {
 namespace {
@@ -62,6 +67,92 @@ TEST(OptionFile, DamagedFilesRefuseToStart) {
     }
 }
 
+TEST(OptionFile, WhatIsNoRegularFileIsRefusedWithoutWaiting) {
+    TestHome home;
+    const std::string fifo = home.path("options.fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string &name : {fifo, std::string("/dev/zero")})
+        EXPECT_EQ(refusal(home, name), "Options File Error: ERROR #4620: Macrovariable File -> " +
+                                           name + " is not a regular file\n");
+}
+
+TEST(OptionFile, AFileLargerThanAnyTheLibraryWritesIsRefused) {
+    TestHome home;
+    const std::string huge = home.path("huge.dat");
+    home.write("huge.dat", home.read("vorn_opt.dat"));
+    std::filesystem::resize_file(huge, max_variable_file_size + 1); // sparse
+    EXPECT_NE(refusal(home, huge).find("ERROR #4607"), std::string::npos);
+}
+
+TEST(OptionFile, EveryFileTheLibraryWritesLoadsAgain) {
+    TestHome home;
+    const std::string options = home.options_file();
+    parser_context *ctx = start(home, options);
+    ASSERT_NE(ctx, nullptr);
+    const std::string long_name(100, 'n');
+    call_savemacrochar(ctx, 65535, long_name.c_str(), "lost");
+    call_savemacrochar(ctx, 65535, std::string(99, 'k').c_str(), "kept");
+    call_savemacrochar(ctx, 75, "deep", "x"); // error 2041, but the value is made
+    char message[200];
+    EXPECT_EQ(vornmac_finish_parser(ctx, 2, message, sizeof message), 4622);
+    // Both are reported; the last one is told to the host.
+    EXPECT_EQ(std::string(message),
+              "ERROR #4622 : Variable " + long_name + " at level -1 is not saved\n");
+    EXPECT_NE(home.read("vorntool.log").find("Variable deep at level 75 is not saved"),
+              std::string::npos);
+
+    ctx = start(home, options);
+    ASSERT_NE(ctx, nullptr);
+    EXPECT_STREQ(call_optstring(ctx, std::string(99, 'k').c_str()), "kept");
+    EXPECT_STREQ(call_optstring(ctx, long_name.c_str()), "");
+    EXPECT_EQ(vornmac_finish_parser(ctx, 2, nullptr, 0), 0);
+}
+
+// Runs started together in separate processes, each saving its own value into one home.
+// Whichever finishes last, the file must be one run's complete file.
+TEST(OptionFile, RunsFinishingTogetherLeaveOneCompleteFile) {
+    TestHome home;
+    const std::string options = home.options_file();
+    constexpr int rounds = 60;
+    constexpr int runs = 4;
+    for (int round = 0; round < rounds; ++round) {
+        int gate[2];
+        ASSERT_EQ(pipe(gate), 0);
+        std::vector<pid_t> children;
+        for (int run = 0; run < runs; ++run) {
+            const pid_t pid = fork();
+            ASSERT_GE(pid, 0);
+            if (pid == 0) {
+                ::close(gate[1]);
+                char go;
+                (void)!::read(gate[0], &go, 1); // ends when the parent closes the gate
+                parser_context *ctx = start(home, options);
+                if (ctx == nullptr) _exit(1);
+                call_savemacrochar(ctx, 65535, "writer", std::to_string(run).c_str());
+                call_savemacrochar(ctx, 65535, "padding", std::string(20000, 'p').c_str());
+                _exit(vornmac_finish_parser(ctx, 2, nullptr, 0) == 0 ? 0 : 2);
+            }
+            children.push_back(pid);
+        }
+        ::close(gate[0]);
+        ::close(gate[1]);
+        for (const pid_t pid : children) {
+            int status = 0;
+            ASSERT_EQ(waitpid(pid, &status, 0), pid);
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "round " << round;
+        }
+        VariableFileContents contents;
+        const LoadOutcome outcome = inspect_variable_file(options, contents);
+        ASSERT_EQ(outcome.result, LoadResult::loaded)
+            << "round " << round << ": " << outcome.problem;
+        const auto writer = std::find_if(contents.values.begin(), contents.values.end(),
+                                         [](const SavedValue &v) { return v.name == "writer"; });
+        ASSERT_NE(writer, contents.values.end()) << "round " << round;
+    }
+    for (const auto &entry : std::filesystem::directory_iterator(home.dir()))
+        EXPECT_EQ(entry.path().filename().string().find("$$9"), std::string::npos) << entry.path();
+}
+
 TEST(OptionFile, FoundInTheHomeButSavedUnderTheGivenName) {
     TestHome home;
     // The given name does not exist; the home directory's vorn_opt.dat is read instead.
@@ -108,9 +199,11 @@ TEST(OptionFile, UnwritableSaveIsReportedAndTheContextStillEnds) {
     parser_context *ctx = start(home, given); // read from the home directory
     ASSERT_NE(ctx, nullptr);
     ::testing::internal::CaptureStderr();
-    finish_parser(ctx, 2);
+    char message[200];
+    EXPECT_EQ(vornmac_finish_parser(ctx, 2, message, sizeof message), 2042);
     EXPECT_NE(::testing::internal::GetCapturedStderr().find("File Creation Error"),
               std::string::npos);
+    EXPECT_EQ(std::string(message).rfind("ERROR #2042 : cannot create", 0), 0u) << message;
     EXPECT_NE(home.read("vorntool.log").find("ERROR #2042 : cannot create"), std::string::npos);
 }
 
@@ -126,8 +219,8 @@ TEST(OptionFile, AShortWriteNeverReplacesTheOldFile) {
     small.rlim_cur = 64;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     ::testing::internal::CaptureStderr();
-    const ReplaceResult result =
-        replace_file(path, home.path("vorn_opt.$$9"), std::string(5000, 'x'), true);
+    std::string temporary = home.path("vorn_opt.$$9");
+    const ReplaceResult result = replace_file(path, temporary, std::string(5000, 'x'), true);
     const std::string shown = ::testing::internal::GetCapturedStderr();
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previous_handler);

@@ -83,6 +83,26 @@ TEST_F(VariableFileTest, WrongVersionAndDamagedFilesAreRefused) {
         LoadResult::damaged); // level 75
 }
 
+TEST_F(VariableFileTest, WriterLeavesOutWhatTheLoaderRefuses) {
+    store.save(-1, std::string(100, 'n').c_str(), "long name");
+    store.save(-1, std::string(99, 'k').c_str(), "kept");
+    store.save(75, "deep", "level 75");
+    std::vector<SavedValue> left_out;
+    const std::string bytes = write_variable_file(store, contents, &left_out);
+    ASSERT_EQ(left_out.size(), 2u);
+    EXPECT_EQ(left_out[0].name, "deep");
+    EXPECT_EQ(left_out[0].level, 75);
+    EXPECT_EQ(left_out[1].name, std::string(100, 'n'));
+    ASSERT_EQ(read_variable_file(bytes, loaded, contents).result, LoadResult::loaded);
+    EXPECT_EQ(loaded.count(), 1);
+    // The same value written by hand is refused, and the offset is named.
+    const std::string by_hand =
+        "\x02\x00\xff\xff\xff\xff\x64\x00"s + std::string(100, 'n') + "\x00\x00\xfe\xff"s;
+    const LoadOutcome outcome = read_variable_file(by_hand, loaded, contents);
+    EXPECT_EQ(outcome.result, LoadResult::damaged);
+    EXPECT_NE(outcome.problem.find("at byte 4"), std::string::npos) << outcome.problem;
+}
+
 TEST(TemporaryName, ReplacesTheExtensionOrAddsOne) {
     EXPECT_EQ(temporary_variable_file_name("vorn_opt.dat"), "vorn_opt.$$9");
     EXPECT_EQ(temporary_variable_file_name("/a.b/opts"), "/a.b/opts.$$9");

@@ -100,10 +100,14 @@ void Session::step() {
         call_gettoken(ctx_);
         out_.write(addnextoken(ctx_));
         return;
-    case Phase::finishing:
+    case Phase::finishing: {
         phase_ = Phase::done;
-        finish_parser(ctx_, 2);
+        // A variable file that could not be saved is an error of the run.
+        char message[400] = {};
+        if (vornmac_finish_parser(ctx_, 2, message, sizeof message) != 0)
+            report({message, "", "", "", ""}, false);
         return;
+    }
     case Phase::priming: // recover always moves on from priming
     case Phase::done:
         return;
@@ -117,13 +121,6 @@ void Session::recover(Jump jump) {
     // was raised because no input was left.
     const bool located = error.depth != depth_seen_;
     depth_seen_ = error.depth;
-    if (phase_ == Phase::done) {
-        // finish_parser failed while saving the variable file. A context cannot be
-        // finished twice, so it is left to the end of the process.
-        if (reported) report(error, false);
-        stopped_ = true;
-        return;
-    }
     const bool input_ended =
         jump == Jump::cannot_go_on ? !reported : error.type == end_of_input_type || !located;
     if (input_ended) {
@@ -149,9 +146,8 @@ int Session::exit_status(bool output_written) const {
     return errors_ > 0 ? 1 : 0;
 }
 
-// Holds the recovery mark for the whole life of the context, finish_parser included (it
-// saves the variable file and can raise errors). No object with a destructor lives in
-// this frame: a jump back here must not skip one.
+// Holds the recovery mark for the whole life of the context. No object with a destructor
+// lives in this frame: a jump back here must not skip one.
 void drive(Session &session) {
     std::jmp_buf mark;
     switch (setjmp(mark)) {

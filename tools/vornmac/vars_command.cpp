@@ -1,11 +1,10 @@
 #include "vars_command.hpp"
 
 #include "text_escape.hpp"
-#include "variable_file_reader.hpp"
+
+#include <vornmac/vornmac.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,16 +24,45 @@ Options:
 
 namespace {
 
-void print(const VariableFile &file) {
-    std::printf("version %u\n", file.version);
+constexpr int variable_file_version = 2;
+
+struct SavedInput {
+    vornmac_saved_input fields;
+    std::string source_name;
+    std::string current_name;
+};
+
+struct SavedValue {
+    int16_t level;
+    std::string name;
+    std::string text;
+};
+
+struct Listing {
+    std::vector<SavedInput> inputs;
+    std::vector<SavedValue> values;
+};
+
+void collect_input(void *user, const vornmac_saved_input *input) {
+    static_cast<Listing *>(user)->inputs.push_back(
+        {*input, input->source_name, input->current_name});
+}
+
+void collect_value(void *user, int16_t level, const char *name, const char *text) {
+    static_cast<Listing *>(user)->values.push_back({level, name, text});
+}
+
+void print(const Listing &file) {
+    std::printf("version %d\n", variable_file_version);
     std::printf("input records %zu\n", file.inputs.size());
     for (size_t i = 0; i < file.inputs.size(); ++i) {
-        const SavedInput &in = file.inputs[i];
-        std::printf("  %zu kind %s source %s current %s line %d column %d offset %u length %u "
+        const vornmac_saved_input &in = file.inputs[i].fields;
+        std::printf("  %zu kind %s source %s current %s line %d column %d offset %d length %d "
                     "level %d end-blanks %d\n",
-                    i, quoted(std::string(1, in.kind)).c_str(), quoted(in.source_name).c_str(),
-                    quoted(in.current_name).c_str(), in.line, in.column, in.offset, in.length,
-                    in.level, in.end_blanks);
+                    i, quoted(std::string(1, in.kind)).c_str(),
+                    quoted(file.inputs[i].source_name).c_str(),
+                    quoted(file.inputs[i].current_name).c_str(), in.line, in.column, in.offset,
+                    in.length, in.level, in.end_blanks);
     }
     std::printf("values %zu\n", file.values.size());
     for (const SavedValue &value : file.values)
@@ -55,19 +83,15 @@ int vars_command(std::span<const char *const> words) {
         return 2;
     }
     const char *path = words[0];
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        std::fprintf(stderr, "vornmac vars: cannot open %s\n", path);
+    // The library reads the file by the very rules it loads it with.
+    Listing listing;
+    char problem[300];
+    if (vornmac_read_variable_file(path, &listing, collect_input, collect_value, problem,
+                                   sizeof problem) != 0) {
+        std::fprintf(stderr, "vornmac vars: %s: %s\n", path, problem);
         return 1;
     }
-    const std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(in),
-                                           std::istreambuf_iterator<char>()};
-    try {
-        print(parse_variable_file(bytes));
-    } catch (const VariableFileError &error) {
-        std::fprintf(stderr, "vornmac vars: %s: %s\n", path, error.what());
-        return 1;
-    }
+    print(listing);
     return 0;
 }
 
