@@ -1,5 +1,6 @@
 // Token throughput as a host sees it: whole programs run through the C interface, from
 // init_parser to the end of the input. Programs are generated so that the sizes scale.
+#include "bench_home.hpp"
 #include "vornmac/vornmac.h"
 
 #include <benchmark/benchmark.h>
@@ -13,21 +14,6 @@
 #include <string>
 
 namespace {
-
-class BenchHome {
-  public:
-    BenchHome() {
-        char pattern[] = "/tmp/vornmac_bench_XXXXXX";
-        if (mkdtemp(pattern) == nullptr) std::abort();
-        dir = std::string(pattern) + "/";
-        const char *names[] = {"_errorfile", "_errorlog"};
-        const char *values[] = {"bench.msg", "no"};
-        vornmac_write_variable_file((dir + "vorn_opt.dat").c_str(), 2, names, values);
-        std::ofstream(dir + "bench.msg") << "173 4 end of input\n32000 0 end\n";
-    }
-    ~BenchHome() { std::filesystem::remove_all(dir); }
-    std::string dir;
-};
 
 // Lines of words, punctuation, a comment and, when asked, variable references.
 std::string make_program(int lines, bool references) {
@@ -74,8 +60,8 @@ void run_program(benchmark::State &state, bool references) {
         std::filesystem::remove(log);
         tokens += run->tokens;
     }
-    state.counters["tokens/s"] = benchmark::Counter(static_cast<double>(tokens),
-                                                    benchmark::Counter::kIsRate);
+    state.counters["tokens/s"] =
+        benchmark::Counter(static_cast<double>(tokens), benchmark::Counter::kIsRate);
 }
 
 void BM_PlainProgram(benchmark::State &state) {
