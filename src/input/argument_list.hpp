@@ -9,7 +9,7 @@
 // - a list that ends with ")" where more arguments were due leaves those arguments empty
 //   and reads nothing past the ")";
 // - an argument longer than a chain holds (32767 characters) is not cut silently: the call
-//   delivers the empty text and raises error 4631 with the function's label.
+//   raises error 4631 with the function's label and delivers the empty text.
 // Errors are raised through the reporter and may not return (the host's mark); a list is
 // left with its tokens read up to the failing one, and nothing allocated.
 #pragma once
@@ -67,8 +67,8 @@ class ArgumentList {
     // Appends to a chain of this list, noting a refused (too long) text for deliver().
     void append(TextChain &chain, const char *text);
     // Pushes the result back as input, with end blanks = the trailing blanks of the token
-    // just read (normally the ")"), then raises 4631 when an argument was too long (the
-    // result is then empty).
+    // just read (normally the ")"). When an argument was too long, 4631 is raised first and
+    // the result is the empty text.
     void deliver(const std::string &result);
 
     const char *label() const { return label_; }

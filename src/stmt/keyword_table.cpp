@@ -1,7 +1,11 @@
 #include "stmt/keyword_table.hpp"
 
+#include "func/count_functions.hpp"
 #include "func/evaluator.hpp"
 #include "func/quoting_functions.hpp"
+#include "func/search_functions.hpp"
+#include "func/variable_functions.hpp"
+#include "func/word_functions.hpp"
 #include "stmt/console_statements.hpp"
 #include "stmt/not_built_yet.hpp"
 #include "stmt/program_flow.hpp"
@@ -28,7 +32,7 @@ constexpr std::array<Keyword, keyword_count> table = {{
     {"goto_if", true, goto_if_statement},
     {"macro_if", true, not_built_yet},
     {"let", true, not_built_yet},
-    {"length", false, not_built_yet},
+    {"length", false, length_function},
     {"eval", false, eval_function},
     {"str", false, quoting_function},
     {"nrstr", false, quoting_function},
@@ -43,9 +47,9 @@ constexpr std::array<Keyword, keyword_count> table = {{
     {"local", true, not_built_yet},
     {"put", true, not_built_yet},
     {"*", true, not_built_yet},
-    {"index", false, not_built_yet},
-    {"scan", false, not_built_yet},
-    {"substr", false, not_built_yet},
+    {"index", false, index_function},
+    {"scan", false, scan_function},
+    {"substr", false, substr_function},
     {"startup", true, startup_statement},
     {"savevar", true, not_built_yet},
     {"system", true, not_built_yet},
@@ -69,7 +73,7 @@ constexpr std::array<Keyword, keyword_count> table = {{
     {"currwindow", false, nullptr},
     {"makekeywindow", false, nullptr},
     {"append", true, not_built_yet},
-    {"scanvar", false, not_built_yet},
+    {"scanvar", false, scanvar_function},
     {"copyvar", true, not_built_yet},
     {"appendvar", true, not_built_yet},
     {"prevlevel", true, not_built_yet},
@@ -80,8 +84,8 @@ constexpr std::array<Keyword, keyword_count> table = {{
     {"deleteallwindow", true, nullptr},
     {"setbyte", true, not_built_yet},
     {"setstring", true, not_built_yet},
-    {"lengthvar", false, not_built_yet},
-    {"ismacrovar", false, not_built_yet},
+    {"lengthvar", false, lengthvar_function},
+    {"ismacrovar", false, ismacrovar_function},
     {"macinstall", true, not_built_yet},
     {"macremove", true, not_built_yet},
     {"macdelete", true, not_built_yet},
@@ -90,14 +94,14 @@ constexpr std::array<Keyword, keyword_count> table = {{
     {"file", true, not_built_yet},
     {"fileappend", true, not_built_yet},
     {"noreversecolor", true, nullptr},
-    {"countchar", false, not_built_yet},
-    {"countcharvar", false, not_built_yet},
+    {"countchar", false, countchar_function},
+    {"countcharvar", false, countcharvar_function},
     {"isreadable", false, nullptr},
-    {"makevar", true, not_built_yet},
+    {"makevar", true, makevar_statement},
     {"chdir", true, nullptr},
     {"delete", true, not_built_yet},
-    {"indexvarcount", false, not_built_yet},
-    {"indexvar", false, not_built_yet},
+    {"indexvarcount", false, indexvarcount_function},
+    {"indexvar", false, indexvar_function},
     {"qed", false, nullptr},
     {"qedwindow", false, nullptr},
     {"qedreadfile", false, nullptr},
