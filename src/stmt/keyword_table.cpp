@@ -6,6 +6,7 @@
 #include "func/search_functions.hpp"
 #include "func/variable_functions.hpp"
 #include "func/word_functions.hpp"
+#include "macro/macro_definition.hpp"
 #include "stmt/console_statements.hpp"
 #include "stmt/not_built_yet.hpp"
 #include "stmt/program_flow.hpp"
@@ -30,7 +31,7 @@ constexpr std::array<Keyword, keyword_count> table = {{
     {"goto", true, goto_statement},
     {"include_if", true, include_if_statement},
     {"goto_if", true, goto_if_statement},
-    {"macro_if", true, not_built_yet},
+    {"macro_if", true, macro_if_statement},
     {"let", true, not_built_yet},
     {"length", false, length_function},
     {"eval", false, eval_function},
@@ -67,7 +68,7 @@ constexpr std::array<Keyword, keyword_count> table = {{
     {"dirlist", false, not_built_yet},
     {"symlist", true, nullptr},
     {"screenlist", true, nullptr},
-    {"macro", true, not_built_yet},
+    {"macro", true, define_macro},
     {"dirwindow", true, nullptr},
     {"isinputdbs", false, nullptr},
     {"currwindow", false, nullptr},

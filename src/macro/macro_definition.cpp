@@ -1,0 +1,191 @@
+#include "macro/macro_definition.hpp"
+
+#include "host/parser_context.hpp"
+#include "macro/macro_library.hpp"
+#include "vars/name_compare.hpp"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace vornmac {
+
+namespace {
+constexpr int16_t positional_after_named = 2001;
+constexpr int16_t bad_parameter_end = 2002;
+constexpr int16_t mend_names_another = 2003;
+constexpr int16_t mend_without_semicolon = 2004;
+constexpr int16_t name_too_long = 4660;
+constexpr size_t name_limit = 63;
+
+// Off while the statement is read: `%` and `&` are plain tokens and apostrophes do not
+// open quoted text. Whatever ends the reading, they are on and off again afterwards.
+class RawReading {
+  public:
+    explicit RawReading(Scanner &scanner) : scanner_(scanner) {
+        scanner_.triggers_active = false;
+        scanner_.quote_protection = 1;
+    }
+    ~RawReading() {
+        scanner_.triggers_active = true;
+        scanner_.quote_protection = 0;
+    }
+    RawReading(const RawReading &) = delete;
+    RawReading &operator=(const RawReading &) = delete;
+
+  private:
+    Scanner &scanner_;
+};
+
+std::string trailing_white(const char *text) {
+    const char *end = text + std::char_traits<char>::length(text);
+    const char *start = end;
+    while (start > text && is_white(static_cast<unsigned char>(start[-1])))
+        --start;
+    return std::string(start, end);
+}
+
+class DefinitionReader {
+  public:
+    explicit DefinitionReader(ParserContext &context)
+        : context_(context), scanner_(context.scanner) {}
+
+    maclib::MacroDefinition read() {
+        {
+            RawReading raw(scanner_);
+            read_name();
+            read_label();
+            read_parameters();
+            read_body();
+        }
+        for (const Pending &error : errors_) {
+            std::vector<ErrorArg> args;
+            for (const std::string &text : error.texts)
+                args.emplace_back(text.c_str());
+            context_.errors.raise(error.number, std::move(args));
+        }
+        // Positional parameters are stored first even when a named one came before them.
+        std::stable_partition(definition_.parameters.begin(), definition_.parameters.end(),
+                              [](const maclib::MacroParameter &p) { return !p.named; });
+        return std::move(definition_);
+    }
+
+  private:
+    struct Pending {
+        int16_t number;
+        std::vector<std::string> texts;
+    };
+
+    const char *token() const { return scanner_.next_token_text; }
+    void advance() { scanner_.scan_token(0, 0); }
+
+    void defer(int16_t number, std::vector<std::string> texts) {
+        errors_.push_back({number, std::move(texts)});
+    }
+
+    // Collects token texts up to the first token that begins with one of `enders`.
+    std::string collect_until(const char *enders) {
+        std::string text;
+        for (; std::char_traits<char>::find(enders, 2, token()[0]) == nullptr; advance())
+            text += token();
+        return text;
+    }
+
+    void read_name() {
+        advance();
+        std::string name = token();
+        if (name.size() - trailing_white(name.c_str()).size() > name_limit)
+            defer(name_too_long, {name});
+        if (name.size() > name_limit) name.resize(name_limit);
+        definition_.name = name;
+        advance();
+    }
+
+    // A label follows the name directly: a blank before "(" makes it part of the body.
+    void read_label() {
+        if (definition_.name.ends_with(' ') || token()[0] != '(') return;
+        advance();
+        std::string label;
+        for (; token()[0] != ')'; advance())
+            label += token();
+        definition_.label = label;
+        advance();
+    }
+
+    void read_parameters() {
+        if (token()[0] != '[') return;
+        advance();
+        bool named_seen = false;
+        while (token()[0] != ']') {
+            maclib::MacroParameter parameter;
+            parameter.name = token();
+            advance();
+            if (token()[0] == '=') {
+                advance();
+                parameter.default_text = collect_until(",]");
+                parameter.named = true;
+                named_seen = true;
+            } else if (named_seen) {
+                defer(positional_after_named, {definition_.name});
+            }
+            definition_.parameters.push_back(std::move(parameter));
+            if (token()[0] == ',')
+                advance();
+            else if (token()[0] != ']')
+                defer(bad_parameter_end, {definition_.name, token()});
+        }
+        advance();
+    }
+
+    void read_body() {
+        std::string body;
+        int depth = 1;
+        for (;;) {
+            if (std::char_traits<char>::compare(token(), "%", 2) == 0) {
+                advance();
+                if (name_compare(token(), "macro") == 0) {
+                    ++depth;
+                    body += "%macro" + trailing_white(token());
+                } else if (name_compare(token(), "mend") == 0) {
+                    if (--depth == 0) break;
+                    body += "%mend" + trailing_white(token());
+                } else {
+                    body += std::string("%") + token();
+                }
+            } else {
+                body += token();
+            }
+            advance();
+        }
+        read_mend_tail();
+        body += maclib::macro_end_marker;
+        definition_.body = std::move(body);
+    }
+
+    // After the closing %mend: the macro's name may follow, then the ";".
+    void read_mend_tail() {
+        advance();
+        if (token()[0] != ';') {
+            if (name_compare(token(), definition_.name.c_str()) != 0)
+                defer(mend_names_another, {definition_.name, token()});
+            advance();
+        }
+        if (token()[0] != ';') defer(mend_without_semicolon, {definition_.name, token()});
+    }
+
+    ParserContext &context_;
+    Scanner &scanner_;
+    maclib::MacroDefinition definition_;
+    std::vector<Pending> errors_;
+};
+} // namespace
+
+void define_macro(ParserContext &context, int16_t) {
+    maclib::MacroDefinition definition = DefinitionReader(context).read();
+    MacroLibrary &library = context.macros;
+    if (!library.open_definition_file()) return;
+    if (!library.delete_macro(definition.name.c_str())) return;
+    library.store_macro(std::move(definition));
+}
+
+} // namespace vornmac
