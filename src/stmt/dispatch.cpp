@@ -1,8 +1,8 @@
 #include "stmt/dispatch.hpp"
 
 #include "host/parser_context.hpp"
+#include "macro/macro_invocation.hpp"
 #include "stmt/keyword_table.hpp"
-#include "stmt/not_built_yet.hpp"
 
 #include <cstring>
 #include <string>
@@ -27,7 +27,7 @@ void dispatch_keyword(ParserContext &context, const char *name) {
 void handle_undefined_word(ParserContext &context, const char *name) {
     // The "sys_" test is case-sensitive: %SYS_c1 is a macro call.
     if (std::strncmp(name, "sys_", 4) != 0) {
-        report_not_built(context, name);
+        invoke_macro(context, name);
         return;
     }
     if (name[4] != 'c') {

@@ -1,6 +1,7 @@
 #include "stmt/program_flow.hpp"
 
 #include "host/parser_context.hpp"
+#include "macro/macro_invocation.hpp"
 #include "stmt/command_condition.hpp"
 #include "stmt/program_file.hpp"
 #include "vars/name_compare.hpp"
@@ -11,6 +12,7 @@ namespace vornmac {
 
 namespace {
 constexpr int16_t program_file_missing = 160;
+constexpr int16_t skipped_call_not_ended = 161;
 
 enum class FileAction { include, go_to, skip };
 
@@ -54,6 +56,25 @@ void include_if_statement(ParserContext &context, int16_t) {
 void goto_if_statement(ParserContext &context, int16_t) {
     const bool holds = read_command_condition(context);
     file_statement(context, holds ? FileAction::go_to : FileAction::skip);
+}
+
+void macro_if_statement(ParserContext &context, int16_t) {
+    const bool holds = read_command_condition(context);
+    Scanner &scanner = context.scanner;
+    scanner.next_token(0);
+    if (holds) {
+        const std::string name = scanner.next_token_text;
+        invoke_macro(context, name.c_str());
+        return;
+    }
+    // A call that is not made still consumes its name, its [arguments] and the ";".
+    scanner.scan_token(0, 0);
+    if (scanner.next_token_text[0] == '[') {
+        while (scanner.next_token_text[0] != ']')
+            scanner.scan_token(0, 0);
+        scanner.scan_token(0, 0);
+    }
+    if (scanner.next_token_text[0] != ';') context.errors.raise(skipped_call_not_ended);
 }
 
 } // namespace vornmac
