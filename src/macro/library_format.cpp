@@ -153,7 +153,9 @@ std::vector<unsigned char> encode_record(const MacroDefinition &definition, int3
 }
 
 int32_t LibraryFile::size() const {
-    return platform::raw_seek(handle_, 0, 2);
+    // Offsets are 32-bit fields: a larger file is read as if it ended at the largest one.
+    const int64_t bytes = platform::raw_size(handle_);
+    return bytes < 0 ? -1 : static_cast<int32_t>(std::min<int64_t>(bytes, INT32_MAX));
 }
 
 bool LibraryFile::read_at(int32_t offset, void *destination, int32_t count) const {
