@@ -116,6 +116,17 @@ run_tool vars "$work/home/vorn_opt.dat"
 grep -qxF "  -1 _macromacro = \"$work/home/macros.mac\"" "$work/out" || fail "new home: no _macromacro"
 grep -qxF "  -1 _macro1 = \"$work/home/macros.mac\"" "$work/out" || fail "new home: no _macro1"
 
+# Macros work out of the box, and stay for the next run.
+run_tool run --home "$work/home" -e '%macro hi[who]; Hello &who %mend; %hi[World];'
+expect_rc "define and call" 0
+expect_bytes "define and call" out $'; Hello World ;\n'
+run_tool run --home "$work/home" -e '%hi[again];'
+expect_rc "call in the next run" 0
+expect_bytes "call in the next run" out $'; Hello again ;\n'
+run_tool lib print "$work/home/macros.mac"
+expect_bytes "print the stored definition" out '%macro hi[who]; Hello &who %mend;
+'
+
 run_tool lib check "$work/none.mac"
 expect_rc "missing file" 1
 run_tool lib check
