@@ -1,0 +1,12 @@
+#include "platform/file_deletion.hpp"
+
+#include <unistd.h>
+
+namespace vornmac::platform {
+
+void delete_file(const char *name) {
+    // unlink refuses directories, so nothing but the named file is ever touched.
+    if (name != nullptr && *name != '\0') ::unlink(name);
+}
+
+} // namespace vornmac::platform

@@ -1,0 +1,99 @@
+#include "platform/process.hpp"
+
+#include <cerrno>
+#include <cstdlib>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char **environ;
+
+namespace vornmac::platform {
+
+namespace {
+constexpr const char *shell = "/bin/sh";
+// Runs its arguments in the background and ends at once: the command it leaves behind
+// is adopted by init, which reaps it, so the library has only this shell to wait for.
+constexpr const char *background_script = "\"$@\" &";
+
+bool is_executable_file(const std::string &path) {
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
+           ::access(path.c_str(), X_OK) == 0;
+}
+
+// The path the program is started from, found the way execvp finds it; empty when there
+// is none, so that a missing program is never handed to a shell that would complain.
+std::string find_program(const std::string &name) {
+    if (name.find('/') != std::string::npos) return is_executable_file(name) ? name : "";
+    const char *search = std::getenv("PATH");
+    const std::string directories = search != nullptr && *search != '\0' ? search : "/bin:/usr/bin";
+    size_t start = 0;
+    while (start <= directories.size()) {
+        size_t end = directories.find(':', start);
+        if (end == std::string::npos) end = directories.size();
+        const std::string directory = directories.substr(start, end - start);
+        const std::string candidate = (directory.empty() ? "." : directory) + "/" + name;
+        if (is_executable_file(candidate)) return candidate;
+        start = end + 1;
+    }
+    return "";
+}
+
+void spawn_and_wait(const std::string &program, const std::vector<std::string> &arguments) {
+    std::vector<char *> argv;
+    for (const std::string &argument : arguments)
+        argv.push_back(const_cast<char *>(argument.c_str()));
+    argv.push_back(nullptr);
+    pid_t child = 0;
+    if (::posix_spawn(&child, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return;
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+}
+} // namespace
+
+std::vector<std::string> command_words(const std::string &command_line) {
+    std::vector<std::string> words;
+    std::string word;
+    bool in_word = false;
+    bool quoted = false;
+    for (const char c : command_line) {
+        if (c == '"') {
+            quoted = !quoted;
+            in_word = true;
+        } else if (!quoted && (c == ' ' || c == '\t')) {
+            if (in_word) words.push_back(word);
+            word.clear();
+            in_word = false;
+        } else {
+            word += c;
+            in_word = true;
+        }
+    }
+    if (in_word) words.push_back(word);
+    return words;
+}
+
+void run_command(const std::string &command_line, Interpreter interpreter, Waiting waiting) {
+    std::string program = shell;
+    std::vector<std::string> arguments;
+    if (interpreter == Interpreter::shell) {
+        arguments = {"sh", "-c", command_line};
+    } else {
+        arguments = command_words(command_line);
+        if (arguments.empty()) return;
+        program = find_program(arguments.front());
+        if (program.empty()) return;
+    }
+    if (waiting == Waiting::yes) {
+        spawn_and_wait(program, arguments);
+        return;
+    }
+    std::vector<std::string> wrapped = {"sh", "-c", background_script, "sh", program};
+    wrapped.insert(wrapped.end(), arguments.begin() + 1, arguments.end());
+    spawn_and_wait(shell, wrapped);
+}
+
+} // namespace vornmac::platform
