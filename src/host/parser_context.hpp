@@ -4,6 +4,7 @@
 // outlives the memory it came from.
 #pragma once
 #include "error/error_reporter.hpp"
+#include "func/put_file.hpp"
 #include "host/block_pool.hpp"
 #include "host/buffered_file.hpp"
 #include "input/input_stack.hpp"
@@ -58,6 +59,7 @@ class ParserContext : public parser_context {
     RecoveryMark recovery;
     std::unique_ptr<BufferedFile> log;
     std::string log_name;
+    PutFile put_file{*this};  // after the log, which it may stand for
     std::string options_path; // where finish_parser saves the variable file
     std::string home_dir;
     std::string module_name;

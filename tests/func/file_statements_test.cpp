@@ -1,0 +1,106 @@
+// %file, %fileappend and %delete, and the put file they choose.
+#include "func/file_statements.hpp"
+
+#include "func/system_test_home.hpp"
+#include "host/parser_context.hpp"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+
+namespace vornmac {
+namespace {
+
+using testing::joined;
+using testing::SystemHome;
+
+struct ContextCloser {
+    void operator()(parser_context *ctx) const { finish_parser(ctx, 2); }
+};
+using OpenContext = std::unique_ptr<parser_context, ContextCloser>;
+
+ParserContext &context_of(const OpenContext &ctx) {
+    return *static_cast<ParserContext *>(ctx.get());
+}
+
+TEST(FileStatement, TruncatesTheFileAndItsNameSurvivesToTheNextRun) {
+    SystemHome home;
+    home.write("out.txt", "old text");
+    const testing::ProgramRun run = home.run("a %file &dir.out.txt ; b\n");
+    EXPECT_EQ(joined(run.tokens), "a |b ");
+    EXPECT_EQ(home.read("out.txt"), "");
+    const OpenContext next(home.create(nullptr, "x"));
+    EXPECT_STREQ(call_optstring(next.get(), "_file"), (home.dir() + "out.txt").c_str());
+    BufferedFile *put = context_of(next).put_file.file();
+    ASSERT_NE(put, nullptr);
+    put->write_string("appended");
+    context_of(next).put_file.switch_to_log();
+    EXPECT_EQ(home.read("out.txt"), "appended");
+    EXPECT_STREQ(call_optstring(next.get(), "_file"), "");
+}
+
+TEST(FileStatement, FileappendKeepsWhatTheFileHeldAndSemicolonAloneReturnsToTheLog) {
+    SystemHome home;
+    home.write("out.txt", "old ");
+    const OpenContext ctx(home.create(nullptr, "x"));
+    PutFile &put = context_of(ctx).put_file;
+    put.switch_to_file(home.path("out.txt"), "a");
+    put.file()->write_string("new");
+    EXPECT_FALSE(put.to_log());
+    put.switch_to_log();
+    EXPECT_TRUE(put.to_log());
+    EXPECT_EQ(put.file(), context_of(ctx).log.get());
+    EXPECT_EQ(home.read("out.txt"), "old new");
+    // Only the saved level holds `_file`, so that it reaches the variable file.
+    VarStore &vars = context_of(ctx).vars;
+    EXPECT_EQ(vars.find_var_level(0, "_file")->level, -1);
+}
+
+TEST(FileStatement, FailedOpenRaises2080AndLeavesNoPutFile) {
+    SystemHome home;
+    const OpenContext ctx(home.create(nullptr, "x"));
+    PutFile &put = context_of(ctx).put_file;
+    put.switch_to_file(home.path("no/such/dir/out.txt"), "w");
+    EXPECT_EQ(context_of(ctx).errors.last_number(), 2080);
+    EXPECT_FALSE(put.chosen());
+    EXPECT_FALSE(put.to_log());
+    EXPECT_FALSE(std::filesystem::exists(home.path("no")));
+}
+
+TEST(FileStatement, ProgramsSwitchBetweenFilesAndTheLog) {
+    SystemHome home;
+    const testing::ProgramRun run =
+        home.run("a %fileappend &dir.one; b %file; c %file &dir.two; d %fileappend; e\n");
+    EXPECT_EQ(joined(run.tokens), "a |b |c |d |e ");
+    EXPECT_TRUE(home.exists("one"));
+    EXPECT_TRUE(home.exists("two"));
+    const OpenContext next(home.create(nullptr, "x"));
+    EXPECT_STREQ(call_optstring(next.get(), "_file"), "");
+}
+
+TEST(FileStatement, UnopenableFileIsReportedWithItsName) {
+    SystemHome home;
+    const testing::ProgramRun run = home.run("a %file &dir.missing/x.txt; b\n");
+    ASSERT_GE(run.jumps.size(), 1u);
+    EXPECT_EQ(run.jumps[0].message,
+              "ERROR #2080 : cannot open output file " + home.dir() + "missing/x.txt\n");
+}
+
+TEST(DeleteStatement, DeletesOnlyTheNamedFile) {
+    SystemHome home;
+    home.write("a b.txt", "x");
+    home.write("keep.txt", "x");
+    std::filesystem::create_directory(home.path("sub"));
+    home.write("sub/inner", "x");
+    const testing::ProgramRun run =
+        home.run("a %delete &dir.a b.txt; b %delete &dir.sub; c %delete &dir.missing; d\n");
+    EXPECT_EQ(joined(run.tokens), "a |b |c |d ");
+    EXPECT_EQ(run.jumps.size(), 1u); // only the end of the input: deleting is silent
+    EXPECT_FALSE(home.exists("a b.txt"));
+    EXPECT_TRUE(home.exists("keep.txt"));
+    EXPECT_TRUE(home.exists("sub/inner"));
+}
+
+} // namespace
+} // namespace vornmac
