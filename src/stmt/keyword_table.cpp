@@ -2,8 +2,10 @@
 
 #include "func/count_functions.hpp"
 #include "func/evaluator.hpp"
+#include "func/file_statements.hpp"
 #include "func/quoting_functions.hpp"
 #include "func/search_functions.hpp"
+#include "func/system_command.hpp"
 #include "func/variable_functions.hpp"
 #include "func/word_functions.hpp"
 #include "macro/macro_definition.hpp"
@@ -53,7 +55,7 @@ constexpr std::array<Keyword, keyword_count> table = {{
     {"substr", false, substr_function},
     {"startup", true, startup_statement},
     {"savevar", true, not_built_yet},
-    {"system", true, not_built_yet},
+    {"system", true, system_statement},
     {"bquote", false, quoting_function},
     {"nrbquote", false, quoting_function},
     {"unquote", false, quoting_function},
@@ -92,15 +94,15 @@ constexpr std::array<Keyword, keyword_count> table = {{
     {"macdelete", true, not_built_yet},
     {"mactable", true, not_built_yet},
     {"macprint", true, not_built_yet},
-    {"file", true, not_built_yet},
-    {"fileappend", true, not_built_yet},
+    {"file", true, file_statement},
+    {"fileappend", true, fileappend_statement},
     {"noreversecolor", true, nullptr},
     {"countchar", false, countchar_function},
     {"countcharvar", false, countcharvar_function},
     {"isreadable", false, nullptr},
     {"makevar", true, makevar_statement},
     {"chdir", true, nullptr},
-    {"delete", true, not_built_yet},
+    {"delete", true, delete_statement},
     {"indexvarcount", false, indexvarcount_function},
     {"indexvar", false, indexvar_function},
     {"qed", false, nullptr},
