@@ -1,5 +1,6 @@
 #include "host/block_pool.hpp"
 
+#include <algorithm>
 #include <cstring>
 
 namespace vornmac {
@@ -20,7 +21,7 @@ std::uint16_t word_before(const void *block) {
 void *BlockPool::alloc(std::uint16_t size) {
     const std::uint32_t rounded = (static_cast<std::uint32_t>(size) + 1u) & ~1u;
     const std::uint32_t cls = rounded / 16;
-    if (cls >= class_count) return take_large(static_cast<std::uint16_t>(rounded));
+    if (cls >= class_count) return take_large(rounded);
     if (FreeBlock *block = free_lists_[cls]) {
         free_lists_[cls] = block->next;
         return block;
@@ -59,7 +60,9 @@ void *BlockPool::carve(std::uint32_t size, std::uint16_t word) {
     return piece + piece_header;
 }
 
-void *BlockPool::take_large(std::uint16_t size) {
+// `size` is the rounded request: 65536 for the largest one, one more than a 16-bit
+// capacity holds. That block records 65535, which is all a caller can ask for.
+void *BlockPool::take_large(std::uint32_t size) {
     LargeHeader *best = nullptr;
     std::uint32_t best_capacity = 65535;
     for (LargeHeader *b = large_free_; b != nullptr; b = b->next) {
@@ -70,8 +73,9 @@ void *BlockPool::take_large(std::uint16_t size) {
     }
     if (best == nullptr) {
         best = static_cast<LargeHeader *>(carve(sizeof(LargeHeader) + size, class_count));
-        best->capacity = size;
-        best->class_word = size;
+        const auto capacity = static_cast<std::uint16_t>(std::min<std::uint32_t>(size, 65535));
+        best->capacity = capacity;
+        best->class_word = capacity;
         best->next = best->previous = nullptr;
     } else {
         unlink(large_free_, best);

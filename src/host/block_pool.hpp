@@ -23,11 +23,10 @@ class BlockPool {
     BlockPool(const BlockPool &) = delete;
     BlockPool &operator=(const BlockPool &) = delete;
 
-    // At least `size` bytes, not cleared; `size` must not exceed max_request.
+    // At least `size` bytes, not cleared; every 16-bit size is served.
     void *alloc(std::uint16_t size);
     void free(void *block);
 
-    static constexpr std::uint16_t max_request = 65520;
     // Bytes usable in a block: class * 16 + 16, or a large block's capacity.
     static std::uint16_t usable_size(const void *block);
 
@@ -51,7 +50,7 @@ class BlockPool {
     };
 
     void *carve(std::uint32_t size, std::uint16_t word);
-    void *take_large(std::uint16_t size);
+    void *take_large(std::uint32_t size);
     static void unlink(LargeHeader *&list, LargeHeader *block);
     static void push(LargeHeader *&list, LargeHeader *block);
 

@@ -20,6 +20,7 @@ constexpr int16_t input_exhausted_error = 173;
 constexpr int16_t undefined_variable = 2021;
 constexpr int16_t main_program_missing = 4504;
 constexpr int16_t nesting_too_deep = 4604;
+constexpr int16_t program_text_too_long = 4608;
 constexpr char line_end_marker[] = "\x01\x01\x01\x02";
 
 bool is_trailing_junk(unsigned char byte) {
@@ -207,6 +208,13 @@ bool InputStack::open_main(const char *file_name, const char *main_text) {
     line = 1;
     column = 0;
     if (file_name == nullptr) {
+        // Host text is kept as a variable, so a variable's bound is the program's bound.
+        const size_t size = std::strlen(main_text);
+        if (size > VarStore::max_text) {
+            context_.errors.raise(program_text_too_long,
+                                  {static_cast<int>(std::min<size_t>(size, INT32_MAX))});
+            return false;
+        }
         context_.vars.save(0, "_TEMP0", main_text);
         push_text("_TEMP0", main_text, 0);
         return true;

@@ -52,7 +52,8 @@ class InputStack {
     void reread_text(int16_t slot, TextChain *chain, int16_t end_blanks, int16_t line,
                      int16_t column, const std::string &text);
     // The main program becomes slot 0 at the global level: a file, host text stored as
-    // _TEMP0, or the terminal when both are absent. False when the file cannot be found.
+    // _TEMP0, or the terminal when both are absent. False when the file cannot be found or
+    // the text is longer than a variable may be.
     bool open_main(const char *file_name, const char *text);
 
     void save(int16_t mode);

@@ -55,6 +55,19 @@ TEST_F(BlockPoolTest, FifteenThousandNineHundredNinetyNineIsLarge) {
     EXPECT_EQ(BlockPool::usable_size(b), 16000);
 }
 
+// The largest requests round past 16 bits; they must still get every byte they ask for.
+TEST_F(BlockPoolTest, LargestRequestsGetAllTheirBytes) {
+    for (const std::uint16_t size : {std::uint16_t{65534}, std::uint16_t{65535}}) {
+        auto *block = static_cast<unsigned char *>(pool.alloc(size));
+        EXPECT_GE(BlockPool::usable_size(block), size);
+        std::memset(block, 0xab, size);
+        auto *after = static_cast<unsigned char *>(pool.alloc(100));
+        std::memset(after, 0xcd, 100);
+        EXPECT_EQ(block[size - 1], 0xab);
+        pool.free(block);
+    }
+}
+
 TEST_F(BlockPoolTest, ManyBlocksDoNotOverlap) {
     constexpr int count = 3000;
     unsigned char *blocks[count];

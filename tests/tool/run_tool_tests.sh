@@ -125,6 +125,17 @@ expect_rc "missing program file" 2
 expect_line "missing program file" err \
     "$work/no_such_program: ERROR #4504 : Cannot open the main program file $work/no_such_program"
 
+# Host text is stored as a variable: 65534 characters run, one more is refused by name.
+longest=$(printf '%65533s' '')
+run_tool run --home "$home" -D "x=${longest// /y}." -e "&x.${longest:3}z"
+expect_rc "longest program text and value" 0
+[ "$(wc -c <"$work/out")" -eq $((65534 + 65531 + 1)) ] ||
+    fail "longest program text and value: $(wc -c <"$work/out") bytes of output"
+run_tool run --home "$home" -e "$longest  "
+expect_rc "program text too long" 2
+expect_line "program text too long" err \
+    "-e: ERROR #4608 : The program text is 65535 characters long; at most 65534 are allowed"
+
 printf '\001\000\377\377\376\377' >"$work/old_version.dat"
 run_tool run --home "$home" --options "$work/old_version.dat" -e x
 expect_rc "variable file of another version" 2

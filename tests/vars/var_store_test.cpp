@@ -114,6 +114,14 @@ TEST_F(VarStoreTest, BadRequestsAreRefusedWithAnError) {
     EXPECT_EQ(store.count(), 0);
 }
 
+TEST_F(VarStoreTest, LongestValueIsKeptWhole) {
+    const std::string longest(65534, 'v');
+    ASSERT_NE(store.save(0, "x", longest.c_str()), nullptr);
+    EXPECT_EQ(at(0, "x"), longest);
+    EXPECT_EQ(store.save(0, "y", (longest + "v").c_str()), nullptr);
+    EXPECT_EQ(errors, std::vector<int16_t>{4601});
+}
+
 TEST_F(VarStoreTest, AscendingInsertsStayBalancedAndInOrder) {
     for (int i = 0; i < 5000; ++i) {
         char name[16];

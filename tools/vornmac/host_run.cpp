@@ -23,7 +23,12 @@ namespace vornmac::tool {
 
 namespace {
 
-constexpr int main_program_missing = 4504;
+// Start-up errors after which there is no main program to run.
+bool main_program_unusable(int number) {
+    constexpr int main_program_missing = 4504;
+    constexpr int program_text_too_long = 4608;
+    return number == main_program_missing || number == program_text_too_long;
+}
 
 enum class Phase { defines, priming, tokens, finishing, done };
 enum class Jump { statement_failed, cannot_go_on };
@@ -76,7 +81,7 @@ void Session::check_start_up() {
     if (error.message.empty()) return;
     report(error, false);
     forget_message();
-    if (error.number() == main_program_missing) {
+    if (main_program_unusable(error.number().value_or(0))) {
         stopped_ = true;
         phase_ = Phase::finishing;
     }
