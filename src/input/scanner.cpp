@@ -11,7 +11,6 @@ namespace vornmac {
 
 namespace {
 constexpr int16_t undefined_variable = 2021;
-constexpr int16_t control_byte_in_file = 4606;
 constexpr unsigned char marker = 0x01;
 constexpr unsigned char quoted = 0x02;
 constexpr char quoted_characters[] = "()'\"%"; // codes 1 to 5
@@ -80,14 +79,7 @@ void Scanner::scan_token(int16_t mode, int16_t shift) {
         in.read_char();
         if (expand_triggers()) return;
         const unsigned char c = in.ch;
-        if ((c == marker || c == quoted) && in.kind == ' ') {
-            // Markers come only from stored texts; in a program file the byte is reported
-            // and dropped. It is counted first, so a jump leaves the position consistent.
-            in.advance_offset();
-            context_.errors.raise(control_byte_in_file,
-                                  {static_cast<int>(c), in.source_name.c_str()});
-            continue;
-        }
+        // Markers act alike in every source, program files included.
         if (c == marker) {
             scan_marker();
             return;

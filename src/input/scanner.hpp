@@ -7,6 +7,7 @@
 // white space after it up to and including the first line feed. Comments from "/*" to
 // "*/" never reach the host. Stored texts carry two-byte markers: 0x01 with a code that
 // switches the triggers and quote handling, and 0x02 with a code for a quoted character.
+// The markers act the same wherever they are read, in a program file too.
 //
 // Token texts and words hold at most 199 characters; a longer run ends the token there
 // and the rest starts the next one.
