@@ -281,7 +281,10 @@ void Scanner::read_word(int16_t mode, char *destination) {
             in.read_char();
             c = in.ch;
         }
-        if (length >= token_limit) {
+        // A special character with its white space may become a quoted character, whose
+        // marker takes one byte more in the token: leave room for it.
+        const int16_t limit = collected == Collected::special ? token_limit - 1 : token_limit;
+        if (length >= limit) {
             in.step_back();
             break;
         }

@@ -8,6 +8,7 @@ namespace {
 
 using testing::joined;
 using testing::ProgramRequest;
+using testing::ProgramRun;
 using testing::run_program;
 using testing::TestHome;
 
@@ -76,6 +77,22 @@ TEST(Scanner, UndefinedReferenceRaisesAndScanningGoesOn) {
     ASSERT_EQ(run.jumps.size(), 2u);
     EXPECT_EQ(run.jumps[0].value, 1);
     EXPECT_EQ(run.jumps[0].message, "ERROR #2021 : undefined variable nope \n");
+}
+
+// The white space after "%(" is more than a token holds: the rest starts the next token,
+// exactly as after a plain "(", and no character is lost.
+TEST(Scanner, QuotedCharacterKeepsAllOfALongWhiteRun) {
+    TestHome home;
+    const std::string white(250, ' ');
+    ProgramRequest request;
+    const std::string quoted = "%(" + white + "x\n";
+    request.text = quoted.c_str();
+    const ProgramRun with_percent = run_program(home, request);
+    const std::string plain = "(" + white + "x\n";
+    request.text = plain.c_str();
+    const ProgramRun without = run_program(home, request);
+    EXPECT_EQ(joined(with_percent.tokens, ""), joined(without.tokens, ""));
+    EXPECT_EQ(joined(with_percent.tokens, "").size(), 253u);
 }
 
 // A marker read from a program file acts as in stored text; neither byte reaches the host.
