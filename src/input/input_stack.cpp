@@ -276,10 +276,12 @@ void InputStack::resume(int16_t mode) {
     if (above >= VarStore::lowest_level && above < VarStore::level_limit)
         context_.vars.drop_level(above);
     if (mode == 99) {
-        // The error trace unwinds to here; reading goes on where the slot was left, and a
-        // terminal at the bottom is the terminal again.
+        // The error trace unwinds to here, while an error is being reported: reading goes
+        // on where the slot was left, in its own text, and a terminal at the bottom is the
+        // terminal again.
         handle = held;
         if (kind == ' ' && source_name.empty()) interactive = true;
+        if (kind == 's') reload_text();
         return;
     }
     if (source_name.empty()) {
@@ -305,18 +307,22 @@ void InputStack::resume(int16_t mode) {
         refill();
         return;
     }
+    if (!reload_text()) context_.errors.raise(undefined_variable, {source_name.c_str()});
+}
+
+bool InputStack::reload_text() {
     // Looked up at the level the source was pushed at, where its _TEMP text was stored.
     const VarLevel *value =
         context_.vars.find_var_level(context_.vars.current_level, source_name.c_str());
     if (value == nullptr) {
         text.clear();
         text_position = 0;
-        offset = length;
-        context_.errors.raise(undefined_variable, {source_name.c_str()});
-        return;
+        offset = length; // nothing more to read from it
+        return false;
     }
     text = value->text;
     text_position = std::min(static_cast<size_t>(offset), text.size());
+    return true;
 }
 
 void InputStack::refill() {

@@ -107,6 +107,9 @@ class InputStack {
     void store_new_top();
     [[noreturn]] void exhausted();
     void refill();
+    // Kind 's': the source's variable text, read on from the offset. False when the
+    // variable is gone; the source then has nothing more to read.
+    bool reload_text();
     unsigned char read_terminal_line();
     void close_live_file();
 
