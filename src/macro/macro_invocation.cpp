@@ -3,6 +3,7 @@
 #include "host/parser_context.hpp"
 #include "macro/macro_library.hpp"
 #include "vars/name_compare.hpp"
+#include "vars/var_errors.hpp"
 
 #include <optional>
 #include <string>
@@ -148,6 +149,12 @@ void invoke_macro(ParserContext &context, const char *name) {
     std::optional<FoundMacro> found = locate(context, called.c_str());
     if (!found) return;
     if (!found->record.parameters.empty()) {
+        // The parameters would live at a level the store refuses, where no level's release
+        // would ever find them.
+        if (context.vars.current_level + 1 >= VarStore::level_limit) {
+            context.errors.raise(var_errors::level_too_deep);
+            return;
+        }
         ArgumentBinder(context, found->record).bind();
         // A statement among the arguments may have closed the library; look again.
         if (!context.macros.slot(found->slot).is_open()) {
