@@ -1,8 +1,6 @@
 #include "error/message_file.hpp"
 
-#include <algorithm>
 #include <array>
-#include <cstring>
 
 namespace vornmac {
 
@@ -77,17 +75,6 @@ std::optional<MessageLine> find_message(const ReadBytes &read, int16_t number) {
         if (found == number) return MessageLine{static_cast<int>(type), line.substr(at)};
     }
     return std::nullopt;
-}
-
-std::optional<MessageLine> find_message(const std::string &contents, int16_t number) {
-    size_t at = 0;
-    const ReadBytes read = [&](char *buffer, int32_t count) {
-        const size_t piece = std::min(contents.size() - at, static_cast<size_t>(count));
-        std::memcpy(buffer, contents.data() + at, piece);
-        at += piece;
-        return static_cast<int32_t>(piece);
-    };
-    return find_message(read, number);
 }
 
 } // namespace vornmac

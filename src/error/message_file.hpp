@@ -22,6 +22,5 @@ using ReadBytes = std::function<int32_t(char *buffer, int32_t count)>;
 
 // The entry for `number`; empty when the file has no entry before 32000 or its end.
 std::optional<MessageLine> find_message(const ReadBytes &read, int16_t number);
-std::optional<MessageLine> find_message(const std::string &contents, int16_t number);
 
 } // namespace vornmac
