@@ -1,5 +1,6 @@
 #include "func/file_statements.hpp"
 
+#include "func/file_name.hpp"
 #include "host/parser_context.hpp"
 #include "platform/file_deletion.hpp"
 
@@ -20,9 +21,7 @@ std::string file_name_up_to_semicolon(ParserContext &context, Cleaning cleaning)
         name += scanner.next_token_text;
         scanner.scan_token(0, 0);
     }
-    while (!name.empty() && is_white(static_cast<unsigned char>(name.back())))
-        name.pop_back();
-    return name;
+    return file_name_from_text(name);
 }
 
 void choose_put_file(ParserContext &context, const char *mode) {

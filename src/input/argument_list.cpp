@@ -29,12 +29,17 @@ std::string cleaned_text(const char *text) {
 }
 
 ArgumentList::ArgumentList(ParserContext &context, int16_t open_error, const char *label,
-                           Start start)
+                           Start start, std::initializer_list<ErrorArg> open_error_extra)
     : context_(context), label_(label) {
     advance(context_);
-    if (!token_begins_with(context_, '('))
-        context_.errors.raise(open_error, {label_, token_text(context_)});
-    if (start == Start::first_argument) advance(context_);
+    const bool opened = token_begins_with(context_, '(');
+    if (!opened) {
+        std::vector<ErrorArg> args{label_, token_text(context_)};
+        args.insert(args.end(), open_error_extra);
+        context_.errors.raise(open_error, std::move(args));
+    }
+    if (start == Start::first_argument || (start == Start::found_token_first && opened))
+        advance(context_);
 }
 
 bool ArgumentList::ended() {

@@ -13,6 +13,8 @@
 // Errors are raised through the reporter and may not return (the host's mark); a list is
 // left with its tokens read up to the failing one, and nothing allocated.
 #pragma once
+#include "error/message_format.hpp"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -41,14 +43,18 @@ class ArgumentList {
   public:
     static constexpr int16_t argument_too_long = 4631;
 
-    enum class Start { first_argument, at_open };
+    // found_token_first: as first_argument, but a token found in place of a missing "(" is
+    // left as the first token of the first argument.
+    enum class Start { first_argument, at_open, found_token_first };
 
     // Reads the token after the keyword. It must begin with "(", else `open_error` is raised
     // with `label` and the token found, and reading goes on as if it had been there: the
     // next token is read as the first token of the first argument (with Start::at_open that
     // is left to next_argument(), so that a caller can change the scanner's switches first).
+    // `open_error_extra` follows the label and the token among the error's arguments.
     ArgumentList(ParserContext &context, int16_t open_error, const char *label,
-                 Start start = Start::first_argument);
+                 Start start = Start::first_argument,
+                 std::initializer_list<ErrorArg> open_error_extra = {});
 
     // Passes each token of one argument to `take`, from the token just read up to one that
     // begins with ")", or also "," unless the argument is the last. That token stays the

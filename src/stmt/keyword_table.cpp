@@ -1,6 +1,9 @@
 #include "stmt/keyword_table.hpp"
 
+#include "func/character_statements.hpp"
+#include "func/convert_all.hpp"
 #include "func/count_functions.hpp"
+#include "func/directory_functions.hpp"
 #include "func/evaluator.hpp"
 #include "func/file_statements.hpp"
 #include "func/quoting_functions.hpp"
@@ -67,7 +70,7 @@ constexpr std::array<Keyword, keyword_count> table = {{
     {"setattrib", true, nullptr},
     {"screenput", true, nullptr},
     {"screeninput", true, nullptr},
-    {"dirlist", false, not_built_yet},
+    {"dirlist", false, dirlist_function},
     {"symlist", true, nullptr},
     {"screenlist", true, nullptr},
     {"macro", true, define_macro},
@@ -85,8 +88,8 @@ constexpr std::array<Keyword, keyword_count> table = {{
     {"iswritable", false, nullptr},
     {"isoutputdbs", false, nullptr},
     {"deleteallwindow", true, nullptr},
-    {"setbyte", true, not_built_yet},
-    {"setstring", true, not_built_yet},
+    {"setbyte", true, setbyte_statement},
+    {"setstring", true, setstring_statement},
     {"lengthvar", false, lengthvar_function},
     {"ismacrovar", false, ismacrovar_function},
     {"macinstall", true, not_built_yet},
@@ -110,11 +113,11 @@ constexpr std::array<Keyword, keyword_count> table = {{
     {"qedreadfile", false, nullptr},
     {"qedwritefile", false, nullptr},
     {"qedchanged", false, nullptr},
-    {"findpath", false, not_built_yet},
+    {"findpath", false, findpath_function},
     {"qedappendfile", false, nullptr},
     {"qedprintfile", false, nullptr},
     {"dosenv", true, not_built_yet},
-    {"convertall", true, not_built_yet},
+    {"convertall", true, convertall_statement},
 }};
 
 std::array<int16_t, keyword_count> keyword_order;

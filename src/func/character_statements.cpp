@@ -1,0 +1,75 @@
+#include "func/character_statements.hpp"
+
+#include "func/expression_values.hpp"
+#include "host/parser_context.hpp"
+
+#include <cstring>
+#include <string>
+
+namespace vornmac {
+
+namespace {
+constexpr int16_t expected_equals = 2075;
+constexpr int16_t name_too_long = 4632;
+constexpr int16_t count_too_large = 4670;
+constexpr size_t max_name_length = 59;
+
+// The words of both statements up to the character: name, "=", a number, the character.
+struct CharacterStatement {
+    std::string name;
+    bool name_fits = true;
+    int32_t number = 0;
+    char character = '\0';
+};
+
+CharacterStatement read_statement(ParserContext &context, const char *label) {
+    Scanner &scanner = context.scanner;
+    CharacterStatement statement;
+    scanner.next_token(0);
+    const char *token = scanner.next_token_text;
+    size_t length = 0;
+    while (token[length] != '\0' && !is_white(static_cast<unsigned char>(token[length])))
+        ++length;
+    statement.name.assign(token, length);
+    if (statement.name.size() > max_name_length) {
+        statement.name_fits = false;
+        context.errors.raise(name_too_long, {statement.name.c_str()});
+    }
+    scanner.next_token(0);
+    if (scanner.next_token_text[0] != '=')
+        context.errors.raise(expected_equals, {label, scanner.next_token_text});
+    else
+        scanner.scan_token(0, 0);
+    statement.number = number_value(context, scanner.next_token_text);
+    scanner.next_token(0);
+    statement.character = scanner.next_token_text[0];
+    return statement;
+}
+} // namespace
+
+void setbyte_statement(ParserContext &context, int16_t) {
+    const CharacterStatement statement = read_statement(context, "%setbyte");
+    VarStore &vars = context.vars;
+    VarLevel *value = statement.name_fits
+                          ? vars.find_var_level(vars.current_level, statement.name.c_str())
+                          : nullptr;
+    if (value != nullptr && statement.number >= 1 &&
+        static_cast<size_t>(statement.number) <= std::strlen(value->text))
+        value->text[statement.number - 1] = statement.character;
+    context.scanner.scan_token(0, 0);
+}
+
+void setstring_statement(ParserContext &context, int16_t) {
+    const CharacterStatement statement = read_statement(context, "%setstring");
+    if (statement.number > TextChain::max_length) {
+        context.errors.raise(count_too_large, {"%setstring", static_cast<int>(statement.number),
+                                               static_cast<int>(TextChain::max_length)});
+    } else if (statement.name_fits) {
+        const std::string text(statement.number > 0 ? static_cast<size_t>(statement.number) : 0,
+                               statement.character);
+        context.vars.save(context.vars.current_level, statement.name.c_str(), text.c_str());
+    }
+    context.scanner.scan_token(0, 0);
+}
+
+} // namespace vornmac
