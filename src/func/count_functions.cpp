@@ -1,10 +1,10 @@
 #include "func/count_functions.hpp"
 
-#include "func/expression_values.hpp"
 #include "host/parser_context.hpp"
 #include "input/argument_list.hpp"
 
 #include <cstring>
+#include <string>
 
 namespace vornmac {
 
@@ -12,8 +12,8 @@ namespace {
 constexpr int16_t missing_open = 2010;
 constexpr int16_t missing_open_of_count = 2011;
 
-int32_t count_of(const char *text, char c) {
-    int32_t count = 0;
+int64_t count_of(const char *text, char c) {
+    int64_t count = 0;
     for (; *text != '\0'; ++text)
         if (*text == c) ++count;
     return count;
@@ -26,7 +26,7 @@ const char *value_named_by(ParserContext &context, const char *token) {
 // Counts c in each token up to ")" (or in the value each token names).
 void count_character(ParserContext &context, bool in_values) {
     ArgumentList list(context, missing_open_of_count, "%Charcount");
-    int32_t count = 0;
+    int64_t count = 0;
     if (!list.ended()) {
         const char c = cleaned_text(token_text(context))[0];
         advance(context);
@@ -36,36 +36,36 @@ void count_character(ParserContext &context, bool in_values) {
                 in_values ? value_named_by(context, token) : cleaned_text(token).c_str(), c);
         });
     }
-    list.deliver(number_text(count));
+    list.deliver(std::to_string(count));
 }
 } // namespace
 
 void length_function(ParserContext &context, int16_t) {
     ArgumentList list(context, missing_open, "%Length");
     // Tokens after the first are read past quoting markers, which are not counted.
-    int32_t length = 0;
+    int64_t length = 0;
     while (!list.ended()) {
-        length += static_cast<int32_t>(std::strlen(token_text(context)));
+        length += static_cast<int64_t>(std::strlen(token_text(context)));
         context.scanner.next_token(0);
     }
-    list.deliver(number_text(length));
+    list.deliver(std::to_string(length));
 }
 
 void lengthvar_function(ParserContext &context, int16_t) {
     ArgumentList list(context, missing_open, "%Lengthvar");
-    int32_t length = 0;
+    int64_t length = 0;
     list.each_token(true, [&](const char *token) {
-        length += static_cast<int32_t>(std::strlen(value_named_by(context, token)));
+        length += static_cast<int64_t>(std::strlen(value_named_by(context, token)));
     });
-    list.deliver(number_text(length));
+    list.deliver(std::to_string(length));
 }
 
 void indexvarcount_function(ParserContext &context, int16_t) {
     ArgumentList list(context, missing_open, "%Indexvarcount");
-    int32_t bars = 0;
+    int64_t bars = 0;
     list.each_token(
         true, [&](const char *token) { bars += count_of(value_named_by(context, token), '|'); });
-    list.deliver(number_text(bars));
+    list.deliver(std::to_string(bars));
 }
 
 void countchar_function(ParserContext &context, int16_t) {

@@ -1,8 +1,8 @@
 // The counting functions: %length adds the lengths of the tokens of its argument,
 // %lengthvar those of the values of the variables it names; %indexvarcount counts the "|"
 // bytes in the values of the variables it names; %countchar and %countcharvar count one
-// character in tokens or in variable values. Counts go up to 32 bits, so values of any
-// length are counted without gathering them in one text.
+// character in tokens or in variable values. Counts are taken value by value in 64 bits,
+// so values of any length are counted without gathering them in one text.
 #pragma once
 #include <cstdint>
 
