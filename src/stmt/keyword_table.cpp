@@ -12,9 +12,14 @@
 #include "func/variable_functions.hpp"
 #include "func/word_functions.hpp"
 #include "macro/macro_definition.hpp"
+#include "stmt/assignment.hpp"
 #include "stmt/console_statements.hpp"
+#include "stmt/declarations.hpp"
+#include "stmt/do_statement.hpp"
+#include "stmt/if_statement.hpp"
 #include "stmt/not_built_yet.hpp"
 #include "stmt/program_flow.hpp"
+#include "stmt/put_statement.hpp"
 #include "stmt/startup_statement.hpp"
 #include "vars/name_compare.hpp"
 
@@ -37,27 +42,27 @@ constexpr std::array<Keyword, keyword_count> table = {{
     {"include_if", true, include_if_statement},
     {"goto_if", true, goto_if_statement},
     {"macro_if", true, macro_if_statement},
-    {"let", true, not_built_yet},
+    {"let", true, let_statement},
     {"length", false, length_function},
     {"eval", false, eval_function},
     {"str", false, quoting_function},
     {"nrstr", false, quoting_function},
-    {"if", true, not_built_yet},
+    {"if", true, if_statement},
     {"else", true, nullptr},
     {"then", true, nullptr},
-    {"do", true, not_built_yet},
-    {"end", true, not_built_yet},
-    {"doend", true, not_built_yet},
-    {"dowhile", true, not_built_yet},
-    {"global", true, not_built_yet},
-    {"local", true, not_built_yet},
-    {"put", true, not_built_yet},
-    {"*", true, not_built_yet},
+    {"do", true, do_statement},
+    {"end", true, end_statement},
+    {"doend", true, doend_statement},
+    {"dowhile", true, dowhile_statement},
+    {"global", true, global_statement},
+    {"local", true, local_statement},
+    {"put", true, put_statement},
+    {"*", true, comment_statement},
     {"index", false, index_function},
     {"scan", false, scan_function},
     {"substr", false, substr_function},
     {"startup", true, startup_statement},
-    {"savevar", true, not_built_yet},
+    {"savevar", true, savevar_statement},
     {"system", true, system_statement},
     {"bquote", false, quoting_function},
     {"nrbquote", false, quoting_function},
@@ -78,11 +83,11 @@ constexpr std::array<Keyword, keyword_count> table = {{
     {"isinputdbs", false, nullptr},
     {"currwindow", false, nullptr},
     {"makekeywindow", false, nullptr},
-    {"append", true, not_built_yet},
+    {"append", true, append_statement},
     {"scanvar", false, scanvar_function},
-    {"copyvar", true, not_built_yet},
-    {"appendvar", true, not_built_yet},
-    {"prevlevel", true, not_built_yet},
+    {"copyvar", true, copyvar_statement},
+    {"appendvar", true, appendvar_statement},
+    {"prevlevel", true, prevlevel_statement},
     {"screenedit", true, nullptr},
     {"isdir", false, nullptr},
     {"iswritable", false, nullptr},
@@ -116,7 +121,7 @@ constexpr std::array<Keyword, keyword_count> table = {{
     {"findpath", false, findpath_function},
     {"qedappendfile", false, nullptr},
     {"qedprintfile", false, nullptr},
-    {"dosenv", true, not_built_yet},
+    {"dosenv", true, dosenv_statement},
     {"convertall", true, convertall_statement},
 }};
 

@@ -1,0 +1,58 @@
+// The conditional is not run in place. The handler collects the condition up to %then and
+// hands it to the evaluator through the scanner; then, with expansion off, it copies the
+// chosen branch and skips the other; finally it hands back one text: the chosen branch,
+// ";" when that branch is a macro statement (" " otherwise), and the one token it had to
+// read ahead to see that no %else follows. The scanner reads that text next, so whatever
+// the branch holds runs exactly as if it stood in the program.
+#include "stmt/if_statement.hpp"
+
+#include "host/parser_context.hpp"
+#include "stmt/condition.hpp"
+#include "stmt/text_copier.hpp"
+
+#include <string>
+
+namespace vornmac {
+
+void if_statement(ParserContext &context, int16_t /*index*/) {
+    const SourcePosition condition_at = current_position(context);
+    bool condition = false;
+    {
+        StatementText collected(context);
+        ExpansionOff off(context);
+        collect_condition(context, collected, "then", false);
+        off.restore();
+        if (collected.report_overflow("if")) return;
+        condition = !is_false(evaluate_collected(context, collected, condition_at));
+    }
+
+    ExpansionOff off(context);
+    SourcePosition push_at = current_position(context);
+    StatementText branch(context);
+    TextCopier copier(context, branch);
+    take_token(context);
+    copier.start_branch();
+    copier.statement(condition ? CopyMode::copy : CopyMode::skip, true);
+    if (condition) branch.append(copier.branch_terminator());
+
+    const char *token = take_token(context);
+    if (!condition) push_at = current_position(context);
+    std::string read_ahead = token;
+    if (is_lone(token, '%')) {
+        const char *word = take_token(context);
+        if (is_word(word, "else")) {
+            take_token(context);
+            copier.start_branch();
+            copier.statement(condition ? CopyMode::skip : CopyMode::copy, true);
+            read_ahead = condition ? "" : copier.branch_terminator();
+        } else {
+            read_ahead = std::string("%") + word;
+        }
+    }
+    branch.append(read_ahead.c_str());
+    off.restore();
+    if (branch.report_overflow("if")) return;
+    branch.push(push_at);
+}
+
+} // namespace vornmac

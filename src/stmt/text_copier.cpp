@@ -1,0 +1,175 @@
+#include "stmt/text_copier.hpp"
+
+#include "host/parser_context.hpp"
+#include "stmt/keyword_table.hpp"
+#include "stmt/stmt_errors.hpp"
+
+#include <string>
+
+namespace vornmac {
+
+namespace {
+// Nested %if statements inside one copied branch are copied recursively; the bound keeps
+// a hostile program from exhausting the stack.
+constexpr int16_t if_depth_limit = 200;
+constexpr char condition_end[] = ")\x01\x01";
+constexpr char loop_rewind[] = "%doend## ";
+} // namespace
+
+bool opens_block(const char *word) {
+    return is_word(word, "do") || is_word(word, "dowhile") || is_word(word, "case") ||
+           is_word(word, "otherwise") || is_word(word, "switch");
+}
+
+void TextCopier::append(CopyMode mode, const char *text) {
+    if (mode != CopyMode::skip) out_.append(text);
+}
+
+void TextCopier::append_word(CopyMode mode, const char *word) {
+    append(mode, "%");
+    append(mode, word);
+}
+
+void TextCopier::start_branch() {
+    branch_start_ =
+        begins_with(statement_token(context_), '%') ? BranchStart::percent : BranchStart::text;
+}
+
+const char *TextCopier::branch_terminator() const {
+    return branch_start_ != BranchStart::text ? ";" : " ";
+}
+
+void TextCopier::note_first_word(const char *word) {
+    if (branch_start_ != BranchStart::percent) return;
+    branch_start_ = keyword_statement_flag(word) ? BranchStart::statement : BranchStart::text;
+}
+
+void TextCopier::statement(CopyMode mode, bool in_branch) {
+    while (!begins_with(statement_token(context_), ';')) {
+        const char *token = statement_token(context_);
+        if (begins_with(token, '(')) {
+            parenthesised(mode);
+        } else if (begins_with(token, '%')) {
+            const char *word = take_token(context_);
+            note_first_word(word);
+            if (opens_block(word)) {
+                block(mode, in_branch);
+                return;
+            }
+            if (is_word(word, "if")) {
+                nested_if(mode);
+                return;
+            }
+            append_word(mode, word);
+            take_token(context_);
+        } else {
+            append(mode, token);
+            take_token(context_);
+        }
+    }
+}
+
+void TextCopier::parenthesised(CopyMode mode) {
+    int depth = 0;
+    do {
+        const char *token = statement_token(context_);
+        if (begins_with(token, '('))
+            ++depth;
+        else if (begins_with(token, ')'))
+            --depth;
+        append(mode, token);
+        take_token(context_);
+    } while (depth != 0);
+}
+
+void TextCopier::nested_if(CopyMode mode) {
+    if (if_depth_ >= if_depth_limit) {
+        // Too deep to follow: the rest of the statement is read as ordinary text.
+        context_.errors.raise(stmt_errors::if_nested_too_deep);
+        take_token(context_);
+        return;
+    }
+    ++if_depth_;
+    append(mode, "%if ");
+    take_token(context_);
+    statement(mode, true);
+    const SourcePosition at = current_position(context_);
+    const char *token = take_token(context_);
+    std::string handed_back = token;
+    if (is_lone(token, '%')) {
+        const char *word = take_token(context_);
+        if (is_word(word, "else")) {
+            append(mode, ";%else ");
+            take_token(context_);
+            statement(mode, true);
+            --if_depth_;
+            return;
+        }
+        handed_back = std::string("%") + word;
+    }
+    --if_depth_;
+    push_text_back(context_, handed_back.c_str(), at);
+}
+
+void TextCopier::block(CopyMode mode, bool in_branch) {
+    int depth = 0;
+    const char *word = statement_token(context_);
+    for (;;) {
+        if (opens_block(word)) {
+            append_word(mode, word);
+            const char *token;
+            do {
+                token = take_token(context_);
+                append(mode, token);
+            } while (!begins_with(token, ';'));
+            ++depth;
+        } else if (is_word(word, "end")) {
+            --depth;
+            const char *token = take_token(context_);
+            if (!begins_with(token, ';'))
+                context_.errors.raise(stmt_errors::end_needs_semicolon, {"%End", token});
+            if (mode == CopyMode::copy || (mode != CopyMode::skip && depth != 0))
+                out_.append(in_branch && depth == 0 ? "%end " : "%end; ");
+            if (mode == CopyMode::loop_body && depth == 0) out_.append(loop_rewind);
+            if (depth == 0) return;
+        } else if (is_word(word, "doend")) {
+            --depth;
+            take_token(context_);
+            append(mode, loop_rewind);
+            if (depth == 0) return;
+        } else {
+            append_word(mode, word);
+        }
+        // On to the next word after `%`, copying what stands between.
+        for (;;) {
+            const char *token = take_token(context_);
+            if (begins_with(token, '%')) break;
+            append(mode, token);
+        }
+        word = take_token(context_);
+    }
+}
+
+CollectedCondition collect_condition(ParserContext &context, StatementText &out, const char *word,
+                                     bool stop_at_semicolon) {
+    out.append("(");
+    for (;;) {
+        const char *token = take_token(context);
+        if (stop_at_semicolon && begins_with(token, ';')) {
+            out.append(condition_end);
+            return {true};
+        }
+        if (begins_with(token, '%')) {
+            const char *after = take_token(context);
+            if (is_word(after, word)) break;
+            out.append("%");
+            out.append(after);
+        } else {
+            out.append(token);
+        }
+    }
+    out.append(condition_end);
+    return {false};
+}
+
+} // namespace vornmac
