@@ -1,6 +1,7 @@
 // Token throughput as a host sees it: whole programs run through the C interface, from
 // init_parser to the end of the input. Programs are generated so that the sizes scale.
 #include "bench_home.hpp"
+#include "bench_host.hpp"
 #include "vornmac/vornmac.h"
 
 #include <benchmark/benchmark.h>
@@ -23,23 +24,6 @@ std::string make_program(int lines, bool references) {
         text += references ? " where &field. > &limit;\n" : " where f1 > 10; /* note */\n";
     }
     return text;
-}
-
-struct Run {
-    parser_context *ctx = nullptr;
-    long tokens = 0;
-    jmp_buf mark;
-};
-
-void drive(Run &run) {
-    if (setjmp(run.mark) != 0) return; // the end of the input
-    set_jmpmark(run.ctx, run.mark);
-    char first[200];
-    start_parser_module(run.ctx, first);
-    for (;;) {
-        call_gettoken(run.ctx);
-        ++run.tokens;
-    }
 }
 
 void run_program(benchmark::State &state, bool references) {

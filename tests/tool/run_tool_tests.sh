@@ -211,6 +211,19 @@ run_tool run --home "$home" -D name=Ada -D item="a difference engine" \
 expect_rc "examples/letter.vm" 0
 tail -n 1 "$work/out" >"$work/last"
 expect_bytes "examples/letter.vm" last $'P.S. Your order ships on Monday, Ada.\n'
+run_tool run --home "$home" examples/report.vm 120 95 143 80
+expect_rc "examples/report.vm" 0
+expect_bytes "examples/report.vm" out 'Sales report, 4 month(s), target 100
+month 1: 120 on target
+month 2: 95 below target
+month 3: 143 on target
+month 4: 80 below target
+total 438, best 143, average 109.
+'
+grep -q 'report for 4 month(s) written' "$home/vorntool.log" ||
+    fail "examples/report.vm: no %put line in the log"
+run_tool run --home "$home" examples/report.vm
+expect_bytes "examples/report.vm without figures" out $'Sales report, 0 month(s), target 100\nNo figures given.\n'
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures tool test(s) failed" >&2
