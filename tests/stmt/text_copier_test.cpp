@@ -21,7 +21,7 @@ class Copying {
           off_(context) {
         take_token(context);
     }
-    ~Copying() { finish_parser(raw_, 0); }
+    ~Copying() { finish_parser(raw_, 2); }
     Copying(const Copying &) = delete;
     Copying &operator=(const Copying &) = delete;
 
