@@ -4,7 +4,8 @@
 //
 // Invariants: `kind` is one of ' ' (program file, or the terminal when `source_name` is
 // empty), 'm' (macro text), 't' (file without a new level) and 's' (variable text);
-// 0 <= offset <= length; `buffer_position` is 1024 when the buffer holds nothing.
+// 0 <= offset <= length; `buffer_position` is 1024 when the buffer holds nothing;
+// 0 <= silent_depth < 76.
 #pragma once
 #include <array>
 #include <cstdint>
@@ -25,6 +26,7 @@ struct InputSource {
     char kind = ' ';
     int16_t level = 0;
     int16_t end_blanks = 0;
+    int16_t silent_depth = 0; // see InputStack::silent_depth
     std::string current_name; // shown in traces: the macro name for kind 'm'
     std::string source_name;  // what the source is opened by: file or variable name
     std::unique_ptr<ReadBuffer> buffer;

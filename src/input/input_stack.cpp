@@ -5,6 +5,7 @@
 #include "input/text_chain.hpp"
 #include "platform/raw_file.hpp"
 #include "stmt/program_file.hpp"
+#include "vars/name_compare.hpp"
 
 #include <algorithm>
 #include <cstdio>
@@ -21,6 +22,7 @@ constexpr int16_t undefined_variable = 2021;
 constexpr int16_t main_program_missing = 4504;
 constexpr int16_t nesting_too_deep = 4604;
 constexpr int16_t program_text_too_long = 4608;
+constexpr int16_t reference_cycle = 4609;
 constexpr char line_end_marker[] = "\x01\x01\x01\x02";
 
 bool is_trailing_junk(unsigned char byte) {
@@ -83,6 +85,7 @@ void InputStack::store_live(InputSource &source) const {
     source.column = column;
     source.kind = kind;
     source.level = context_.vars.current_level;
+    source.silent_depth = silent_depth;
     source.end_blanks = end_blanks;
     source.current_name = current_name;
     source.source_name = source_name;
@@ -96,6 +99,7 @@ void InputStack::load_live(const InputSource &source) {
     column = source.column;
     kind = source.kind;
     context_.vars.current_level = source.level;
+    silent_depth = source.silent_depth;
     end_blanks = source.end_blanks;
     current_name = source.current_name;
     source_name = source.source_name;
@@ -116,6 +120,21 @@ void InputStack::exhausted() {
     }
     context_.errors.raise(input_exhausted_error);
     throw InputExhausted{};
+}
+
+void InputStack::substitute(const std::string &name, const std::function<void()> &push) {
+    const int16_t depth = static_cast<int16_t>(trigger_depth + 1);
+    // Nesting that really fills the stack is refused by the push itself (4604).
+    if (depth >= slot_count && top + 1 < slot_count) {
+        std::string shown = name;
+        while (!shown.empty() && is_white(static_cast<unsigned char>(shown.back())))
+            shown.pop_back();
+        context_.errors.raise(reference_cycle, {shown.c_str(), static_cast<int>(depth)});
+        return;
+    }
+    const int16_t before = top;
+    push();
+    if (top > before) silent_depth = depth;
 }
 
 void InputStack::push_file(const std::string &name) {

@@ -18,6 +18,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -51,6 +52,18 @@ class InputStack {
     // the current level and pushes it to be read at the given line and column.
     void reread_text(int16_t slot, TextChain *chain, int16_t end_blanks, int16_t line,
                      int16_t column, const std::string &text);
+    // Substitutions. The text of a reference or a command variable belongs inside the
+    // source its trigger was read from, but that source may be used up, and popped, while
+    // the name is read: a variable whose text ends in a reference to itself never fills
+    // the stack. `silent_depth` counts this nesting since a token was last completed; the
+    // scanner notes it for each trigger (`note_trigger`) and clears it with each token
+    // (`token_completed`). Only a reference cycle nests that deep without a token, so at
+    // the stack's bound it is stopped with error 4609: `push` (which saves the live source
+    // and pushes the text) is then not run.
+    void note_trigger() { trigger_depth = silent_depth; }
+    void token_completed() { silent_depth = trigger_depth = 0; }
+    void substitute(const std::string &name, const std::function<void()> &push);
+
     // The main program becomes slot 0 at the global level: a file, host text stored as
     // _TEMP0, or the terminal when both are absent. False when the file cannot be found or
     // the text is longer than a variable may be.
@@ -90,6 +103,8 @@ class InputStack {
     int16_t line = 1;
     int16_t column = 0;
     int16_t end_blanks = 0;
+    int16_t silent_depth = 0;  // substitutions nested since the last token, this one included
+    int16_t trigger_depth = 0; // silent depth of the source the last trigger was read from
     int handle = -1;
     ReadBuffer *buffer = nullptr;
     int16_t buffer_position = read_buffer_size;

@@ -70,8 +70,15 @@ void Scanner::next_token(int16_t shift) {
 }
 
 void Scanner::scan_token(int16_t mode, int16_t shift) {
-    InputStack &in = context_.input;
     if (shift == 1) std::memcpy(current_token, next_token_text, sizeof current_token);
+    scan_raw_token(mode);
+    // A marker token carries no text: it ends no chain of substitutions.
+    if (next_length > 0 && static_cast<unsigned char>(next_token_text[0]) != marker)
+        context_.input.token_completed();
+}
+
+void Scanner::scan_raw_token(int16_t mode) {
+    InputStack &in = context_.input;
     for (;;) {
         token_start_column = in.column;
         token_start_line = in.line;
@@ -102,6 +109,7 @@ void Scanner::scan_token(int16_t mode, int16_t shift) {
 bool Scanner::expand_triggers() {
     InputStack &in = context_.input;
     while (quote_state == 0 && triggers_active && (in.ch == '&' || in.ch == '%')) {
+        in.note_trigger();
         in.step_back();
         char word[token_size];
         read_word(0, word);
@@ -209,6 +217,7 @@ void Scanner::scan_word(int16_t mode) {
             white_taken = true;
         } else if (c == '&' && !white_taken && triggers_active && quote_state == 0) {
             // The variable's text is read on as part of this word.
+            in.note_trigger();
             in.advance_offset();
             resolve_reference(0);
         } else {
@@ -325,11 +334,15 @@ void Scanner::resolve_reference(int16_t mode) {
     }
     const int16_t blanks = trailing_blanks(word);
     if (mode == 0) {
-        std::string text = value->text;
-        in.save(0);
-        in.push_text(word, std::move(text), blanks);
+        in.substitute(word, [&] {
+            in.save(0);
+            in.push_text(word, value->text, blanks);
+        });
     } else {
-        in.reread_text(in.top, nullptr, blanks, in.line, in.column, std::string("%") + value->text);
+        in.substitute(word, [&] {
+            in.reread_text(in.top, nullptr, blanks, in.line, in.column,
+                           std::string("%") + value->text);
+        });
     }
 }
 
@@ -359,7 +372,9 @@ void Scanner::resolve_multiple(int16_t mode, char *word) {
             text += word;
         }
     }
-    in.reread_text(in.top, nullptr, trailing_blanks(word), in.line, in.column, text);
+    in.substitute(word, [&] {
+        in.reread_text(in.top, nullptr, trailing_blanks(word), in.line, in.column, text);
+    });
 }
 
 void Scanner::skip_white() {

@@ -56,6 +56,7 @@ class Scanner {
     void apply_marker(unsigned char code);
     void scan_marker();
     void scan_quoted_character();
+    void scan_raw_token(int16_t mode);
     void scan_word(int16_t mode);
     // Returns true when a comment began: the token is then to be scanned anew.
     bool scan_other(int16_t mode);

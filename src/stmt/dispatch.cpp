@@ -40,8 +40,11 @@ void handle_undefined_word(ParserContext &context, const char *name) {
     }
     const std::string variable = std::string("sys_c") + name[5];
     const std::string value = context.vars.optstring(variable.c_str());
-    context.input.save(0);
-    context.input.push_text(name, value, 0);
+    InputStack &in = context.input;
+    in.substitute(name, [&] {
+        in.save(0);
+        in.push_text(name, value, 0);
+    });
 }
 
 } // namespace vornmac
