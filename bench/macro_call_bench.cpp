@@ -56,8 +56,8 @@ void BM_MacroCalls(benchmark::State &state) {
     std::ofstream(program) << text;
     for (auto _ : state)
         run_file(home, program);
-    state.counters["calls/s"] = benchmark::Counter(
-        static_cast<double>(state.iterations()) * calls, benchmark::Counter::kIsRate);
+    state.counters["calls/s"] = benchmark::Counter(static_cast<double>(state.iterations()) * calls,
+                                                   benchmark::Counter::kIsRate);
 }
 
 BENCHMARK(BM_MacroCalls)->Arg(100)->Arg(10000);
