@@ -1,6 +1,8 @@
 // Any bytes as a macro library file: inspected and listed as the tool does, loaded into a
-// slot and every record read as invocation does, and changed as a definition file (a
-// macro deleted, one stored). Refused with an error or handled, never a crash or a hang.
+// slot and every record read as invocation does, its macros called by a program in slot 1,
+// and changed as a definition file (a macro deleted, one stored). Refused with an error or
+// handled, never a crash or a hang.
+#include "fuzz_host.hpp"
 #include "host/parser_context.hpp"
 #include "macro/library_check.hpp"
 #include "macro/macro_library.hpp"
@@ -10,6 +12,7 @@
 #include <fstream>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -21,6 +24,35 @@ const std::string &library_path() {
 void write_library(const uint8_t *data, size_t size) {
     std::ofstream(library_path(), std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char *>(data), static_cast<std::streamsize>(size));
+}
+
+const std::string &fuzz_home() {
+    static const std::string home = [] {
+        char pattern[] = "/tmp/vornmac_fuzz_XXXXXX";
+        std::string dir = mkdtemp(pattern) != nullptr ? std::string(pattern) + "/" : "/tmp/";
+        std::ofstream(dir + "fuzz.msg") << "173 4 end\n32000 0 end\n";
+        return dir;
+    }();
+    const char *names[] = {"_errorfile", "_errorlog", "_macro1"};
+    const char *values[] = {"fuzz.msg", "no", library_path().c_str()};
+    vornmac_write_variable_file((home + "vorn_opt.dat").c_str(), 3, names, values);
+    return home;
+}
+
+// Calls the first few macros of the file, with arguments, and one that is not there.
+void call_macros(const std::vector<vornmac::maclib::MacroRecord> &records) {
+    std::string program;
+    for (size_t i = 0; i < records.size() && i < 4; ++i)
+        program += "%" + records[i].name + "[x,y=z];\n";
+    program += "%nosuch;\n";
+    const std::string &home = fuzz_home();
+    const std::string options = home + "vorn_opt.dat";
+    parser_context *ctx =
+        init_parser(nullptr, 0, nullptr, program.c_str(), home.c_str(), VORNMAC_OPTIONS_TAG,
+                    options.c_str(), VORNMAC_LOG_TAG, "/dev/null");
+    if (ctx == nullptr) return;
+    fuzz_host::run_to_end(ctx);
+    finish_parser(ctx, 2);
 }
 
 void visit_directory(vornmac::MacroLibrary &library, const vornmac::DirectoryEntry *entry) {
@@ -44,6 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         for (const auto &record : report.records)
             (void)vornmac::maclib::read_body_text(file, record, body);
         std::fclose(f);
+        call_macros(report.records);
     }
     vornmac::ParserContext context("", 0, {"fuzz"});
     vornmac::MacroLibrary &library = context.macros;
