@@ -34,6 +34,11 @@ class Scanner {
     void gettoken(bool shift);
     void next_token(int16_t shift);
     void scan_token(int16_t mode, int16_t shift);
+    // How a statement reads its next word: scan_token(0, 0), then the token's text.
+    const char *advance() {
+        scan_token(0, 0);
+        return next_token_text;
+    }
     void read_word(int16_t mode, char *destination);
     void resolve_reference(int16_t mode);
     void skip_white();

@@ -11,7 +11,9 @@
 #include "func/system_command.hpp"
 #include "func/variable_functions.hpp"
 #include "func/word_functions.hpp"
+#include "macro/library_statements.hpp"
 #include "macro/macro_definition.hpp"
+#include "macro/macro_listing.hpp"
 #include "stmt/assignment.hpp"
 #include "stmt/console_statements.hpp"
 #include "stmt/declarations.hpp"
@@ -97,11 +99,11 @@ constexpr std::array<Keyword, keyword_count> table = {{
     {"setstring", true, setstring_statement},
     {"lengthvar", false, lengthvar_function},
     {"ismacrovar", false, ismacrovar_function},
-    {"macinstall", true, not_built_yet},
-    {"macremove", true, not_built_yet},
-    {"macdelete", true, not_built_yet},
-    {"mactable", true, not_built_yet},
-    {"macprint", true, not_built_yet},
+    {"macinstall", true, macinstall_statement},
+    {"macremove", true, macremove_statement},
+    {"macdelete", true, macdelete_statement},
+    {"mactable", true, mactable_statement},
+    {"macprint", true, macprint_statement},
     {"file", true, file_statement},
     {"fileappend", true, fileappend_statement},
     {"noreversecolor", true, nullptr},
