@@ -56,7 +56,7 @@ TEST(SystemStatement, WaitsByDefaultAndWhenAskedToo) {
 
 TEST(SystemStatement, NowaitDefaultInCapitalsDoesNotWait) {
     SystemHome home;
-    home.run("%system /dos sleep 1 | xargs touch &dir.late;\n", {{"_system_default", "NOWAIT"}});
+    home.run("%system /dos sleep 2 | xargs touch &dir.late;\n", {{"_system_default", "NOWAIT"}});
     EXPECT_FALSE(home.exists("late"));
     for (int i = 0; i < 500 && !home.exists("late"); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -77,6 +77,13 @@ TEST(SystemStatement, ThousandCharactersFitAndTheNextTokenRaises2036) {
     ASSERT_GE(run.jumps.size(), 1u);
     EXPECT_EQ(run.jumps[0].message, "ERROR #2036 : too long: /dos touch " + home.dir() + "ran " +
                                         words.substr(5 + home.dir().size()) + "\n");
+}
+
+TEST(SystemStatement, AQuotedSemicolonBelongsToTheCommand) {
+    SystemHome home;
+    const testing::ProgramRun run = home.run("a %system /dos true %str(;) echo two > &dir.q; b\n");
+    EXPECT_EQ(joined(run.tokens), "a |b ");
+    EXPECT_EQ(home.read("q"), "two\n");
 }
 
 TEST(SystemStatement, MissingProgramsAreSilent) {
