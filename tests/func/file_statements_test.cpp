@@ -87,6 +87,15 @@ TEST(FileStatement, UnopenableFileIsReportedWithItsName) {
               "ERROR #2080 : cannot open output file " + home.dir() + "missing/x.txt\n");
 }
 
+TEST(FileStatement, PutWritesToTheChosenFile) {
+    SystemHome home;
+    home.write("out.txt", "old\r\n");
+    home.run("a %file &dir.out.txt; %put one; %fileappend; %fileappend &dir.out.txt; %put two; "
+             "%file; %put three; z\n");
+    EXPECT_EQ(home.read("out.txt"), "one\r\ntwo\r\n");
+    EXPECT_NE(home.read("test.log").find("three\r\n"), std::string::npos);
+}
+
 TEST(DeleteStatement, DeletesOnlyTheNamedFile) {
     SystemHome home;
     home.write("a b.txt", "x");
