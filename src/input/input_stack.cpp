@@ -4,6 +4,7 @@
 #include "host/parser_context.hpp"
 #include "input/text_chain.hpp"
 #include "platform/raw_file.hpp"
+#include "platform/seekable_file.hpp"
 #include "stmt/program_file.hpp"
 #include "vars/name_compare.hpp"
 
@@ -23,6 +24,8 @@ constexpr int16_t main_program_missing = 4504;
 constexpr int16_t nesting_too_deep = 4604;
 constexpr int16_t program_text_too_long = 4608;
 constexpr int16_t reference_cycle = 4609;
+constexpr int16_t program_file_too_large = 4610;
+constexpr int16_t program_pipe_not_kept = 4611;
 constexpr char line_end_marker[] = "\x01\x01\x01\x02";
 
 bool is_trailing_junk(unsigned char byte) {
@@ -137,13 +140,24 @@ void InputStack::substitute(const std::string &name, const std::function<void()>
     if (top > before) silent_depth = depth;
 }
 
-void InputStack::push_file(const std::string &name) {
-    if (bound_reached(name)) return;
+int InputStack::open_program_file(const std::string &name, int16_t missing_error) {
     const int opened = platform::raw_open_existing(name.c_str(), platform::Access::read);
     if (opened < 0) {
-        context_.errors.raise(program_file_missing, {name.c_str()});
-        return;
+        context_.errors.raise(missing_error, {name.c_str()});
+        return -1;
     }
+    const platform::SeekableFile file = platform::make_seekable(opened);
+    if (file.status == platform::SeekableStatus::too_large)
+        context_.errors.raise(program_file_too_large, {name.c_str()});
+    if (file.status == platform::SeekableStatus::no_temporary)
+        context_.errors.raise(program_pipe_not_kept, {name.c_str()});
+    return file.handle;
+}
+
+void InputStack::push_file(const std::string &name) {
+    if (bound_reached(name)) return;
+    const int opened = open_program_file(name, program_file_missing);
+    if (opened < 0) return;
     interactive = false;
     ++context_.vars.current_level;
     handle = opened;
@@ -314,13 +328,12 @@ void InputStack::resume(int16_t mode) {
             handle = held;
             return;
         }
-        handle = platform::raw_open_existing(source_name.c_str(), platform::Access::read);
+        // Set before raising: the error trace unwinds from here.
+        offset = length;
+        handle = open_program_file(source_name, cannot_reopen);
         source.handle = handle;
-        if (handle < 0) {
-            offset = length; // nothing more to read from it
-            context_.errors.raise(cannot_reopen, {source_name.c_str()});
-            return;
-        }
+        if (handle < 0) return; // nothing more to read from it
+        offset = source.offset;
         if (!source.buffer) source.buffer = std::make_unique<ReadBuffer>();
         buffer = source.buffer.get();
         refill();

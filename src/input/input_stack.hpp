@@ -118,6 +118,10 @@ class InputStack {
     void store_live(InputSource &source) const;
     void load_live(const InputSource &source);
     bool bound_reached(const std::string &name);
+    // A program file open for reading at any offset (a pipe is read to its end first), or
+    // -1 after an error: `missing_error` when it cannot be opened, 4610 when it is 2 GiB
+    // or larger, 4611 when a pipe's text cannot be kept.
+    int open_program_file(const std::string &name, int16_t missing_error);
     // Stores the live fields in slot top + 1, giving file-like sources their read buffer.
     void store_new_top();
     [[noreturn]] void exhausted();

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 namespace vornmac {
 namespace {
 
@@ -150,6 +152,36 @@ TEST(InputStack, ProgramFilesAreFoundWithPathAndExtension) {
     ProgramRequest request;
     request.file = "found";
     EXPECT_EQ(joined(run_program(home, request).tokens), "x |y ");
+}
+
+// A pipe cannot be read again from its start: its text is kept, then run like a file.
+TEST(InputStack, ProgramFileFromAPipeRuns) {
+    TestHome home;
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    const std::string text = "from a pipe\n";
+    ASSERT_EQ(write(ends[1], text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    close(ends[1]);
+    const std::string name = "/dev/fd/" + std::to_string(ends[0]);
+    ProgramRequest request;
+    request.file = name.c_str();
+    const ProgramRun run = run_program(home, request);
+    close(ends[0]);
+    EXPECT_EQ(joined(run.tokens), "from |a |pipe ");
+}
+
+// Offsets of program sources are 32-bit: a larger file is refused, never run as empty.
+TEST(InputStack, ProgramFileOfTwoGibibytesIsRefused) {
+    TestHome home;
+    home.write("big.vm", "a b\n");
+    const std::string file = home.path("big.vm");
+    ASSERT_EQ(truncate(file.c_str(), int64_t{1} << 31), 0);
+    parser_context *ctx = home.create(file.c_str(), nullptr);
+    ASSERT_NE(ctx, nullptr);
+    EXPECT_STREQ(call_optstring(ctx, "_errormessage"),
+                 ("ERROR #4610 : program file " + file + " too large\n").c_str());
+    EXPECT_EQ(static_cast<ParserContext *>(ctx)->input.top, -1);
+    finish_parser(ctx, 2);
 }
 
 // Lines typed at the terminal are read one at a time, logged as typed, and stored as

@@ -125,6 +125,12 @@ expect_rc "missing program file" 2
 expect_line "missing program file" err \
     "$work/no_such_program: ERROR #4504 : Cannot open the main program file $work/no_such_program"
 
+# A program file from a pipe is read to its end, then run.
+printf 'from a pipe\n' | "$tool" run --home "$home" /dev/stdin >"$work/out" 2>"$work/err"
+rc=$?
+expect_rc "program from a pipe" 0
+expect_bytes "program from a pipe" out $'from a pipe\n'
+
 # Host text is stored as a variable: 65534 characters run, one more is refused by name.
 longest=$(printf '%65533s' '')
 run_tool run --home "$home" -D "x=${longest// /y}." -e "&x.${longest:3}z"

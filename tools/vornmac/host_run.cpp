@@ -27,7 +27,10 @@ namespace {
 bool main_program_unusable(int number) {
     constexpr int main_program_missing = 4504;
     constexpr int program_text_too_long = 4608;
-    return number == main_program_missing || number == program_text_too_long;
+    constexpr int program_file_too_large = 4610;
+    constexpr int program_pipe_not_kept = 4611;
+    return number == main_program_missing || number == program_text_too_long ||
+           number == program_file_too_large || number == program_pipe_not_kept;
 }
 
 enum class Phase { defines, priming, tokens, finishing, done };
