@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <random>
 #include <string>
 
 namespace vornmac {
@@ -54,6 +55,31 @@ TEST(DosenvStatement, CopiesTheUpperCaseEnvironmentVariable) {
     const ProgramRun run = run_in(home, "%dosenv vornmac_Test_env   ;[&__vornmac_Test_env.] z");
     ::unsetenv("VORNMAC_TEST_ENV");
     EXPECT_EQ(testing::joined(run.tokens), "[|from |env|] |z ");
+}
+
+// Programs pieced together from the words of the statements that cannot repeat (a loop
+// may legitimately run for ever): whatever the order, the run ends without a crash.
+TEST(StatementRobustness, ArbitraryStatementsEndCleanly) {
+    static const char *const pieces[] = {
+        "%let ",    "%append ", "%copyvar ",  "%global ", "%local ", "%prevlevel ", "%put ",
+        "%* ",      "%if ",     "%then ",     "%else ",   "%do ",    "%do;",        "%end",
+        "%select(", "%case ",   "%otherwise", "x",        "y ",      "=",           "1",
+        "0",        ";",        ";",          "(",        ")",       ",",           "&x",
+        "&y.",      "'",        "\n",         " ",        "%str(;)"};
+    std::mt19937 random(20261206);
+    std::uniform_int_distribution<size_t> pick(0, std::size(pieces) - 1);
+    TestHome home;
+    for (int round = 0; round < 200; ++round) {
+        std::string text;
+        for (int i = 0; i < 4 + round % 40; ++i)
+            text += pieces[pick(random)];
+        ProgramRequest request;
+        request.text = text.c_str();
+        request.variables = {{"x", "1"}, {"y", "%let x=0;"}};
+        request.max_tokens = 400;
+        const ProgramRun run = run_program(home, request);
+        ASSERT_TRUE(run.created) << "round " << round << ": " << text;
+    }
 }
 
 } // namespace
