@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace vornmac {
@@ -18,10 +19,13 @@ class Copying {
   public:
     explicit Copying(const char *text)
         : raw_(home_.create(nullptr, text)), context(*static_cast<ParserContext *>(raw_)),
-          off_(context) {
+          off_(std::in_place, context) {
         take_token(context);
     }
-    ~Copying() { finish_parser(raw_, 2); }
+    ~Copying() {
+        off_.reset(); // it restores the switch in the context, so it goes first
+        finish_parser(raw_, 2);
+    }
     Copying(const Copying &) = delete;
     Copying &operator=(const Copying &) = delete;
 
@@ -42,7 +46,7 @@ class Copying {
     ParserContext &context;
 
   private:
-    ExpansionOff off_;
+    std::optional<ExpansionOff> off_;
 };
 
 TEST(TextCopier, StatementStopsAtItsSemicolonButNotInsideParentheses) {
