@@ -165,8 +165,29 @@ grep -q 'Editor File' "$work/own.log" || fail "--log: no input trace in the name
 printf 'typed &x.\n' | "$tool" run --home "$home" -D x=1 - >"$work/out" 2>"$work/err"
 rc=$?
 expect_rc "terminal" 0
-head -c 8 "$work/out" >"$work/typed"
-expect_bytes "terminal" typed $'typed 1\n'
+expect_bytes "terminal" out $'typed 1\n'
+
+# A piped program gives no prompts and exactly the bytes (and errors) of the same file.
+printf 'one &x.\n%%let y = two;\n  &y &nope. end\n\tlast' >"$work/piped.vm"
+run_tool run --home "$home" -D x=1 "$work/piped.vm"
+cp "$work/out" "$work/from_file"
+cp "$work/err" "$work/err_from_file"
+# A private temporary directory shows that the copy of the program is removed.
+export TMPDIR="$work/tmp"
+mkdir -p "$TMPDIR"
+"$tool" run --home "$home" -D x=1 - <"$work/piped.vm" >"$work/out" 2>"$work/err"
+rc=$?
+expect_rc "piped program" 1
+cmp -s "$work/out" "$work/from_file" || fail "piped program: output differs from the file's"
+sed 's/^[^:]*:/-:/' "$work/err_from_file" >"$work/expected_err"
+cmp -s "$work/err" "$work/expected_err" || fail "piped program: errors differ from the file's"
+cat "$work/piped.vm" | "$tool" run --home "$home" -D x=1 -o "$work/piped.out" - 2>/dev/null
+cmp -s "$work/piped.out" "$work/from_file" || fail "piped program through a pipe: output differs"
+: | "$tool" run --home "$home" - >"$work/out" 2>"$work/err"
+rc=$?
+expect_rc "empty pipe" 0
+[ -z "$(ls -A "$TMPDIR")" ] || fail "piped program: temporary copy left behind"
+unset TMPDIR
 
 # --- vars lists a variable file, and refuses a broken one -----------------------------------
 run_tool vars "$home/vorn_opt.dat"

@@ -15,6 +15,8 @@
 
 #include <vornmac/vornmac.h>
 
+#include <unistd.h>
+
 #include <csetjmp>
 #include <cstdio>
 #include <vector>
@@ -22,6 +24,10 @@
 namespace vornmac::tool {
 
 namespace {
+
+bool standard_input_is_terminal() {
+    return ::isatty(STDIN_FILENO) == 1;
+}
 
 // Start-up errors after which there is no main program to run.
 bool main_program_unusable(int number) {
@@ -176,10 +182,13 @@ void drive(Session &session) {
 } // namespace
 
 int run_program(const RunOptions &options, const Home &home) {
+    // A program piped in is read as a program file (the library keeps a copy of a pipe), so
+    // it runs as the same file would: no prompts, the same output.
+    const bool interactive =
+        options.source == ProgramSource::terminal && standard_input_is_terminal();
     const auto layout =
         options.tokens ? TokenWriter::Layout::token_lines : TokenWriter::Layout::text;
-    std::optional<TokenWriter> out =
-        TokenWriter::open(options.output_file, layout, options.source == ProgramSource::terminal);
+    std::optional<TokenWriter> out = TokenWriter::open(options.output_file, layout, interactive);
     if (!out) {
         std::fprintf(stderr, "vornmac: cannot create %s\n", options.output_file->c_str());
         return 2;
@@ -190,7 +199,9 @@ int run_program(const RunOptions &options, const Home &home) {
     std::vector<const char *> argv{"vornmac"};
     for (const std::string &argument : options.arguments)
         argv.push_back(argument.c_str());
-    const char *program_name = options.source == ProgramSource::file       ? options.program.c_str()
+    const char *program_name = options.source == ProgramSource::terminal && !interactive
+                                   ? "/dev/stdin"
+                               : options.source == ProgramSource::file     ? options.program.c_str()
                                : options.source == ProgramSource::terminal ? ""
                                                                            : nullptr;
     const char *program_text =

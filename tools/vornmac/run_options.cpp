@@ -13,8 +13,9 @@ const char run_usage[] =
        vornmac run [OPTION...] - [ARG...]
 
 Runs a macro program and writes the text that comes out of it. PROGRAM is a file; with
--e the program is TEXT; with - it is read from the terminal (standard input). The ARGs
-reach the program as the variables argc and argv1, argv2, ...
+-e the program is TEXT; with - it is read from standard input: typed at a terminal with a
+prompt for each line, or taken whole from a pipe or a redirect and run as a file is. The
+ARGs reach the program as the variables argc and argv1, argv2, ...
 
 Options:
   -D NAME=VALUE   set the global macro variable NAME before the program starts
@@ -174,7 +175,7 @@ std::variant<RunOptions, std::string> parse_run_options(std::span<const char *co
         if (parser.options.help) return parser.options;
     }
     if (!parser.have_text && !parser.have_program)
-        return std::string("no program given: name a file, use -e TEXT, or - for the terminal");
+        return std::string("no program given: name a file, use -e TEXT, or - for standard input");
     return parser.options;
 }
 
