@@ -79,6 +79,11 @@ int16_t version_number(void);
  * (anything else; the default). With it off, tokens keep their line feeds and tabs, so a
  * host can reproduce the line structure of the program. */
 void vornmac_set_blank_whitespace(parser_context *ctx, int on);
+/* Turns the echo of the program text into the log off (0) or on (anything else; the
+ * default). Call it before start_parser_module. With it off, the log still gets the
+ * library's messages, errors and their input traces, but not the text the program read,
+ * so the log no longer grows by the size of every program run. */
+void vornmac_set_program_echo(parser_context *ctx, int on);
 /* Writes a variable file with no saved input and the given variables at the saved level
  * -1, replacing `path` in one step. Returns 0, or -1 when the file cannot be written. */
 int vornmac_write_variable_file(const char *path, int count, const char *const *names,

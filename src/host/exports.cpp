@@ -127,7 +127,7 @@ extern "C" int16_t start_parser_module(parser_context *ctx, char *first_token) {
     ParserContext &context = *context_of(ctx);
     if (first_token != nullptr) first_token[0] = '\0';
     if (context.no_program) return 0;
-    context.flags.write_program = true;
+    context.flags.write_program = context.flags.echo_program;
     context.flags.message = true;
     context.flags.macro_echo = true;
     context.flags.expand_in_quotes = context.vars.optyes("_expand_macros_in_quotes");
@@ -244,6 +244,10 @@ extern "C" int16_t version_number(void) {
 
 extern "C" void vornmac_set_blank_whitespace(parser_context *ctx, int on) {
     if (ctx != nullptr) context_of(ctx)->flags.blank_whitespace = on != 0;
+}
+
+extern "C" void vornmac_set_program_echo(parser_context *ctx, int on) {
+    if (ctx != nullptr) context_of(ctx)->flags.echo_program = on != 0;
 }
 
 extern "C" int vornmac_write_variable_file(const char *path, int count, const char *const *names,

@@ -28,6 +28,7 @@ namespace vornmac {
 struct ModuleFlags {
     bool expand_in_quotes = false;
     bool write_program = true;
+    bool echo_program = true; // the host's choice; write_program follows it at each start
     bool macro_echo = true;
     bool message = true;
     bool blank_whitespace = true;

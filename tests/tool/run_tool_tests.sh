@@ -161,6 +161,15 @@ run_tool run --home "$home" --log "$work/own.log" --module demo -e 'logged'
 expect_rc "--log" 0
 grep -q 'Editor File' "$work/own.log" || fail "--log: no input trace in the named log"
 
+# --- --no-echo keeps the program text out of the log, but not its errors ------------------
+run_tool run --home "$home" --log "$work/echo.log" -e 'echoed_word &nope. x'
+grep -q 'echoed_word' "$work/echo.log" || fail "echo: the program text is not in the log"
+run_tool run --home "$home" --log "$work/quiet.log" --no-echo -e 'quiet_word &nope. x'
+expect_rc "--no-echo" 1
+expect_bytes "--no-echo" out $'quiet_word  x\n'
+grep -q 'quiet_word' "$work/quiet.log" && fail "--no-echo: the program text is in the log"
+grep -q 'ERROR #2021' "$work/quiet.log" || fail "--no-echo: the error is not in the log"
+
 # --- the terminal ---------------------------------------------------------------------------
 printf 'typed &x.\n' | "$tool" run --home "$home" -D x=1 - >"$work/out" 2>"$work/err"
 rc=$?

@@ -220,6 +220,7 @@ int run_program(const RunOptions &options, const Home &home) {
         return 2;
     }
     if (!options.tokens) vornmac_set_blank_whitespace(ctx, 0);
+    if (!options.echo) vornmac_set_program_echo(ctx, 0);
     if (options.module_name) set_modulename(ctx, options.module_name->c_str());
 
     Session session(ctx, options, *out);

@@ -23,6 +23,8 @@ Options:
   -o FILE         write the output to FILE instead of standard output
   --tokens        write each token as the library hands it over (white space inside
                   it blanked), one per line, instead of the program text
+  --no-echo       keep the program text out of the log; errors and their input
+                  traces still go there
   --home DIR      the vornmac home (default: $VORNMAC_HOME, else ~/.vornmac); it is
                   created with a default variable file and message file when missing
   --options FILE  the variable (options) file (default: vorn_opt.dat in the home)
@@ -96,6 +98,10 @@ std::optional<std::string> Parser::option(std::string_view word, Words &words) {
     }
     if (word == "--tokens") {
         options.tokens = true;
+        return std::nullopt;
+    }
+    if (word == "--no-echo") {
+        options.echo = false;
         return std::nullopt;
     }
     std::string_view name = word;

@@ -28,6 +28,7 @@ struct RunOptions {
     std::optional<std::string> module_name;
     std::optional<std::string> output_file;
     bool tokens = false;
+    bool echo = true; // --no-echo keeps the program text out of the log
     bool help = false;
 
     // How error lines name the program: the file name, "-e" or "-".
