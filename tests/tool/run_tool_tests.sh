@@ -220,6 +220,43 @@ run_tool vars "$work/long_name.dat"
 expect_rc "vars on a name of 100 characters" 1
 grep -q 'at byte 4' "$work/err" || fail "vars on a name of 100 characters: no offset given"
 
+# --- vars prints one value, and --set / --unset change values in place ----------------------
+cp "$home/vorn_opt.dat" "$work/edit.dat"
+run_tool vars "$work/edit.dat" _errorfile
+expect_rc "vars NAME" 0
+expect_bytes "vars NAME" out $'vornmac.msg\n'
+run_tool vars "$work/edit.dat" nothing_here
+expect_rc "vars NAME that is not saved" 1
+run_tool vars "$work/edit.dat" --set _errorlog=no --set=fresh='a = b' --unset _upper
+expect_rc "vars --set" 0
+run_tool vars "$work/edit.dat"
+expect_line "vars --set" out '  -1 _errorlog = "no"'
+expect_line "vars --set" out '  -1 fresh = "a = b"'
+grep -q ' _upper = ' "$work/out" && fail "vars --unset: _upper is still there"
+expect_line "vars --set keeps the rest" out '  -1 _errorfile = "vornmac.msg"'
+# The edited file is what a run starts with.
+run_tool run --home "$home" --options "$work/edit.dat" -e '&fresh.'
+expect_bytes "vars --set, then run" out $'a = b\n'
+# Refused edits and failed writes leave the old file whole.
+cp "$work/edit.dat" "$work/before.dat"
+for bad in "--unset never_saved" "--set no_equals" "--set =empty_name" "--bogus x" "--set"; do
+    # shellcheck disable=SC2086 # the option words are meant to split
+    run_tool vars "$work/edit.dat" --set first=1 $bad
+    [ "$rc" -ne 0 ] || fail "vars $bad: accepted"
+    cmp -s "$work/edit.dat" "$work/before.dat" || fail "vars $bad: the file changed"
+done
+(
+    ulimit -f 0
+    trap '' XFSZ
+    exec "$tool" vars "$work/edit.dat" --set _errorlog=yes 2>&1 >/dev/null
+) | cat >"$work/err"
+rc=${PIPESTATUS[0]}
+expect_rc "vars --set, failed write" 1
+grep -q 'left as it was' "$work/err" || fail "vars --set, failed write: no message"
+cmp -s "$work/edit.dat" "$work/before.dat" || fail "vars --set, failed write: the file changed"
+[ "$(find "$work" -maxdepth 1 -name 'edit.$$9*' | wc -l)" -eq 0 ] ||
+    fail "vars --set, failed write: a temporary file was left behind"
+
 # --- a variable file that cannot be saved makes the run fail, with one message --------------
 # With no room for any byte in a file, the save fails; the log and the output go to devices.
 (

@@ -1,5 +1,5 @@
-// `vornmac vars FILE`: lists what a variable file holds, for users who want to see which
-// options and saved values the next run will start with.
+// `vornmac vars FILE`: lists what a variable file holds, prints one saved value, or changes
+// saved values in place, so that users can see and set the options the next run starts with.
 #pragma once
 #include <span>
 
