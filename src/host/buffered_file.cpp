@@ -121,11 +121,13 @@ void BufferedFile::write_string(const char *text) {
 }
 
 void BufferedFile::write_text(const char *text) {
-    for (; *text != '\0'; ++text) {
-        if (*text == '\n')
-            write_line_end();
-        else
-            write(text, 1);
+    // The log gets every token of a program: copy the runs between line feeds whole.
+    for (;;) {
+        const size_t run = std::strcspn(text, "\n");
+        write(text, static_cast<int32_t>(run));
+        if (text[run] == '\0') return;
+        write_line_end();
+        text += run + 1;
     }
 }
 

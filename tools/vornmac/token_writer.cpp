@@ -12,13 +12,22 @@ std::optional<TokenWriter> TokenWriter::open(const std::optional<std::string> &p
 }
 
 void TokenWriter::write(const char *token) {
-    std::fputs(token, out_);
-    if (layout_ == Layout::token_lines) std::fputc('\n', out_);
+    pending_ += token;
+    if (layout_ == Layout::token_lines) pending_ += '\n';
+    // The program's own console output (%display) shares standard output: tokens bound
+    // for it go to the stream at once, so the two stay in order.
+    if (!owned_ || flush_each_ || pending_.size() >= block_size) hand_over();
+}
+
+void TokenWriter::hand_over() {
+    if (std::fwrite(pending_.data(), 1, pending_.size(), out_) != pending_.size()) failed_ = true;
+    pending_.clear();
     if (flush_each_) std::fflush(out_);
 }
 
 bool TokenWriter::finish() {
-    bool ok = std::fflush(out_) == 0 && std::ferror(out_) == 0;
+    hand_over();
+    bool ok = !failed_ && std::fflush(out_) == 0 && std::ferror(out_) == 0;
     if (owned_) ok = std::fclose(owned_.release()) == 0 && ok;
     return ok;
 }
