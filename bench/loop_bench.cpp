@@ -4,6 +4,7 @@
 // second, and the process's peak resident size during the run against its size before.
 #include "bench_home.hpp"
 #include "bench_host.hpp"
+#include "bench_memory.hpp"
 
 #include <benchmark/benchmark.h>
 
@@ -12,19 +13,6 @@
 #include <string>
 
 namespace {
-
-// A line of /proc/self/status, in kilobytes.
-long status_kb(const char *field) {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind(field, 0) == 0) return std::stol(line.substr(std::string(field).size()));
-    return -1;
-}
-
-// Lets VmHWM measure the peak from here on.
-void reset_peak() {
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
 
 void BM_CountedLoopSettingAVariable(benchmark::State &state) {
     BenchHome home;
