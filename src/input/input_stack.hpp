@@ -75,14 +75,52 @@ class InputStack {
     void drop();
     void resume(int16_t mode);
 
-    // Character reading.
-    unsigned char next_char();
+    // Character reading. next_char and read_char are called for every byte of a program:
+    // they take the common case inline (a character waiting in the file buffer or the
+    // variable text, not a carriage return, not the end of the source) and leave every
+    // other case to the general step beside them, which gives the same result for it too.
+    unsigned char next_char() {
+        if (fast_reads && offset != length) {
+            if (kind == 's') {
+                if (text_position < text.size())
+                    return static_cast<unsigned char>(text[text_position++]);
+            } else if (!interactive && buffer != nullptr && buffer_position < read_buffer_size) {
+                return static_cast<unsigned char>(
+                    (*buffer)[static_cast<size_t>(buffer_position++)]);
+            }
+        }
+        return next_char_general();
+    }
+    unsigned char next_char_general();
     void unread_char();
-    void advance_offset();
+    void advance_offset() {
+        if (offset < length)
+            ++offset;
+        else
+            --end_blanks;
+    }
     void fold_cr();
     void check_source_end();
     // next_char, fold_cr, check_source_end and one column on: the scanner's unit of reading.
-    void read_char();
+    void read_char() {
+        ch = next_char();
+        // Neither has anything to do unless the character is a carriage return or the
+        // source is used up.
+        if (!fast_reads || ch == '\r' || offset == length) {
+            fold_cr();
+            check_source_end();
+        }
+        ++column;
+    }
+    // The fast path of a word: copies the name characters waiting in the file buffer or
+    // the variable text into `to`, at most `room`, stepping over each as read_char and
+    // advance_offset would (A-Z folded to a-z when `fold` is set). Stops before any other
+    // character, at the end of the buffer or text and at the end of the source, so the
+    // general steps handle all of those. Gives the number copied.
+    int16_t take_name_run(char *to, int16_t room, bool fold);
+    // On by default; the differential test turns it off to read every character through
+    // the general steps and compare the tokens.
+    static inline bool fast_reads = true;
     void step_back();
     bool at_end() const { return offset == length; }
 

@@ -23,7 +23,10 @@ class ParserContext;
 inline constexpr int16_t token_size = 200;
 inline constexpr int16_t token_limit = token_size - 1;
 
-bool is_name_char(unsigned char c);
+inline bool is_name_char(unsigned char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+           c >= 128;
+}
 
 class Scanner {
   public:

@@ -14,10 +14,6 @@ bool rest_is_white(const char *s, int from) {
 }
 } // namespace
 
-bool is_white(unsigned char c) {
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
 int name_compare(const char *a, const char *b) {
     for (int i = 0; i < name_compare_limit; ++i) {
         const auto ca = static_cast<unsigned char>(a[i]);

@@ -7,7 +7,9 @@ namespace vornmac {
 
 inline constexpr int name_compare_limit = 200;
 
-bool is_white(unsigned char c);
+inline bool is_white(unsigned char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
 int name_compare(const char *a, const char *b);
 
 } // namespace vornmac
