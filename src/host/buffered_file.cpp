@@ -122,13 +122,12 @@ void BufferedFile::write_string(const char *text) {
 
 void BufferedFile::write_text(const char *text) {
     // The log gets every token of a program: copy the runs between line feeds whole.
-    for (;;) {
-        const size_t run = std::strcspn(text, "\n");
-        write(text, static_cast<int32_t>(run));
-        if (text[run] == '\0') return;
+    for (const char *line_feed; (line_feed = std::strchr(text, '\n')) != nullptr;
+         text = line_feed + 1) {
+        write(text, static_cast<int32_t>(line_feed - text));
         write_line_end();
-        text += run + 1;
     }
+    write_string(text);
 }
 
 void BufferedFile::write_line_end() {
