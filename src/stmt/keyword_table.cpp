@@ -19,7 +19,6 @@
 #include "stmt/declarations.hpp"
 #include "stmt/do_statement.hpp"
 #include "stmt/if_statement.hpp"
-#include "stmt/not_built_yet.hpp"
 #include "stmt/program_flow.hpp"
 #include "stmt/put_statement.hpp"
 #include "stmt/startup_statement.hpp"
