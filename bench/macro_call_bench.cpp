@@ -2,31 +2,17 @@
 // program of many short calls with arguments. Each call reads its body from the library
 // file through the input source's 1024-byte buffer, not a character at a time.
 #include "bench_home.hpp"
+#include "bench_host.hpp"
 #include "vornmac/vornmac.h"
 
 #include <benchmark/benchmark.h>
 
-#include <csetjmp>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
 
 namespace {
-
-struct Run {
-    parser_context *ctx = nullptr;
-    jmp_buf mark;
-};
-
-void drive(Run &run) {
-    if (setjmp(run.mark) != 0) return; // the end of the input
-    set_jmpmark(run.ctx, run.mark);
-    char first[200];
-    start_parser_module(run.ctx, first);
-    for (;;)
-        call_gettoken(run.ctx);
-}
 
 void run_file(const BenchHome &home, const std::string &program) {
     const std::string options = home.dir + "vorn_opt.dat";
