@@ -5,29 +5,7 @@
 # Usage: lib_command_tests.sh PATH/TO/vornmac
 set -u
 tool=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-
-fail() {
-    echo "FAIL: $1" >&2
-    failures=$((failures + 1))
-}
-
-run_tool() {
-    "$tool" "$@" >"$work/out" 2>"$work/err" </dev/null
-    rc=$?
-}
-
-expect_rc() {
-    [ "$rc" -eq "$2" ] || fail "$1: exit status $rc, expected $2 (stderr: $(head -c 300 "$work/err"))"
-}
-
-expect_bytes() {
-    printf '%s' "$3" >"$work/expected"
-    cmp -s "$work/expected" "$work/$2" ||
-        fail "$1: $2 was [$(cat "$work/$2")], expected [$3]"
-}
+. "$(dirname "$0")/tool_test_support.sh"
 
 # Little-endian fields as printf escapes.
 u16() { printf '\\x%02x\\x%02x' $(($1 & 255)) $((($1 >> 8) & 255)); }

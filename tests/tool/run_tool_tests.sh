@@ -5,35 +5,11 @@
 set -u
 tool=$1
 source_dir=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+. "$(dirname "$0")/tool_test_support.sh"
 # No test may touch the real home of whoever runs them.
 export HOME="$work/user"
 unset VORNMAC_HOME
 home="$work/home"
-failures=0
-
-fail() {
-    echo "FAIL: $1" >&2
-    failures=$((failures + 1))
-}
-
-# Runs the tool; stdout, stderr and the exit status land in $work/out, $work/err and $rc.
-run_tool() {
-    "$tool" "$@" >"$work/out" 2>"$work/err" </dev/null
-    rc=$?
-}
-
-expect_rc() {
-    [ "$rc" -eq "$2" ] || fail "$1: exit status $rc, expected $2 (stderr: $(head -c 300 "$work/err"))"
-}
-
-# Compares a captured stream byte for byte with the expected text.
-expect_bytes() {
-    printf '%s' "$3" >"$work/expected"
-    cmp -s "$work/expected" "$work/$2" ||
-        fail "$1: $2 was [$(od -c "$work/$2" | head -5)], expected [$(od -c "$work/expected" | head -5)]"
-}
 
 expect_line() {
     grep -qxF -- "$3" "$work/$2" || fail "$1: no line [$3] in $2: $(head -c 300 "$work/$2")"
