@@ -2,6 +2,7 @@
 
 #include "func/expression_values.hpp"
 #include "host/parser_context.hpp"
+#include "stmt/stmt_errors.hpp"
 
 #include <cstring>
 #include <string>
@@ -10,7 +11,6 @@ namespace vornmac {
 
 namespace {
 constexpr int16_t expected_equals = 2075;
-constexpr int16_t name_too_long = 4632;
 constexpr int16_t count_too_large = 4670;
 constexpr size_t max_name_length = 59;
 
@@ -33,7 +33,7 @@ CharacterStatement read_statement(ParserContext &context, const char *label) {
     statement.name.assign(token, length);
     if (statement.name.size() > max_name_length) {
         statement.name_fits = false;
-        context.errors.raise(name_too_long, {statement.name.c_str()});
+        context.errors.raise(stmt_errors::name_too_long, {label + 1, statement.name.c_str()});
     }
     scanner.next_token(0);
     if (scanner.next_token_text[0] != '=')

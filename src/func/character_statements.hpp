@@ -5,7 +5,7 @@
 //   %setstring name = count character;    sets the variable at the current level to count
 //       copies of the character (none when count is 0 or less).
 // The character is the first one of its token. A name longer than 59 characters is
-// refused with error 4632; a count above the longest text (32767) with error 4670.
+// refused with error 4640; a count above the longest text (32767) with error 4670.
 #pragma once
 #include <cstdint>
 

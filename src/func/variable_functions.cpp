@@ -3,6 +3,7 @@
 #include "host/parser_context.hpp"
 #include "input/argument_list.hpp"
 #include "input/text_chain.hpp"
+#include "stmt/stmt_errors.hpp"
 #include "vars/name_compare.hpp"
 
 namespace vornmac {
@@ -11,7 +12,6 @@ namespace {
 constexpr int16_t missing_open = 2010;
 constexpr int16_t missing_close = 2011;
 constexpr int16_t missing_equals = 2033;
-constexpr int16_t name_too_long = 4632;
 constexpr size_t name_limit = 59;
 
 bool is_name_byte(char c) {
@@ -70,7 +70,7 @@ void makevar_statement(ParserContext &context, int16_t) {
     // A name that does not fit is refused once the whole statement is read, so the host
     // goes on after it.
     if (target.size() > name_limit) {
-        context.errors.raise(name_too_long, {target.c_str()});
+        context.errors.raise(stmt_errors::name_too_long, {"makevar", target.c_str()});
         return;
     }
     context.vars.save(context.vars.current_level, target.c_str(), text.c_str());

@@ -45,7 +45,7 @@ TEST(CharacterStatements, ReportTheirErrors) {
               "ERROR #2075 : %setstring: expected = but found: : \n");
     const std::string long_name(60, 'n');
     EXPECT_EQ(first_error("a %setstring " + long_name + " = 2 Z; z\n"),
-              "ERROR #4632 : name longer than 59: " + long_name + "\n");
+              "ERROR #4640 : setstring: name longer than 59: " + long_name + "\n");
     EXPECT_EQ(first_error("a %setstring " + long_name.substr(1) + " = 2 Z; z\n"),
               "ERROR #173 : input exhausted\n");
     EXPECT_EQ(first_error("a %setstring y = 40000 Z; z\n"),

@@ -16,7 +16,7 @@ inline const char *const system_messages = "173 4 input exhausted\n"
                                            "2075 1 %s: expected = but found: %s\n"
                                            "2080 3 cannot open output file %s\n"
                                            "3055 1 Too few arguments: %s\n"
-                                           "4632 1 name longer than 59: %s\n"
+                                           "4640 1 %s: name longer than 59: %s\n"
                                            "4670 1 %s: count %d over %d\n"
                                            "32000 0 end\n";
 
