@@ -90,6 +90,13 @@ printf 'fine\n  &missing. here\n' >"$work/err.vm"
 run_tool run --home "$home" "$work/err.vm"
 expect_line "error in a file" err "$work/err.vm:2:2: ERROR #2021 : Macro variable is not defined: missing"
 
+# The program reads the last error's message and depth: reporting it leaves them as they
+# are, also when the same message comes twice.
+run_tool run --home "$home" -e $'%let x 1;%let x 1;\n[&_errormessage.] &_errordepth.\nend'
+expect_bytes "error variables stay for the program" out $';;\n[ERROR #2033 : Expected = but found: 1\n] 2\nend\n'
+expect_rc "error variables stay for the program" 1
+[ "$(grep -c 'ERROR #2033' "$work/err")" -eq 2 ] || fail "a repeated message is reported each time"
+
 # An error while the module is still being primed keeps the first token.
 run_tool run --home "$home" -e 'first &nope. second'
 expect_bytes "error while priming" out 'first  second

@@ -58,7 +58,10 @@ class Session {
 
   private:
     void report(const ReportedError &error, bool located);
-    void forget_message() { call_savemacrochar(ctx_, 0, "_errormessage", ""); }
+    // The message stays in _errormessage for the program to read; the session remembers
+    // it instead, to tell a new message from one already reported.
+    bool is_new(const ReportedError &error) const { return error.message != message_seen_; }
+    void mark_seen(const ReportedError &error) { message_seen_ = error.message; }
     // The token that was current when priming stopped: the first token once it is
     // complete, the empty text before that.
     void write_primed_token();
@@ -69,6 +72,7 @@ class Session {
     Phase phase_ = Phase::defines;
     size_t next_define_ = 0;
     std::string depth_seen_;
+    std::string message_seen_;
     int errors_ = 0;
     bool stopped_ = false;
     char first_token_[200] = {};
@@ -87,9 +91,9 @@ void Session::write_primed_token() {
 void Session::check_start_up() {
     const ReportedError error = ReportedError::read(ctx_);
     depth_seen_ = error.depth;
-    if (error.message.empty()) return;
+    if (!is_new(error)) return;
     report(error, false);
-    forget_message();
+    mark_seen(error);
     if (main_program_unusable(error.number().value_or(0))) {
         stopped_ = true;
         phase_ = Phase::finishing;
@@ -130,11 +134,12 @@ void Session::step() {
 
 void Session::recover(Jump jump) {
     const ReportedError error = ReportedError::read(ctx_);
-    const bool reported = !error.message.empty();
     // Every error raised while there is input writes a trace entry; an error without one
     // was raised because no input was left.
     const bool located = error.depth != depth_seen_;
     depth_seen_ = error.depth;
+    // A located error always comes with its message, even one worded as the last one.
+    const bool reported = located || is_new(error);
     const bool input_ended =
         jump == Jump::cannot_go_on ? !reported : error.type == end_of_input_type || !located;
     if (input_ended) {
@@ -145,7 +150,7 @@ void Session::recover(Jump jump) {
         return;
     }
     report(error, located);
-    forget_message();
+    mark_seen(error);
     if (jump == Jump::cannot_go_on) {
         stopped_ = true;
         phase_ = Phase::finishing;
