@@ -16,3 +16,6 @@ pc="$work/prefix/lib/pkgconfig"
 flags=$(PKG_CONFIG_PATH="$pc" pkg-config --cflags --libs vornmac)
 cc "$source_dir/tests/install/consumer/main.c" $flags -o "$work/pc_consumer"
 LD_LIBRARY_PATH=$(dirname "$(find "$work/prefix" -name libvornmac.so | head -n 1)") "$work/pc_consumer"
+# The manual page of the tool lands where man(1) looks for it.
+cmp -s "$work/prefix/share/man/man1/vornmac.1" "$source_dir/docs/vornmac.1" ||
+  { echo "the manual page is not installed as share/man/man1/vornmac.1" >&2; exit 1; }

@@ -16,14 +16,38 @@ expect_line() {
 }
 
 # --- help for every command -------------------------------------------------------------
-for command in "--help" "help" "run --help" "vars --help"; do
+for command in "--help" "help" "run --help" "vars --help" "lib --help" "lib print --help" \
+    "help run" "run -h"; do
     # shellcheck disable=SC2086 # the command words are meant to split
     run_tool $command
     expect_rc "help ($command)" 0
     head -n 1 "$work/out" | grep -q '^Usage: vornmac' || fail "help ($command): no usage line"
 done
+run_tool run --help
+expect_line "help of run" out "Usage: vornmac run [OPTION...] PROGRAM [ARG...]"
+grep -qE '^  --no-echo ' "$work/out" || fail "help of run: --no-echo is not listed"
+run_tool --version
+expect_rc "--version" 0
+grep -qE '^vornmac [0-9]+[.][0-9]+[.][0-9]+ [(]library interface [0-9]+[)]$' "$work/out" ||
+    fail "--version: $(cat "$work/out")"
+
+# --- a bad command line: one error naming the command, a pointer to its help, status 2 -----
 run_tool
 expect_rc "no command" 2
+expect_bytes "no command" err $'vornmac: A subcommand is required\nRun "vornmac --help" for more information.\n'
+run_tool frobnicate
+expect_rc "unknown command" 2
+run_tool run --home "$home" --bogus x
+expect_rc "unknown option" 2
+expect_bytes "unknown option" err $'vornmac run: The following argument was not expected: --bogus\nRun "vornmac run --help" for more information.\n'
+for words in "run -o" "run --home" "run -e" "run -D" "run -e a -e b" "run -D novalue -e x" \
+    "run -D =value -e x" "vars" "lib" "lib list" "lib frob x" "help nothing" "vars f n --set a=1"; do
+    # shellcheck disable=SC2086 # the words are meant to split
+    run_tool $words
+    expect_rc "bad command line ($words)" 2
+    grep -q "^vornmac ${words%% *}" "$work/err" || fail "bad command line ($words): $(cat "$work/err")"
+    [ ! -s "$work/out" ] || fail "bad command line ($words): output written"
+done
 
 # --- first run on a fresh machine sets up the home ----------------------------------------
 run_tool run --home "$home/nested" -e 'first run'
@@ -76,8 +100,27 @@ run_tool run --home "$home" -D sys_c1='from &who.' -D who=sys_c1 -e '%sys_c1.!'
 expect_bytes "%sys_c1 reads its variable as program text" out $'from sys_c1!\n'
 run_tool run --home="$home" -Dx=attached -e '&x.'
 expect_bytes "option values attached to the option" out $'attached\n'
-run_tool run --home "$home" -D novalue -e x
-expect_rc "-D without =" 2
+run_tool run --home "$home" -D 'eq=a=b' -D 'empty=' -e '[&eq.][&empty.]'
+expect_bytes "-D value holding =, and an empty value" out $'[a=b][]\n'
+run_tool run --home "$home" -e '&argc.:&argv1.' -- -x
+expect_bytes "-- ends the options before -e's arguments" out $'1:-x\n'
+run_tool run --home "$home" -e '-x &argv1.' y
+expect_bytes "-e TEXT that begins with -" out $'-x y\n'
+run_tool run --home "$home" -e '&argc.:&argv1.:&argv2.:&argv3.' '' --home -
+expect_bytes "empty and option-like arguments reach the program" out $'3::--home:-\n'
+# After the program every word is the program's, "--" and options included; a program
+# named like an option or a command is reached with "--" or as it stands.
+printf '&argc.:&argv1.:&argv2.:&argv3.' >"$work/-dash.vm"
+printf '&argv0. &argv1.' >"$work/vars.vm"
+cd "$work" || exit 1
+run_tool run --home="$home" --log="$work/attached.log" -o"$work/attached.out" -- -dash.vm -- --home x
+expect_rc "program after --" 0
+cp "$work/attached.out" "$work/dash_out"
+expect_bytes "program after --" dash_out $'3:--:--home:x\n'
+[ -s "$work/attached.log" ] || fail "--log=FILE: no log written"
+run_tool run --home "$home" vars lib
+expect_bytes "a program named like a command" out $'vars lib\n'
+cd "$OLDPWD" || exit 1
 
 # --- errors: FILE:LINE:COLUMN lines, processing goes on, exit status 1 ---------------------
 run_tool run --home "$home" -e $'a &nope. b\nline two %sys_x1 end'
@@ -217,6 +260,15 @@ expect_line "vars --set" out '  -1 _errorlog = "no"'
 expect_line "vars --set" out '  -1 fresh = "a = b"'
 grep -q ' _upper = ' "$work/out" && fail "vars --unset: _upper is still there"
 expect_line "vars --set keeps the rest" out '  -1 _errorfile = "vornmac.msg"'
+# Edits apply in the order given, --set and --unset interleaved: an unset before a set of
+# the same name, and a set before an unset, both count.
+run_tool vars "$work/edit.dat" --unset fresh --set fresh=again --set=gone=1 --unset=gone
+expect_rc "vars edits in order" 0
+run_tool vars "$work/edit.dat" fresh
+expect_bytes "vars edits in order" out $'again\n'
+run_tool vars "$work/edit.dat" gone
+expect_rc "vars edits in order: set, then unset" 1
+run_tool vars "$work/edit.dat" --set fresh='a = b'
 # The edited file is what a run starts with.
 run_tool run --home "$home" --options "$work/edit.dat" -e '&fresh.'
 expect_bytes "vars --set, then run" out $'a = b\n'

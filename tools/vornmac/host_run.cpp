@@ -104,7 +104,7 @@ void Session::step() {
     switch (phase_) {
     case Phase::defines:
         if (next_define_ < options_.defines.size()) {
-            const Define &define = options_.defines[next_define_++];
+            const Assignment &define = options_.defines[next_define_++];
             call_savemacrochar(ctx_, 0, define.name.c_str(), define.value.c_str());
             return;
         }

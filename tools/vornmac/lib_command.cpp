@@ -6,6 +6,8 @@
 #include "macro/library_check.hpp"
 #include "vars/name_compare.hpp"
 
+#include <CLI/CLI.hpp>
+
 #include <cmath>
 #include <cstdio>
 #include <fcntl.h>
@@ -15,28 +17,39 @@
 
 namespace vornmac::tool {
 
-const char lib_usage[] =
-    R"(Usage: vornmac lib list FILE
-       vornmac lib print FILE [NAME...]
-       vornmac lib check FILE
+namespace {
 
-Shows a macro library file (.mac) without changing it.
-  list    one line per macro, newest first: name, time of definition, record size,
-          parameters and label
-  print   the definitions (all, or the named ones in the order given) as %macro ... %mend;
-          text that a program could run again
-  check   walks the macro list and the free list and reports every fault it finds: which
-          record or block, which field, and what was expected
+constexpr const char lib_notes[] =
+    R"(list prints one line per macro, newest first: name, time of definition, record size,
+parameters and label. print writes the definitions (all, or the named ones in the order
+given) as %macro ... %mend; text that a program can run again. check walks the macro list
+and the free list and reports every fault it finds: which record or block, which field,
+and what was expected.
 
-Exit status: 0 for a sound file, 1 for a file that cannot be read or is damaged (the faults
-go to standard error, or to standard output for check) or a NAME that is not in it, 2 for
-a bad command line.
-
-Options:
-  -h, --help   show this help
+None of the commands changes the file. Exit status: 0 for a sound file, 1 for a file that
+cannot be read or is damaged (the faults go to standard error, or to standard output for
+check) or a NAME that is not in it, 2 for a bad command line.
 )";
 
-namespace {
+using Action = LibRequest::Action;
+
+struct LibForm {
+    const char *name;
+    Action action;
+    const char *description;
+};
+
+constexpr LibForm lib_forms[] = {
+    {"list", Action::list, "list the macros, newest first, with their parameters and labels"},
+    {"print", Action::print, "print the definitions as program text that a program can run"},
+    {"check", Action::check, "check the file's lists and records and report every fault"},
+};
+
+const char *action_name(Action action) {
+    for (const LibForm &form : lib_forms)
+        if (form.action == action) return form.name;
+    return "";
+}
 
 // Closes the descriptor it was given, whatever path the command takes.
 class OpenFile {
@@ -94,11 +107,11 @@ std::string as_program_text(std::string_view text) {
 
 void list(const maclib::LibraryReport &report) {
     for (const maclib::MacroRecord &r : report.records) {
-        std::printf("%s  defined %s  size %u", quoted(r.name).c_str(),
+        std::printf("%s  defined %s  size %u", escaped_quoted(r.name).c_str(),
                     defined_at(r.header.time_stamp).c_str(), r.header.record_size);
         if (!r.parameters.empty())
-            std::printf("  parameters %s", quoted(parameter_list(r)).c_str());
-        if (!r.label.empty()) std::printf("  label %s", quoted(r.label).c_str());
+            std::printf("  parameters %s", escaped_quoted(parameter_list(r)).c_str());
+        if (!r.label.empty()) std::printf("  label %s", escaped_quoted(r.label).c_str());
         std::printf("\n");
     }
 }
@@ -116,21 +129,22 @@ bool print_definition(const maclib::LibraryFile &file, const maclib::MacroRecord
 
 // Prints the named definitions (all when none is named); false when one is missing.
 bool print(const char *path, const maclib::LibraryFile &file, const maclib::LibraryReport &report,
-           std::span<const char *const> names) {
+           const std::vector<std::string> &names) {
     bool all_found = true;
     if (names.empty()) {
         for (const maclib::MacroRecord &r : report.records)
             all_found = print_definition(file, r) && all_found;
         return all_found;
     }
-    for (const char *name : names) {
+    for (const std::string &name : names) {
         bool found = false;
         for (const maclib::MacroRecord &r : report.records) {
-            if (name_compare(r.name.c_str(), name) != 0) continue;
+            if (name_compare(r.name.c_str(), name.c_str()) != 0) continue;
             found = print_definition(file, r);
             break;
         }
-        if (!found) std::fprintf(stderr, "vornmac lib print: %s holds no macro %s\n", path, name);
+        if (!found)
+            std::fprintf(stderr, "vornmac lib print: %s holds no macro %s\n", path, name.c_str());
         all_found = all_found && found;
     }
     return all_found;
@@ -152,34 +166,40 @@ void report_faults(std::FILE *out, const char *path, const maclib::LibraryReport
 
 } // namespace
 
-int lib_command(std::span<const char *const> words) {
-    if (!words.empty() &&
-        (std::string_view(words[0]) == "-h" || std::string_view(words[0]) == "--help")) {
-        std::fputs(lib_usage, stdout);
-        return 0;
+void add_lib_command(CLI::App &root, LibRequest &request) {
+    CLI::App &lib = *root.add_subcommand("lib", "list, print or check a macro library file");
+    describe_command(lib, {"list FILE", "print FILE [NAME...]", "check FILE"}, lib_notes);
+    lib.require_subcommand(1);
+    for (const LibForm &form : lib_forms) {
+        CLI::App &action = *lib.add_subcommand(form.name, form.description);
+        describe_command(action, {form.action == Action::print ? "FILE [NAME...]" : "FILE"},
+                         lib_notes);
+        action.add_option("FILE", request.path, "the macro library file (.mac)")
+            ->type_name("")
+            ->required();
+        if (form.action == Action::print)
+            action.add_option("NAME", request.names, "print only these macros")->type_name("");
+        action.callback([&request, &form] { request.action = form.action; });
     }
-    const std::string_view action = words.empty() ? "" : words[0];
-    const bool known = action == "list" || action == "print" || action == "check";
-    if (!known || words.size() < 2 || (action != "print" && words.size() != 2)) {
-        std::fputs("vornmac lib: expected list FILE, print FILE [NAME...] or check FILE\n", stderr);
-        std::fputs(lib_usage, stderr);
-        return 2;
-    }
-    const char *path = words[1];
+}
+
+int lib_command(const LibRequest &request) {
+    const char *path = request.path.c_str();
     const OpenFile open(path);
     if (open.handle() < 0) {
-        std::fprintf(stderr, "vornmac lib %s: cannot open %s\n", words[0], path);
+        std::fprintf(stderr, "vornmac lib %s: cannot open %s\n", action_name(request.action), path);
         return 1;
     }
     const maclib::LibraryFile file(open.handle());
     const maclib::LibraryReport report = maclib::inspect_library(file);
     bool sound = report.faults.empty();
-    if (action == "check") {
+    if (request.action == Action::check) {
         if (sound) summarise(path, report);
         report_faults(stdout, path, report);
     } else {
-        if (action == "list") list(report);
-        if (action == "print") sound = print(path, file, report, words.subspan(2)) && sound;
+        if (request.action == Action::list) list(report);
+        if (request.action == Action::print)
+            sound = print(path, file, report, request.names) && sound;
         report_faults(stderr, path, report);
     }
     std::fflush(stdout);

@@ -1,5 +1,7 @@
 // vornmac: the command-line host of the vornmac library. It runs macro programs through the
 // library's public interface and inspects the library's variable and macro library files.
+// Each command adds itself to the command line; main parses it and runs the chosen one.
+#include "command_line.hpp"
 #include "home.hpp"
 #include "host_run.hpp"
 #include "lib_command.hpp"
@@ -8,38 +10,19 @@
 
 #include <vornmac/vornmac.h>
 
+#include <CLI/CLI.hpp>
+
 #include <cstdio>
-#include <span>
-#include <string_view>
-#include <variant>
+#include <string>
 
 namespace {
 
-constexpr const char main_usage[] =
-    R"(Usage: vornmac COMMAND [ARG...]
-
-Commands:
-  run    run a macro program and write the text that comes out of it
-  vars   list the options and saved values of a variable file
-  lib    list, print or check a macro library file
-  help   show this help
-
-Run "vornmac COMMAND --help" for the options of a command, "vornmac --version" for the
-version.
+constexpr const char main_notes[] =
+    R"(Run "vornmac COMMAND --help" (or "vornmac help COMMAND") for the options of a command.
 )";
 
-int run(std::span<const char *const> words) {
+int run(const vornmac::tool::RunOptions &options) {
     using namespace vornmac::tool;
-    auto parsed = parse_run_options(words);
-    if (const auto *error = std::get_if<std::string>(&parsed)) {
-        std::fprintf(stderr, "vornmac run: %s\n(see vornmac run --help)\n", error->c_str());
-        return 2;
-    }
-    const RunOptions &options = std::get<RunOptions>(parsed);
-    if (options.help) {
-        std::fputs(run_usage, stdout);
-        return 0;
-    }
     const std::optional<Home> home = locate_home(options.home);
     if (!home) {
         std::fputs("vornmac run: no home: use --home DIR or set VORNMAC_HOME or HOME\n", stderr);
@@ -52,28 +35,43 @@ int run(std::span<const char *const> words) {
     return run_program(options, *home);
 }
 
+// `vornmac help [COMMAND]` shows the page that --help would.
+int help(const CLI::App &root, const std::string &command) {
+    const CLI::App *page = command.empty() ? &root : root.get_subcommand(command);
+    const std::string name = command.empty() ? root.get_name() : root.get_name() + ' ' + command;
+    std::fputs(page->get_formatter()->make_help(page, name, CLI::AppFormatMode::Normal).c_str(),
+               stdout);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
-    const std::span<const char *const> words(argv, static_cast<size_t>(argc));
-    if (words.size() < 2) {
-        std::fputs(main_usage, stderr);
-        return 2;
-    }
-    const std::string_view command = words[1];
-    const auto rest = words.subspan(2);
-    if (command == "run") return run(rest);
-    if (command == "vars") return vornmac::tool::vars_command(rest);
-    if (command == "lib") return vornmac::tool::lib_command(rest);
-    if (command == "help" || command == "--help" || command == "-h") {
-        std::fputs(main_usage, stdout);
-        return 0;
-    }
-    if (command == "--version") {
-        std::printf("vornmac %s (library interface %d)\n", VORNMAC_TOOL_VERSION, version_number());
-        return 0;
-    }
-    std::fprintf(stderr, "vornmac: unknown command %s\n", argv[1]);
-    std::fputs(main_usage, stderr);
-    return 2;
+    using namespace vornmac::tool;
+    CLI::App root("run macro programs and inspect the vornmac library's files", "vornmac");
+    describe_command(root, {"COMMAND [ARG...]", "--help | COMMAND --help | --version"}, main_notes);
+    root.set_help_flag("-h,--help", "show this help and exit");
+    root.set_version_flag("--version",
+                          std::string("vornmac ") + VORNMAC_TOOL_VERSION + " (library interface " +
+                              std::to_string(version_number()) + ")",
+                          "show the version and exit");
+    root.require_subcommand(1);
+    root.group("Commands");
+    RunOptions run_options;
+    add_run_command(root, run_options);
+    VarsRequest vars_request;
+    add_vars_command(root, vars_request);
+    LibRequest lib_request;
+    add_lib_command(root, lib_request);
+    std::string help_topic;
+    root.add_subcommand("help", "show this help, or the help of COMMAND")
+        ->add_option("COMMAND", help_topic, "a command")
+        ->type_name("")
+        ->check(CLI::IsMember({"run", "vars", "lib"}));
+
+    if (const auto status = parse_command_line(root, argc, argv)) return *status;
+    if (root.got_subcommand("run")) return run(run_options);
+    if (root.got_subcommand("vars")) return vars_command(vars_request);
+    if (root.got_subcommand("lib")) return lib_command(lib_request);
+    return help(root, help_topic);
 }

@@ -4,7 +4,7 @@
 
 namespace vornmac::tool {
 
-std::string quoted(std::string_view text) {
+std::string escaped_quoted(std::string_view text) {
     std::string out = "\"";
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);

@@ -6,6 +6,6 @@
 
 namespace vornmac::tool {
 
-std::string quoted(std::string_view text);
+std::string escaped_quoted(std::string_view text);
 
 } // namespace vornmac::tool
