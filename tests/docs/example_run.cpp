@@ -104,12 +104,18 @@ std::string wait_for(pid_t child) {
 
 } // namespace
 
+std::string shown_line_ends(const std::string &text) {
+    std::string shown;
+    for (size_t i = 0; i < text.size(); ++i)
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) shown += text[i];
+    return shown;
+}
+
 std::string shown_log(const std::string &log) {
-    std::istringstream in(log);
+    std::istringstream in(shown_line_ends(log));
     std::string shown;
     bool in_start_trace = false;
     for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line == std::string(61, '-')) {
             in_start_trace = true;
             continue;
@@ -149,7 +155,8 @@ ExampleResult run_example(const std::string &tool, const ManualExample &example)
     result.output = read_file(scratch.path() / "stdout") + read_file(scratch.path() / "stderr");
     for (const auto &[name, text] : example.expected_files) {
         const fs::path path = work / name;
-        result.files[name] = fs::exists(path) ? read_file(path) : "(no such file)\n";
+        result.files[name] =
+            fs::exists(path) ? shown_line_ends(read_file(path)) : "(no such file)\n";
     }
     if (example.checks_log) result.log = shown_log(read_file(home / "vorntool.log"));
     return result;

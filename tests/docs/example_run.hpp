@@ -15,11 +15,14 @@ namespace vornmac::docs {
 struct ExampleResult {
     std::string failure; // why the run itself failed (could not start, timed out)
     std::string output;  // standard output followed by standard error
-    std::map<std::string, std::string> files; // the files the example expects, as found
+    std::map<std::string, std::string> files; // the files the example expects, CR LF as LF
     std::string log;                          // the home's log without its start trace, CR LF as LF
 };
 
 ExampleResult run_example(const std::string &tool, const ManualExample &example);
+
+// A file's text as the manual shows it: each carriage return and line feed as a line feed.
+std::string shown_line_ends(const std::string &text);
 
 // The log as the manual shows it: the trace each run starts with (a line of dashes and
 // the "*** Input From" line with the date) left out, line ends as line feeds.

@@ -1,10 +1,13 @@
 // The manual's example reader: how blocks tie into examples, and the broken manuals it
 // must refuse (each refusal is what keeps an example from silently not running).
+#include "docs/example_run.hpp"
 #include "docs/manual_examples.hpp"
 
 #include <gtest/gtest.h>
 
 using vornmac::docs::parse_manual;
+using vornmac::docs::shown_line_ends;
+using vornmac::docs::shown_log;
 
 namespace {
 
@@ -69,6 +72,15 @@ TEST(ManualExamples, BrokenManualsAreReportedByLine) {
         ASSERT_FALSE(parse.problems.empty()) << c.markdown;
         EXPECT_EQ(parse.problems[0], c.problem) << c.markdown;
     }
+}
+
+TEST(ManualExamples, LogIsShownWithoutStartTracesAndWithLineFeedsOnly) {
+    const std::string dashes(61, '-');
+    const std::string log = dashes + "\r\n*** Input From  a.vm   At Line=1  Sun Dec  6 2026\r\n" +
+                            "  *** Called From x\r\nput line\r\n\r\n*** Error in a.vm   \r\n" +
+                            dashes + "\r\n*** Input From  b.vm   At Line=1  date\r\nlast\r\n";
+    EXPECT_EQ(shown_log(log), "put line\n\n*** Error in a.vm   \nlast\n");
+    EXPECT_EQ(shown_line_ends("a\r\nb\rc\r"), "a\nb\rc\r") << "only CR LF pairs change";
 }
 
 } // namespace
