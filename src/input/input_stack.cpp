@@ -176,7 +176,7 @@ void InputStack::push_file(const std::string &name) {
 
 void InputStack::push_macro_text(const std::string &file_name, const std::string &macro_name,
                                  int library_handle, int32_t body_offset, int32_t body_end,
-                                 int16_t blanks) {
+                                 int16_t blanks, const std::string *first_block) {
     if (bound_reached(macro_name)) return;
     interactive = false;
     ++context_.vars.current_level;
@@ -190,6 +190,12 @@ void InputStack::push_macro_text(const std::string &file_name, const std::string
     line = 1;
     column = 0;
     store_new_top();
+    if (first_block != nullptr) {
+        std::copy(first_block->begin(), first_block->end(), buffer->begin());
+        std::fill(buffer->begin() + static_cast<std::ptrdiff_t>(first_block->size()), buffer->end(),
+                  ' ');
+        buffer_position = 0;
+    }
 }
 
 void InputStack::store_new_top() {
@@ -358,11 +364,16 @@ bool InputStack::reload_text() {
     return true;
 }
 
-void InputStack::refill() {
+int32_t read_source_block(int handle, int32_t offset, int32_t length, ReadBuffer &block) {
     platform::raw_seek(handle, offset, 0);
     const int32_t wanted = std::min<int32_t>(length - offset + 1, read_buffer_size);
-    const int32_t got = std::max<int32_t>(0, platform::raw_read(handle, buffer->data(), wanted));
-    std::fill(buffer->begin() + got, buffer->end(), ' ');
+    const int32_t got = std::max<int32_t>(0, platform::raw_read(handle, block.data(), wanted));
+    std::fill(block.begin() + got, block.end(), ' ');
+    return got;
+}
+
+void InputStack::refill() {
+    read_source_block(handle, offset, length, *buffer);
     buffer_position = 0;
 }
 

@@ -46,8 +46,11 @@ class InputStack {
     // A macro body: the bytes from `offset` up to `end` of the library file open as `handle`
     // (the file stays the library's), read one variable level above the caller, followed
     // by the caller's end blanks. `file_name` reopens it when the slot is resumed.
+    // `first_block`, when given, holds the bytes read_source_block gives for the body's
+    // start, kept from an earlier call: the first read of the file is then not made.
     void push_macro_text(const std::string &file_name, const std::string &macro_name, int handle,
-                         int32_t offset, int32_t end, int16_t end_blanks);
+                         int32_t offset, int32_t end, int16_t end_blanks,
+                         const std::string *first_block = nullptr);
     // Stores the text (or the chain's text, releasing the chain) as "_TEMP<slot + 1>" at
     // the current level and pushes it to be read at the given line and column.
     void reread_text(int16_t slot, TextChain *chain, int16_t end_blanks, int16_t line,
@@ -173,6 +176,11 @@ class InputStack {
     ParserContext &context_;
     std::array<std::unique_ptr<InputSource>, slot_count> slots_;
 };
+
+// Reads a file source's next block from `offset`, as every read of a file source does: up to
+// and including the byte at `length`, at most a buffer, blanks after what the file gave.
+// Gives the number of bytes the file gave.
+int32_t read_source_block(int handle, int32_t offset, int32_t length, ReadBuffer &block);
 
 // The file's length for reading: trailing zero bytes, end-of-file marks (26) and bytes of
 // 128 and above are not part of it.

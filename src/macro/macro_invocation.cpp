@@ -5,6 +5,7 @@
 #include "vars/name_compare.hpp"
 #include "vars/var_errors.hpp"
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,7 +22,7 @@ constexpr size_t argument_name_limit = 63;
 
 struct FoundMacro {
     int16_t slot;
-    maclib::MacroRecord record;
+    std::shared_ptr<const CalledMacro> called;
 };
 
 std::string without_trailing_white(const char *text) {
@@ -46,9 +47,9 @@ std::optional<FoundMacro> locate(ParserContext &context, const char *name) {
         if (entry == nullptr) continue;
         const int32_t offset = entry->offsets[static_cast<size_t>(slot)];
         if (offset < 0) continue;
-        FoundMacro found{slot, {}};
-        if (!library.read_slot_record(slot, offset, found.record)) return std::nullopt;
-        return found;
+        std::shared_ptr<const CalledMacro> called = library.called_macro(slot, offset);
+        if (!called) return std::nullopt;
+        return FoundMacro{slot, std::move(called)};
     }
     context.errors.raise(macro_not_found, {without_trailing_white(name).c_str()});
     return std::nullopt;
@@ -60,32 +61,24 @@ std::optional<FoundMacro> locate(ParserContext &context, const char *name) {
 class ArgumentBinder {
   public:
     ArgumentBinder(ParserContext &context, const maclib::MacroRecord &record)
-        : context_(context), scanner_(context.scanner),
-          level_(static_cast<int16_t>(context.vars.current_level + 1)) {
-        for (const maclib::MacroParameter &parameter : record.parameters) {
-            if (parameter.named)
-                named_.push_back({parameter.name, parameter.default_text});
-            else
-                positional_.push_back({parameter.name, ""});
-        }
-    }
+        : context_(context), scanner_(context.scanner), parameters_(record.parameters),
+          positional_count_(record.header.positional_count), given_(record.parameters.size()),
+          level_(static_cast<int16_t>(context.vars.current_level + 1)) {}
 
     void bind() {
         advance();
         if (token()[0] == '[') read_argument_list();
         VarStore &vars = context_.vars;
-        for (const Binding &b : positional_)
-            vars.save(level_, b.name.c_str(), b.value.c_str());
-        for (const Binding &b : named_)
-            vars.save(level_, b.name.c_str(), b.value.c_str());
+        // Positional parameters come first in the record, so this is their order and then
+        // the named ones'.
+        for (size_t i = 0; i < parameters_.size(); ++i) {
+            const maclib::MacroParameter &p = parameters_[i];
+            const char *value = given_[i] ? given_[i]->c_str() : p.default_text.c_str();
+            vars.save(level_, p.name.c_str(), value);
+        }
     }
 
   private:
-    struct Binding {
-        std::string name;
-        std::string value;
-    };
-
     const char *token() const { return scanner_.next_token_text; }
     void advance() { scanner_.scan_token(0, 0); }
 
@@ -101,8 +94,8 @@ class ArgumentBinder {
         advance();
         size_t taken = 0;
         while (token()[0] != ']') {
-            if (taken < positional_.size()) {
-                positional_[taken++].value = collect_value();
+            if (taken < positional_count_) {
+                given_[taken++] = collect_value();
             } else {
                 read_named_argument();
             }
@@ -121,25 +114,29 @@ class ArgumentBinder {
             context_.errors.raise(named_argument_without_equals, {name.c_str()});
             return;
         }
-        Binding *chosen = nullptr;
+        size_t chosen = parameters_.size();
         if (without_trailing_white(name.c_str()).size() > argument_name_limit) {
             context_.errors.raise(argument_name_too_long, {name.c_str()});
         } else {
-            for (Binding &b : named_)
-                if (chosen == nullptr && name_compare(b.name.c_str(), name.c_str()) == 0)
-                    chosen = &b;
-            if (chosen == nullptr) context_.errors.raise(no_such_named_parameter, {name.c_str()});
+            for (size_t i = positional_count_;
+                 i < parameters_.size() && chosen == parameters_.size(); ++i)
+                if (name_compare(parameters_[i].name.c_str(), name.c_str()) == 0) chosen = i;
+            if (chosen == parameters_.size())
+                context_.errors.raise(no_such_named_parameter, {name.c_str()});
         }
         advance();
         std::string value = collect_value();
-        if (chosen != nullptr) chosen->value = std::move(value);
+        if (chosen != parameters_.size()) given_[chosen] = std::move(value);
     }
 
     ParserContext &context_;
     Scanner &scanner_;
+    const std::vector<maclib::MacroParameter> &parameters_;
+    size_t positional_count_;
+    // An argument's text for each parameter it was given to; the others keep their
+    // default ("" for a positional one).
+    std::vector<std::optional<std::string>> given_;
     int16_t level_;
-    std::vector<Binding> positional_;
-    std::vector<Binding> named_;
 };
 } // namespace
 
@@ -148,14 +145,14 @@ void invoke_macro(ParserContext &context, const char *name) {
     const int16_t blanks = trailing_blanks(called.c_str());
     std::optional<FoundMacro> found = locate(context, called.c_str());
     if (!found) return;
-    if (!found->record.parameters.empty()) {
+    if (!found->called->record.parameters.empty()) {
         // The parameters would live at a level the store refuses, where no level's release
         // would ever find them.
         if (context.vars.current_level + 1 >= VarStore::level_limit) {
             context.errors.raise(var_errors::level_too_deep);
             return;
         }
-        ArgumentBinder(context, found->record).bind();
+        ArgumentBinder(context, found->called->record).bind();
         // A statement among the arguments may have closed the library; look again.
         if (!context.macros.slot(found->slot).is_open()) {
             found = locate(context, called.c_str());
@@ -167,10 +164,11 @@ void invoke_macro(ParserContext &context, const char *name) {
     library.current_handle = slot.handle;
     InputStack &in = context.input;
     in.save(0);
-    const maclib::MacroHeader &header = found->record.header;
-    in.push_macro_text(slot.file_name, found->record.name, slot.handle,
-                       static_cast<int32_t>(header.body_offset),
-                       static_cast<int32_t>(header.body_end), blanks);
+    const maclib::MacroRecord &record = found->called->record;
+    in.push_macro_text(slot.file_name, record.name, slot.handle,
+                       static_cast<int32_t>(record.header.body_offset),
+                       static_cast<int32_t>(record.header.body_end), blanks,
+                       library.kept_first_block(found->slot, *found->called));
 }
 
 } // namespace vornmac

@@ -5,6 +5,7 @@
 
 #include "func/dates.hpp"
 #include "host/parser_context.hpp"
+#include "input/input_stack.hpp"
 #include "macro/free_list.hpp"
 #include "platform/raw_file.hpp"
 #include "vars/name_compare.hpp"
@@ -247,6 +248,7 @@ void MacroLibrary::close_slot_file(LibrarySlot &s) {
     if (current_handle == s.handle) current_handle = -1;
     platform::raw_close(s.handle);
     s.handle = -1;
+    s.called.clear();
 }
 
 void MacroLibrary::clear_slot(int16_t index) {
@@ -269,6 +271,30 @@ bool MacroLibrary::read_slot_record(int16_t index, int32_t offset, maclib::Macro
     if (maclib::Damage d = maclib::LibraryFile(s.handle).read_record(offset, s.end_offset, record))
         return fail_damaged(s.file_name, d);
     return true;
+}
+
+std::shared_ptr<const CalledMacro> MacroLibrary::called_macro(int16_t index, int32_t offset) {
+    LibrarySlot &s = slots_[static_cast<size_t>(index)];
+    if (const auto kept = s.called.find(offset); kept != s.called.end()) {
+        current_handle = s.handle;
+        return kept->second;
+    }
+    auto called = std::make_shared<CalledMacro>();
+    if (!read_slot_record(index, offset, called->record)) return nullptr;
+    if (!keeps_records) return called;
+    const maclib::MacroHeader &header = called->record.header;
+    ReadBuffer block;
+    const int32_t got = read_source_block(s.handle, static_cast<int32_t>(header.body_offset),
+                                          static_cast<int32_t>(header.body_end), block);
+    called->first_block.assign(block.data(), static_cast<size_t>(got));
+    s.called.emplace(offset, called);
+    return called;
+}
+
+const std::string *MacroLibrary::kept_first_block(int16_t index, const CalledMacro &called) const {
+    const LibrarySlot &s = slots_[static_cast<size_t>(index)];
+    const auto kept = s.called.find(called.record.offset);
+    return kept != s.called.end() && kept->second.get() == &called ? &called.first_block : nullptr;
 }
 
 int MacroLibrary::find_library_handle(const std::string &file_name) {

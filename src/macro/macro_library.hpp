@@ -10,26 +10,46 @@
 // reporter returns when the host has no recovery mark), leaving the file as it was.
 //
 // Macro definition uses: open_definition_file, delete_macro, store_macro.
-// Invocation uses: slot(), open_library_slot, directory.lookup, read_slot_record (which
-// makes the slot's file the current library handle), then reads the body from
-// current_handle between the record's body_offset and body_end.
+// Invocation uses: slot(), open_library_slot, directory.lookup, called_macro (which makes
+// the slot's file the current library handle), then reads the body from current_handle
+// between the record's body_offset and body_end, starting with the block kept for it.
+//
+// What a slot's file holds is read from the file once while the file stays open: its names
+// when it is opened, each record (with its body's first block) when a call first needs it.
+// Closing the file, for whatever reason, forgets them. Nothing of this process writes into
+// a file while it is open as a slot (the definition file takes the file away from every
+// slot first), so what is kept are the bytes on disk; other programs must not change a
+// library while a run has it open, as the original platform's sharing rules refused them.
 #pragma once
+#include "input/input_source.hpp"
 #include "macro/library_format.hpp"
 #include "macro/macro_directory.hpp"
 
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+#include <unordered_map>
 
 namespace vornmac {
 
 class ParserContext;
 
+// A record as a call needs it: everything up to its body, and the first block of the body
+// as the input stack reads it (read_source_block).
+struct CalledMacro {
+    maclib::MacroRecord record;
+    std::string first_block;
+};
+
 struct LibrarySlot {
     std::string file_name;   // empty: the slot has no file
     int handle = -1;         // -1: closed
     uint32_t end_offset = 0; // from the file header, read when the slot is opened
+    // Records read from the open file, by offset; empty whenever the file is closed. Shared,
+    // so a call keeps its record while a statement among its arguments closes the slot.
+    std::unordered_map<int32_t, std::shared_ptr<const CalledMacro>> called;
     bool is_open() const { return handle != -1; }
 };
 
@@ -68,6 +88,16 @@ class MacroLibrary {
     // Reads the record at `offset` of the slot's file, which becomes the current library
     // file. False on damage (error 4650).
     bool read_slot_record(int16_t index, int32_t offset, maclib::MacroRecord &record);
+    // The record at `offset` of the slot's file with its body's first block: read as
+    // read_slot_record does the first time, then kept while the file stays open. Null on
+    // damage (error 4650).
+    std::shared_ptr<const CalledMacro> called_macro(int16_t index, int32_t offset);
+    // The first block of a record that called_macro gave, while the slot's file has stayed
+    // open since; null when the body must be read from the file.
+    const std::string *kept_first_block(int16_t index, const CalledMacro &called) const;
+    // On by default; the differential test turns it off to read every call from the file
+    // and compare the runs.
+    static inline bool keeps_records = true;
     // The handle of the first slot whose file has that name, opened when closed; -1
     // after error 2078 (no such slot) or an error of opening it.
     int find_library_handle(const std::string &file_name);

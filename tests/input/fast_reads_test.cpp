@@ -3,58 +3,22 @@
 // each golden case and random programs (from a file longer than the read buffer, and as
 // host text) are run with the inline reading on and off, and the runs compared.
 #include "input/input_stack.hpp"
-#include "programs/golden_case.hpp"
-#include "programs/golden_host.hpp"
+#include "support/golden_both_ways.hpp"
 #include "support/program_run.hpp"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <random>
-#include <regex>
 
 namespace vornmac {
 namespace {
 
-// Runs `run` with the inline reading on, then off, and gives both results.
-template <typename Run> auto both_ways(Run run) {
-    InputStack::fast_reads = true;
-    auto fast = run();
-    InputStack::fast_reads = false;
-    auto general = run();
-    InputStack::fast_reads = true;
-    return std::pair{std::move(fast), std::move(general)};
-}
-
-// Each run has a home of its own, whose name a program may show.
-std::string without_home(const std::string &text) {
-    static const std::regex home("vornmac_golden_[A-Za-z0-9]+");
-    return std::regex_replace(text, home, "<HOME>");
+void set_fast_reads(bool on) {
+    InputStack::fast_reads = on;
 }
 
 TEST(FastReads, GoldenCasesGiveTheSameRunEitherWay) {
-    const std::filesystem::path root = GOLDEN_CASES_DIR;
-    const std::string messages = golden::read_file(root / "test.msg");
-    int compared = 0;
-    for (const auto &entry : std::filesystem::recursive_directory_iterator(root)) {
-        if (!std::filesystem::exists(entry.path() / "expected.tokens")) continue;
-        const golden::GoldenCase c = golden::load_case(entry.path());
-        const auto [fast, general] =
-            both_ways([&] { return golden::GoldenHost(c, messages).run(); });
-        const std::string name = entry.path().filename().string();
-        EXPECT_EQ(without_home(golden::render_events(fast.events)),
-                  without_home(golden::render_events(general.events)))
-            << name;
-        EXPECT_EQ(without_home(fast.standard_output), without_home(general.standard_output))
-            << name;
-        ASSERT_EQ(fast.final_vars.size(), general.final_vars.size()) << name;
-        for (size_t i = 0; i < fast.final_vars.size(); ++i)
-            EXPECT_EQ(without_home(fast.final_vars[i].value),
-                      without_home(general.final_vars[i].value))
-                << name;
-        ++compared;
-    }
-    EXPECT_GT(compared, 100);
+    EXPECT_GT(testing::expect_golden_cases_agree(set_fast_reads), 100);
 }
 
 // Pieces that reach every branch of the reading: words, white space with carriage
@@ -109,7 +73,8 @@ TEST(FastReads, RandomProgramsGiveTheSameTokensEitherWay) {
             (as_text ? request.text : request.file) = as_text ? program.c_str() : file.c_str();
             request.variables = {{"x", "ab&y cd"}, {"y", "x"}};
             request.max_tokens = 5000;
-            const auto [fast, general] = both_ways([&] { return run_program(home, request); });
+            const auto [fast, general] =
+                testing::run_both_ways(set_fast_reads, [&] { return run_program(home, request); });
             ASSERT_EQ(fast.tokens, general.tokens) << "round " << round << " text " << as_text;
             ASSERT_EQ(fast.jumps.size(), general.jumps.size()) << "round " << round;
             for (size_t i = 0; i < fast.jumps.size(); ++i)

@@ -1,0 +1,59 @@
+// Differential runs for the fast paths that sit beside general ones: every golden case is
+// run with a fast path on and then off, and the two runs must agree on the events the host
+// saw, standard output and the variables read at the end. Each run has a home of its own,
+// whose name a program may show; it is left out of the comparison.
+#pragma once
+#include "programs/golden_case.hpp"
+#include "programs/golden_host.hpp"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+#include <string>
+
+namespace vornmac::testing {
+
+inline std::string without_home(const std::string &text) {
+    static const std::regex home("vornmac_golden_[A-Za-z0-9]+");
+    return std::regex_replace(text, home, "<HOME>");
+}
+
+// Runs `run` with `set_fast(true)`, then with `set_fast(false)`, leaves the fast path on
+// and gives both results.
+template <typename SetFast, typename Run> auto run_both_ways(SetFast set_fast, Run run) {
+    set_fast(true);
+    auto fast = run();
+    set_fast(false);
+    auto general = run();
+    set_fast(true);
+    return std::pair{std::move(fast), std::move(general)};
+}
+
+// Compares the two runs of every golden case; gives the number of cases compared.
+template <typename SetFast> int expect_golden_cases_agree(SetFast set_fast) {
+    const std::filesystem::path root = GOLDEN_CASES_DIR;
+    const std::string messages = golden::read_file(root / "test.msg");
+    int compared = 0;
+    for (const auto &entry : std::filesystem::recursive_directory_iterator(root)) {
+        if (!std::filesystem::exists(entry.path() / "expected.tokens")) continue;
+        const golden::GoldenCase c = golden::load_case(entry.path());
+        const auto [fast, general] =
+            run_both_ways(set_fast, [&] { return golden::GoldenHost(c, messages).run(); });
+        const std::string name = entry.path().filename().string();
+        EXPECT_EQ(without_home(golden::render_events(fast.events)),
+                  without_home(golden::render_events(general.events)))
+            << name;
+        EXPECT_EQ(without_home(fast.standard_output), without_home(general.standard_output))
+            << name;
+        EXPECT_EQ(fast.final_vars.size(), general.final_vars.size()) << name;
+        for (size_t i = 0; i < fast.final_vars.size() && i < general.final_vars.size(); ++i)
+            EXPECT_EQ(without_home(fast.final_vars[i].value),
+                      without_home(general.final_vars[i].value))
+                << name;
+        ++compared;
+    }
+    return compared;
+}
+
+} // namespace vornmac::testing
