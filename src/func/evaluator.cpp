@@ -21,8 +21,38 @@ constexpr int16_t operand_too_long = 4631;
 constexpr char operator_characters[] = "+-*/=<>!)(";
 constexpr unsigned char marker = 0x01;
 
-std::string truth(bool value) {
-    return value ? "1" : "0";
+// A value of the expression. Every value is a text, but one that an operator computed or a
+// number literal gave is always the decimal text of an integer; such a value keeps the
+// integer and writes its digits only when a text is asked for. Reading that text back
+// gives the integer again (number_text and read_integer agree on every 32-bit value), so
+// both forms act alike everywhere.
+class Value {
+  public:
+    static Value of_number(int32_t number) {
+        Value v;
+        v.numeric_ = true;
+        v.number_ = number;
+        return v;
+    }
+    static Value of_text(std::string text) {
+        Value v;
+        v.text_ = std::move(text);
+        return v;
+    }
+    bool numeric() const { return numeric_; }
+    int32_t number() const { return number_; }
+    // The text of a value that is not numeric.
+    const std::string &plain_text() const { return text_; }
+    std::string text() const { return numeric_ ? number_text(number_) : text_; }
+
+  private:
+    bool numeric_ = false;
+    int32_t number_ = 0;
+    std::string text_;
+};
+
+Value truth(bool value) {
+    return Value::of_number(value ? 1 : 0);
 }
 
 enum class Comparison { none, not_equal, less_equal, less, greater_equal, greater, equal };
@@ -31,47 +61,54 @@ class Evaluator {
   public:
     explicit Evaluator(ParserContext &context) : context_(context) {}
 
-    std::string or_level();
+    Value or_level();
 
   private:
-    std::string and_level();
-    std::string comparison();
-    std::string additive();
-    std::string multiplicative();
-    std::string unary();
-    std::string primary();
-    std::string number_literal();
-    std::string text_operand();
+    Value and_level();
+    Value comparison();
+    Value additive();
+    Value multiplicative();
+    Value unary();
+    Value primary();
+    Value number_literal();
+    Value text_operand();
 
     Comparison comparison_operator();
-    std::string arithmetic(const std::string &left, char op, const std::string &right);
-    bool compare(Comparison op, const std::string &left, const std::string &right);
+    Value arithmetic(const Value &left, char op, const Value &right);
+    bool compare(Comparison op, const Value &left, const Value &right);
 
     const char *token() { return token_text(context_); }
     bool begins_with(char c) { return token_begins_with(context_, c); }
     bool is_word(const char *word) { return name_compare(token(), word) == 0; }
     void next() { advance(context_); }
-    int32_t integer(const std::string &value) { return number_value(context_, value.c_str()); }
+    // A numeric value is its integer; a text is read as one (error 2039 when it is none).
+    int32_t integer(const Value &value) {
+        return value.numeric() ? value.number()
+                               : number_value(context_, value.plain_text().c_str());
+    }
+    static bool is_not_number(const Value &value) {
+        return !value.numeric() && vornmac::is_not_number(value.plain_text().c_str());
+    }
 
     ParserContext &context_;
 };
 
-std::string Evaluator::or_level() {
-    std::string left = and_level();
+Value Evaluator::or_level() {
+    Value left = and_level();
     while (is_word("or")) {
         next();
-        const std::string right = and_level();
+        const Value right = and_level();
         const bool either = integer(left) != 0;
         left = truth((integer(right) != 0) || either);
     }
     return left;
 }
 
-std::string Evaluator::and_level() {
-    std::string left = comparison();
+Value Evaluator::and_level() {
+    Value left = comparison();
     while (is_word("and")) {
         next();
-        const std::string right = comparison();
+        const Value right = comparison();
         const bool first = integer(left) != 0;
         left = truth((integer(right) != 0) && first);
     }
@@ -97,10 +134,10 @@ Comparison Evaluator::comparison_operator() {
     return less ? Comparison::less : Comparison::greater;
 }
 
-bool Evaluator::compare(Comparison op, const std::string &left, const std::string &right) {
+bool Evaluator::compare(Comparison op, const Value &left, const Value &right) {
     int order = 0;
-    if (is_not_number(left.c_str()) || is_not_number(right.c_str())) {
-        order = compare_texts(left.c_str(), right.c_str());
+    if (is_not_number(left) || is_not_number(right)) {
+        order = compare_texts(left.text().c_str(), right.text().c_str());
     } else {
         const int32_t a = integer(left);
         const int32_t b = integer(right);
@@ -124,52 +161,53 @@ bool Evaluator::compare(Comparison op, const std::string &left, const std::strin
     return order == 0;
 }
 
-std::string Evaluator::comparison() {
-    std::string left = additive();
+Value Evaluator::comparison() {
+    Value left = additive();
     const Comparison op = comparison_operator();
     if (op == Comparison::none) return left;
-    const std::string right = additive();
+    const Value right = additive();
     return truth(compare(op, left, right));
 }
 
-std::string Evaluator::arithmetic(const std::string &left, char op, const std::string &right) {
+Value Evaluator::arithmetic(const Value &left, char op, const Value &right) {
     const int32_t a = integer(left);
     const int32_t b = integer(right);
     const auto ua = static_cast<uint32_t>(a);
     const auto ub = static_cast<uint32_t>(b);
     switch (op) {
     case '+':
-        return number_text(static_cast<int32_t>(ua + ub));
+        return Value::of_number(static_cast<int32_t>(ua + ub));
     case '-':
-        return number_text(static_cast<int32_t>(ua - ub));
+        return Value::of_number(static_cast<int32_t>(ua - ub));
     case '*':
-        return number_text(static_cast<int32_t>(ua * ub));
+        return Value::of_number(static_cast<int32_t>(ua * ub));
     default:
         break;
     }
     const char *name = op == '/' ? "/" : "mod";
     if (b == 0 || (a == std::numeric_limits<int32_t>::min() && b == -1)) {
         context_.errors.raise(division_fault, {a, name, b});
-        return "0";
+        return Value::of_number(0);
     }
-    return number_text(op == '/' ? a / b : a % b);
+    return Value::of_number(op == '/' ? a / b : a % b);
 }
 
-std::string Evaluator::additive() {
+Value Evaluator::additive() {
     const bool negate = begins_with('-');
     if (negate || begins_with('+')) next();
-    std::string left = multiplicative();
-    if (negate) left = arithmetic("0", '-', left);
+    Value left = multiplicative();
+    if (negate) left = arithmetic(Value::of_number(0), '-', left);
     for (;;) {
         const char op = token()[0];
         if (op != '+' && op != '-') return left;
         next();
-        left = arithmetic(left, op, multiplicative());
+        const Value right = multiplicative();
+        left = arithmetic(left, op, right);
     }
 }
 
-std::string Evaluator::multiplicative() {
-    std::string left = unary();
+Value Evaluator::multiplicative() {
+    Value left = unary();
     for (;;) {
         char op = token()[0];
         if (is_word("mod"))
@@ -177,14 +215,15 @@ std::string Evaluator::multiplicative() {
         else if (op != '*' && op != '/')
             return left;
         next();
-        left = arithmetic(left, op, unary());
+        const Value right = unary();
+        left = arithmetic(left, op, right);
     }
 }
 
-std::string Evaluator::unary() {
+Value Evaluator::unary() {
     if (begins_with('(')) {
         next();
-        std::string value = or_level();
+        Value value = or_level();
         if (begins_with(')'))
             next();
         else
@@ -198,23 +237,24 @@ std::string Evaluator::unary() {
     return primary();
 }
 
-std::string Evaluator::primary() {
+Value Evaluator::primary() {
     const char first = token()[0];
     if (first == '+' || first == '-' || (first >= '0' && first <= '9')) return number_literal();
     return text_operand();
 }
 
-std::string Evaluator::number_literal() {
+Value Evaluator::number_literal() {
     const bool negate = begins_with('-');
     if (negate || begins_with('+')) next();
     int32_t value = 0;
-    if (is_not_number(token()) || !read_integer(token(), value))
+    if (vornmac::is_not_number(token()) || !read_integer(token(), value))
         context_.errors.raise(not_a_number_literal, {token()});
     next();
-    return number_text(negate ? static_cast<int32_t>(0u - static_cast<uint32_t>(value)) : value);
+    return Value::of_number(negate ? static_cast<int32_t>(0u - static_cast<uint32_t>(value))
+                                   : value);
 }
 
-std::string Evaluator::text_operand() {
+Value Evaluator::text_operand() {
     TextChain chain(context_.segments);
     bool too_long = false;
     int depth = 0;
@@ -227,12 +267,12 @@ std::string Evaluator::text_operand() {
         next();
     }
     if (too_long) context_.errors.raise(operand_too_long, {"An expression"});
-    return chain.text();
+    return Value::of_text(chain.text());
 }
 } // namespace
 
 std::string eval_expression(ParserContext &context) {
-    return Evaluator(context).or_level();
+    return Evaluator(context).or_level().text();
 }
 
 void eval_function(ParserContext &context, int16_t) {

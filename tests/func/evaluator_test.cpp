@@ -79,6 +79,19 @@ TEST(Evaluator, ComparisonsOfNumbersAndTexts) {
     EXPECT_EQ(value_of("&x=5", {{"x", "5"}}), "1");
 }
 
+// Computed values are numbers until a text is needed: they compare as integers with
+// numbers, as their digits with texts, and are read like any text where a number is due.
+TEST(Evaluator, ComputedValuesActAsTheirDecimalText) {
+    EXPECT_EQ(value_of("(2*5)<9"), "0");
+    EXPECT_EQ(value_of("(2*5)<b"), "1");
+    EXPECT_EQ(value_of("(0-5)<(0-10)"), "0");
+    EXPECT_EQ(value_of("(1<2)=1"), "1");
+    EXPECT_EQ(value_of("(0-7)=%str(-7)"), "1");
+    EXPECT_EQ(value_of("(2147483647+1)=%str(-2147483648)"), "1");
+    EXPECT_EQ(value_of("&n*2+(&n)", {{"n", "-2147483648"}}), "-2147483648");
+    EXPECT_EQ(error_of("(1+1) and x"), "ERROR #2039 : not a number: x\n");
+}
+
 TEST(Evaluator, LogicalOperators) {
     EXPECT_EQ(value_of("not 0"), "1");
     EXPECT_EQ(value_of("!0"), "1");

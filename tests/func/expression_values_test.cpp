@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <random>
+#include <string>
+#include <vector>
 
 namespace vornmac {
 namespace {
@@ -46,6 +49,22 @@ TEST(NumberText, NoLeadingZerosAndASignOnlyForNegatives) {
     EXPECT_EQ(number_text(0), "0");
     EXPECT_EQ(number_text(-45), "-45");
     EXPECT_EQ(number_text(INT32_MIN), "-2147483648");
+}
+
+// The evaluator keeps computed values as integers on the strength of this: the text of
+// every integer reads back as that integer and is a number.
+TEST(NumberText, ReadsBackAsTheSameInteger) {
+    std::mt19937 random(7);
+    std::vector<int32_t> values{0, 1, -1, 9, 10, -10, INT32_MAX, INT32_MIN, INT32_MIN + 1};
+    for (int i = 0; i < 2000; ++i)
+        values.push_back(static_cast<int32_t>(random()));
+    for (const int32_t v : values) {
+        const std::string text = number_text(v);
+        int32_t back = 0;
+        EXPECT_TRUE(read_integer(text.c_str(), back)) << text;
+        EXPECT_EQ(back, v) << text;
+        EXPECT_FALSE(is_not_number(text.c_str())) << text;
+    }
 }
 
 TEST(CompareTexts, WhiteSpaceRunsMatchOneBlankAndTrailingWhiteSpaceNeverMatters) {
