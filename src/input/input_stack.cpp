@@ -230,17 +230,20 @@ void InputStack::reread_text(int16_t slot, TextChain *chain, int16_t blanks, int
                              int16_t at_column, const std::string &value) {
     const std::string name = "_TEMP" + std::to_string(slot + 1);
     VarStore &vars = context_.vars;
+    const VarLevel *stored = nullptr;
     if (chain != nullptr) {
         char *joined = chain->flatten();
-        vars.save(vars.current_level, name.c_str(), joined);
+        stored = vars.save(vars.current_level, name.c_str(), joined);
         context_.pool.free(joined);
     } else {
-        vars.save(vars.current_level, name.c_str(), value.c_str());
+        stored = vars.save(vars.current_level, name.c_str(), value.c_str());
     }
     save(0);
     line = at_line;
     column = at_column;
-    push_text(name, vars.optstring(name.c_str()), blanks);
+    // What was stored is the variable's text at the current level; only a refused text
+    // leaves it to be looked up.
+    push_text(name, stored != nullptr ? stored->text : vars.optstring(name.c_str()), blanks);
 }
 
 bool InputStack::open_main(const char *file_name, const char *main_text) {
