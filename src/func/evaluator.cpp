@@ -79,7 +79,11 @@ class Evaluator {
 
     const char *token() { return token_text(context_); }
     bool begins_with(char c) { return token_begins_with(context_, c); }
-    bool is_word(const char *word) { return name_compare(token(), word) == 0; }
+    // `word` is in lower case. Most tokens differ from it in their first letter already.
+    bool is_word(const char *word) {
+        const char *t = token();
+        return (t[0] | 0x20) == word[0] && name_compare(t, word) == 0;
+    }
     void next() { advance(context_); }
     // A numeric value is its integer; a text is read as one (error 2039 when it is none).
     int32_t integer(const Value &value) {
