@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -65,10 +64,10 @@ int print_value(const char *path, const Listing &file, const std::string &name) 
 }
 
 // Collects the edits in the order their words came, --set and --unset interleaved.
-std::vector<VarsEdit> edits_in_order(const CLI::App &vars, const CLI::Option *set) {
+std::vector<VarsEdit> edits_in_order(const CLI::App &vars, const CLI::Option *set,
+                                     const CLI::Option *unset) {
     std::vector<VarsEdit> edits;
     size_t next_set = 0, next_unset = 0;
-    const CLI::Option *unset = vars.get_option("--unset");
     for (const CLI::Option *option : vars.parse_order()) {
         if (option == set) {
             const Assignment assignment = split_assignment(set->results()[next_set++]);
@@ -99,7 +98,8 @@ void add_vars_command(CLI::App &root, VarsRequest &request) {
                              ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
                              ->allow_extra_args(false);
     name->excludes(set)->excludes(unset);
-    vars.callback([&request, &vars, set] { request.edits = edits_in_order(vars, set); });
+    vars.callback(
+        [&request, &vars, set, unset] { request.edits = edits_in_order(vars, set, unset); });
 }
 
 int vars_command(const VarsRequest &request) {
