@@ -49,9 +49,12 @@ int32_t program_file_length(int handle) {
     return 0;
 }
 
-InputStack::InputStack(ParserContext &context) : context_(context) {}
+InputStack::InputStack(ParserContext &context) : context_(context) {
+    context_.vars.set_text_reader(this);
+}
 
 InputStack::~InputStack() {
+    context_.vars.set_text_reader(nullptr);
     // Program files still open when the context goes; the terminal (0) is not ours.
     std::set<int> open;
     if (kind == ' ' && handle > 0) open.insert(handle);
@@ -126,19 +129,17 @@ void InputStack::exhausted() {
     throw InputExhausted{};
 }
 
-void InputStack::substitute(const std::string &name, const std::function<void()> &push) {
-    const int16_t depth = static_cast<int16_t>(trigger_depth + 1);
-    // Nesting that really fills the stack is refused by the push itself (4604).
-    if (depth >= slot_count && top + 1 < slot_count) {
-        std::string shown = name;
-        while (!shown.empty() && is_white(static_cast<unsigned char>(shown.back())))
-            shown.pop_back();
-        context_.errors.raise(reference_cycle, {shown.c_str(), static_cast<int>(depth)});
-        return;
-    }
-    const int16_t before = top;
-    push();
-    if (top > before) silent_depth = depth;
+void InputStack::refuse_cycle(const char *name, int16_t depth) {
+    std::string shown = name;
+    while (!shown.empty() && is_white(static_cast<unsigned char>(shown.back())))
+        shown.pop_back();
+    context_.errors.raise(reference_cycle, {shown.c_str(), static_cast<int>(depth)});
+}
+
+void InputStack::text_released(const char *released) {
+    if (kind != 's' || released != text) return;
+    kept_text_.assign(text, text_size);
+    text = kept_text_.c_str();
 }
 
 int InputStack::open_program_file(const std::string &name, int16_t missing_error) {
@@ -208,16 +209,17 @@ void InputStack::store_new_top() {
     top = index;
 }
 
-void InputStack::push_text(const std::string &name, std::string value, int16_t blanks) {
+void InputStack::push_text(const char *name, const char *value, int16_t blanks) {
     if (bound_reached(name)) return;
     interactive = false;
     kind = 's';
     current_name.clear();
     source_name = name;
-    text = std::move(value);
+    text = value;
+    text_size = std::strlen(value);
     text_position = 0;
     offset = 0;
-    length = static_cast<int32_t>(std::strlen(text.c_str()));
+    length = static_cast<int32_t>(text_size);
     end_blanks = blanks;
     const int16_t index = static_cast<int16_t>(top + 1);
     InputSource &source = slot_for(index);
@@ -243,7 +245,8 @@ void InputStack::reread_text(int16_t slot, TextChain *chain, int16_t blanks, int
     column = at_column;
     // What was stored is the variable's text at the current level; only a refused text
     // leaves it to be looked up.
-    push_text(name, stored != nullptr ? stored->text : vars.optstring(name.c_str()), blanks);
+    push_text(name.c_str(), stored != nullptr ? stored->text : vars.optstring(name.c_str()),
+              blanks);
 }
 
 bool InputStack::open_main(const char *file_name, const char *main_text) {
@@ -258,8 +261,8 @@ bool InputStack::open_main(const char *file_name, const char *main_text) {
                                   {static_cast<int>(std::min<size_t>(size, INT32_MAX))});
             return false;
         }
-        context_.vars.save(0, "_TEMP0", main_text);
-        push_text("_TEMP0", main_text, 0);
+        const VarLevel *stored = context_.vars.save(0, "_TEMP0", main_text);
+        push_text("_TEMP0", stored != nullptr ? stored->text : "", 0);
         return true;
     }
     if (*file_name == '\0') {
@@ -357,13 +360,15 @@ bool InputStack::reload_text() {
     const VarLevel *value =
         context_.vars.find_var_level(context_.vars.current_level, source_name.c_str());
     if (value == nullptr) {
-        text.clear();
+        text = "";
+        text_size = 0;
         text_position = 0;
         offset = length; // nothing more to read from it
         return false;
     }
     text = value->text;
-    text_position = std::min(static_cast<size_t>(offset), text.size());
+    text_size = std::strlen(text);
+    text_position = std::min(static_cast<size_t>(offset), text_size);
     return true;
 }
 
@@ -398,7 +403,7 @@ unsigned char InputStack::read_terminal_line() {
 unsigned char InputStack::next_char_general() {
     if (offset == length) return ' ';
     if (kind == 's') {
-        if (text_position >= text.size()) return ' ';
+        if (text_position >= text_size) return ' ';
         return static_cast<unsigned char>(text[text_position++]);
     }
     if (interactive) return read_terminal_line();
@@ -414,8 +419,8 @@ int16_t InputStack::take_name_run(char *to, int16_t room, bool fold) {
     const char *from = nullptr;
     size_t ready = 0;
     if (kind == 's') {
-        from = text.data() + text_position;
-        ready = text.size() - std::min(text_position, text.size());
+        from = text + text_position;
+        ready = text_size - std::min(text_position, text_size);
     } else if (!interactive && buffer != nullptr && buffer_position < read_buffer_size) {
         from = buffer->data() + buffer_position;
         ready = static_cast<size_t>(read_buffer_size - buffer_position);

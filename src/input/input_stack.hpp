@@ -8,6 +8,10 @@
 // consumed by the scanner (`advance_offset`), which may trail the characters read by one:
 // the scanner looks one character ahead and steps back (`unread_char`).
 //
+// A variable's text is read in place, not copied: the store tells the stack before it
+// releases a text (`text_released`), and the stack then keeps its own copy of that text
+// for the rest of the reading. A source that is resumed finds its variable again by name.
+//
 // At the end of a source, `end_blanks` more blanks are delivered before it is popped; the
 // bottom source delivers one extra line feed. When more input is needed and the stack is
 // empty, error 173 is raised (or, while a module is being started, the host's mark gets
@@ -15,10 +19,10 @@
 // stack.
 #pragma once
 #include "input/input_source.hpp"
+#include "vars/var_store.hpp"
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -27,7 +31,7 @@ namespace vornmac {
 class ParserContext;
 class TextChain;
 
-class InputStack {
+class InputStack final : public TextReader {
   public:
     static constexpr int16_t slot_count = 76;
     static constexpr int32_t terminal_length = 9999999;
@@ -42,7 +46,9 @@ class InputStack {
     // push that cannot be made (bound of 76 slots, file not found) raises its error and
     // leaves the live source as it was.
     void push_file(const std::string &name);
-    void push_text(const std::string &name, std::string text, int16_t end_blanks);
+    // `text` is a variable's stored text (or a text that lives as long as the context): it
+    // is read in place.
+    void push_text(const char *name, const char *text, int16_t end_blanks);
     // A macro body: the bytes from `offset` up to `end` of the library file open as `handle`
     // (the file stays the library's), read one variable level above the caller, followed
     // by the caller's end blanks. `file_name` reopens it when the slot is resumed.
@@ -65,7 +71,17 @@ class InputStack {
     // and pushes the text) is then not run.
     void note_trigger() { trigger_depth = silent_depth; }
     void token_completed() { silent_depth = trigger_depth = 0; }
-    void substitute(const std::string &name, const std::function<void()> &push);
+    template <typename Push> void substitute(const char *name, Push push) {
+        const auto depth = static_cast<int16_t>(trigger_depth + 1);
+        // Nesting that really fills the stack is refused by the push itself (4604).
+        if (depth >= slot_count && top + 1 < slot_count) {
+            refuse_cycle(name, depth);
+            return;
+        }
+        const int16_t before = top;
+        push();
+        if (top > before) silent_depth = depth;
+    }
 
     // The main program becomes slot 0 at the global level: a file, host text stored as
     // _TEMP0, or the terminal when both are absent. False when the file cannot be found or
@@ -85,7 +101,7 @@ class InputStack {
     unsigned char next_char() {
         if (fast_reads && offset != length) {
             if (kind == 's') {
-                if (text_position < text.size())
+                if (text_position < text_size)
                     return static_cast<unsigned char>(text[text_position++]);
             } else if (!interactive && buffer != nullptr && buffer_position < read_buffer_size) {
                 return static_cast<unsigned char>(
@@ -139,7 +155,10 @@ class InputStack {
     std::string source_name;
     int32_t length = 0;
     int32_t offset = 0;
-    std::string text; // kind 's': a copy of the variable's text, read at text_position
+    // Kind 's': the variable's text (or the stack's own copy of it, see text_released),
+    // text_size characters read at text_position.
+    const char *text = "";
+    size_t text_size = 0;
     size_t text_position = 0;
     int16_t line = 1;
     int16_t column = 0;
@@ -154,8 +173,11 @@ class InputStack {
     bool priming = false;
     unsigned char ch = 0; // the current character: the scanner's one-character look-ahead
 
+    void text_released(const char *released) override;
+
   private:
     InputSource &slot_for(int16_t index);
+    void refuse_cycle(const char *name, int16_t depth);
     void store_live(InputSource &source) const;
     void load_live(const InputSource &source);
     bool bound_reached(const std::string &name);
@@ -175,6 +197,7 @@ class InputStack {
 
     ParserContext &context_;
     std::array<std::unique_ptr<InputSource>, slot_count> slots_;
+    std::string kept_text_; // a released text still being read
 };
 
 // Reads a file source's next block from `offset`, as every read of a file source does: up to

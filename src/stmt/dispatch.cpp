@@ -59,11 +59,10 @@ void handle_undefined_word(ParserContext &context, const char *name) {
         return;
     }
     const std::string variable = std::string("sys_c") + name[5];
-    const std::string value = context.vars.optstring(variable.c_str());
     InputStack &in = context.input;
     in.substitute(name, [&] {
         in.save(0);
-        in.push_text(name, value, 0);
+        in.push_text(name, context.vars.optstring(variable.c_str()), 0);
     });
 }
 

@@ -143,8 +143,13 @@ void VarStore::release(VarLevel *v) {
     else
         v->owner->values = v->next;
     if (v->next != nullptr) v->next->previous = v->previous;
-    pool_.free(v->text);
+    free_text(v->text);
     pool_.free(v);
+}
+
+void VarStore::free_text(char *text) {
+    if (reader_ != nullptr) reader_->text_released(text);
+    pool_.free(text);
 }
 
 char *VarStore::copy_text(const char *text) {
@@ -172,7 +177,7 @@ VarLevel *VarStore::save(int16_t level, const char *name, const char *text) {
     char *copy = copy_text(text);
     VarLevel *v = find_var_level(level, name);
     if (v != nullptr && v->level == level) {
-        pool_.free(v->text);
+        free_text(v->text);
     } else {
         MacroVar *var = lookup(name, false);
         if (var == nullptr) {

@@ -7,6 +7,10 @@
 // Invariants: a variable is never removed from the tree (without values it behaves as
 // missing); a value on a level list has that list's level; value texts are pool blocks
 // owned by their entry.
+//
+// A value's text may be read in place by one reader (the input stack reads a variable's
+// text as a source without copying it). The store tells the reader before it releases a
+// text, so the reader can keep what it still has to read.
 #pragma once
 #include "error/message_format.hpp"
 #include "host/block_pool.hpp"
@@ -37,6 +41,15 @@ struct MacroVar {
     VarLevel *values;
 };
 
+// Told before the store releases a value's text.
+class TextReader {
+  public:
+    virtual void text_released(const char *text) = 0;
+
+  protected:
+    ~TextReader() = default;
+};
+
 class VarStore {
   public:
     static constexpr int16_t lowest_level = -2;
@@ -65,6 +78,9 @@ class VarStore {
 
     int16_t current_level = 0;
 
+    // The one reader of texts in place, or null.
+    void set_text_reader(TextReader *reader) { reader_ = reader; }
+
     // Text visible at the current level, or "".
     const char *optstring(const char *name);
     char optyesno(const char *name);
@@ -80,10 +96,12 @@ class VarStore {
     void link_to_level(VarLevel *v, int16_t level);
     void release(VarLevel *v);
     char *copy_text(const char *text);
+    void free_text(char *text);
 
     ChunkAllocator &chunks_;
     BlockPool &pool_;
     ErrorHook raise_;
+    TextReader *reader_ = nullptr;
     MacroVar *root_ = nullptr;
     int16_t count_ = 0;
     VarLevel *level_lists_[level_limit - lowest_level + 1] = {};

@@ -118,6 +118,21 @@ TEST(InputStack, ResumedTextIsLookedUpAtTheLevelItWasPushedAt) {
     finish_parser(ctx, 2);
 }
 
+// A variable's text is read in place. Changed while it is read, it is read on as it
+// stood, even when its old block is handed out again at once (the 40 Q of u take the
+// block of x); a byte changed in place ahead of the reading is seen, as the reading is in
+// the variable's own text.
+TEST(InputStack, VariableTextIsReadInPlace) {
+    TestHome home;
+    ProgramRequest request;
+    request.text = "&x. &y. &z. end\n";
+    request.variables = {{"x", "%let x=; %setstring u = 40 Q; b c "},
+                         {"y", "%setbyte y=18 Q; abc "},
+                         {"z", "d %let z=zz; e "}};
+    const ProgramRun run = run_program(home, request);
+    EXPECT_EQ(joined(run.tokens), "b |c  |Qbc  |d |e  |end ");
+}
+
 TEST(InputStack, ResumingAVanishedFileRaises172) {
     TestHome home;
     parser_context *ctx = home.create(nullptr, "main\n");
