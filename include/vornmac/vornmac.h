@@ -119,8 +119,62 @@ typedef void (*vornmac_value_visitor)(void *user, int16_t level, const char *nam
  * Otherwise it returns -1 and describes the first fault, with its byte offset where there
  * is one, in problem (problem_size bytes) when problem is not null. */
 int vornmac_read_variable_file(const char *path, void *user, vornmac_input_visitor on_input,
-                               vornmac_value_visitor on_value, char *problem,
-                               size_t problem_size);
+                               vornmac_value_visitor on_value, char *problem, size_t problem_size);
+
+/* Tracing: the library tells the host about each action it runs while it scans. */
+
+/* What ran. */
+enum {
+    VORNMAC_TRACE_STATEMENT = 1,       /* a statement keyword: %let, %if, %do, %include ... */
+    VORNMAC_TRACE_FUNCTION = 2,        /* a function keyword: %eval, %substr, %str ... */
+    VORNMAC_TRACE_MACRO = 3,           /* a call of a macro from a library */
+    VORNMAC_TRACE_REFERENCE = 4,       /* an &name reference */
+    VORNMAC_TRACE_COMMAND_VARIABLE = 5 /* %sys_c1 ... %sys_c5 read as program text */
+};
+
+/* One action, reported when it is over: what it read (the references and calls inside
+ * its arguments) has been reported before it, one level deeper, and what it produced is
+ * read after it. All pointers are valid only during the callback. */
+typedef struct vornmac_trace_event {
+    int kind;         /* VORNMAC_TRACE_... */
+    const char *name; /* the keyword in lower case, the macro or variable name as written
+                         (without the white space after it); "&x" for &&x */
+    /* Where its "%" or "&" stood. Text handed back by a statement (a branch, a loop body, a
+     * function result) counts as part of the source it came from. */
+    char source_kind;        /* ' ' program file or terminal, 'm' macro body, 's' variable text */
+    const char *source_name; /* the file name ("" for the terminal), the macro name, the
+                                variable name ("_TEMP0" for program text given by the host) */
+    int16_t source_index;    /* its place on the input stack: 0 is the main program */
+    int16_t line;
+    int16_t column;
+    int16_t depth; /* sources above the main program plus the actions whose arguments
+                      are being read around it */
+    /* The text it handed back to be read next (the variable's value, the function's result,
+     * the chosen branch, the loop body, the macro body), with the quoting markers taken
+     * out; null when it handed back nothing (%let, %put, a failed call). */
+    const char *text;
+    size_t text_length;
+    /* Macro calls: each parameter with the value bound to it (markers taken out, as in
+     * text), positional ones first. */
+    int argument_count;
+    const char *const *argument_names;
+    const char *const *argument_values;
+    /* The last error raised while it ran (what it read included), 0 when there was none.
+     * An action cut short by an error reports that error; 173 when the input ran out. */
+    int error;
+} vornmac_trace_event;
+
+typedef void (*vornmac_trace_callback)(void *user, const vornmac_trace_event *event);
+
+/* Registers the trace callback (null: no tracing, the default; tracing off costs nothing
+ * measurable). It is called during call_gettoken and start_parser_module, in the middle
+ * of a scan. It must return normally (no longjmp, no exception). It may read the event,
+ * call call_optstring, addcurrtoken, addnextoken, get_logfileptr and version_number, call
+ * vornmac_set_trace to change or stop tracing, and use other contexts freely. Operations
+ * that would change this context's state are refused while it runs: start_parser_module,
+ * call_gettoken, call_savemacrochar, call_errorproc, outmesdbs and finish_parser (and
+ * vornmac_finish_parser) return at once and do nothing. */
+void vornmac_set_trace(parser_context *ctx, vornmac_trace_callback callback, void *user);
 
 #ifdef __cplusplus
 }

@@ -33,6 +33,14 @@ ParserContext *context_of(parser_context *ctx) {
     return static_cast<ParserContext *>(ctx);
 }
 
+// The context for an operation that changes it: null while that context's trace callback
+// runs in the middle of a scan, which such a call would break.
+ParserContext *changeable_context(parser_context *ctx) {
+    if (ctx == nullptr) return nullptr;
+    ParserContext *context = context_of(ctx);
+    return context->trace.in_callback() ? nullptr : context;
+}
+
 const char *or_empty(const char *text) {
     return text != nullptr ? text : "";
 }
@@ -123,7 +131,7 @@ extern "C" void set_modulename(parser_context *ctx, const char *name) {
 }
 
 extern "C" int16_t start_parser_module(parser_context *ctx, char *first_token) {
-    if (ctx == nullptr) return 0;
+    if (changeable_context(ctx) == nullptr) return 0;
     ParserContext &context = *context_of(ctx);
     if (first_token != nullptr) first_token[0] = '\0';
     if (context.no_program) return 0;
@@ -148,7 +156,7 @@ extern "C" int16_t start_parser_module(parser_context *ctx, char *first_token) {
 }
 
 extern "C" void call_gettoken(parser_context *ctx) {
-    if (ctx == nullptr) return;
+    if (changeable_context(ctx) == nullptr) return;
     ParserContext &context = *context_of(ctx);
     if (context.no_program) return;
     jump_to_host(context, advance_token(context));
@@ -170,7 +178,7 @@ extern "C" char *call_optstring(parser_context *ctx, const char *name) {
 
 extern "C" void *call_savemacrochar(parser_context *ctx, uint16_t level, const char *name,
                                     const char *text) {
-    if (ctx == nullptr) return nullptr;
+    if (changeable_context(ctx) == nullptr) return nullptr;
     ParserContext &context = *context_of(ctx);
     void *stored = nullptr;
     const int value =
@@ -180,7 +188,7 @@ extern "C" void *call_savemacrochar(parser_context *ctx, uint16_t level, const c
 }
 
 extern "C" void call_errorproc(parser_context *ctx, int16_t number, va_list args) {
-    if (ctx == nullptr) return;
+    if (changeable_context(ctx) == nullptr) return;
     ParserContext &context = *context_of(ctx);
     const int value = run_guarded([&] { context.errors.raise_from_host(number, args); });
     jump_to_host(context, value);
@@ -196,7 +204,7 @@ extern "C" void *get_logfileptr(parser_context *ctx, char *name_buffer) {
 
 extern "C" void outmesdbs(parser_context *ctx, int32_t records, int16_t variables, int32_t bytes,
                           const char *target) {
-    if (ctx == nullptr) return;
+    if (changeable_context(ctx) == nullptr) return;
     ParserContext *context = context_of(ctx);
     if (!context->flags.message || !context->log) return;
     std::string line = std::to_string(static_cast<long>(records)) + " Records Of " +
@@ -214,7 +222,7 @@ extern "C" void finish_parser(parser_context *ctx, int32_t mode) {
 
 extern "C" int vornmac_finish_parser(parser_context *ctx, int32_t mode, char *message,
                                      size_t message_size) {
-    if (ctx == nullptr) return 0;
+    if (changeable_context(ctx) == nullptr) return 0;
     ParserContext *context = context_of(ctx);
     // Errors while finishing are reported, but the context must still be released.
     context->errors.jumps_allowed = false;
@@ -248,6 +256,11 @@ extern "C" void vornmac_set_blank_whitespace(parser_context *ctx, int on) {
 
 extern "C" void vornmac_set_program_echo(parser_context *ctx, int on) {
     if (ctx != nullptr) context_of(ctx)->flags.echo_program = on != 0;
+}
+
+extern "C" void vornmac_set_trace(parser_context *ctx, vornmac_trace_callback callback,
+                                  void *user) {
+    if (ctx != nullptr) context_of(ctx)->trace.set(callback, user);
 }
 
 extern "C" int vornmac_write_variable_file(const char *path, int count, const char *const *names,

@@ -7,6 +7,7 @@
 #include "func/put_file.hpp"
 #include "host/block_pool.hpp"
 #include "host/buffered_file.hpp"
+#include "host/tracer.hpp"
 #include "input/input_stack.hpp"
 #include "input/scanner.hpp"
 #include "input/text_chain.hpp"
@@ -56,6 +57,7 @@ class ParserContext : public parser_context {
     Scanner scanner{*this};
     MacroLibrary macros{*this};
 
+    Tracer trace;
     ModuleFlags flags;
     RecoveryMark recovery;
     std::unique_ptr<BufferedFile> log;

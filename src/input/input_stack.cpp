@@ -197,6 +197,8 @@ void InputStack::push_macro_text(const std::string &file_name, const std::string
                   ' ');
         buffer_position = 0;
     }
+    if (context_.trace.on()) [[unlikely]]
+        context_.trace.note_macro_body(library_handle, body_offset, body_end);
 }
 
 void InputStack::store_new_top() {
@@ -226,6 +228,8 @@ void InputStack::push_text(const char *name, const char *value, int16_t blanks) 
     buffer_position = read_buffer_size;
     store_live(source);
     top = index;
+    if (context_.trace.on()) [[unlikely]]
+        context_.trace.note_text(text);
 }
 
 void InputStack::reread_text(int16_t slot, TextChain *chain, int16_t blanks, int16_t at_line,
@@ -396,6 +400,7 @@ unsigned char InputStack::read_terminal_line() {
     std::strcat(typed, line_end_marker);
     ++line;
     column = 0;
+    const Tracer::Detached typed_input(context_.trace);
     reread_text(top, nullptr, 0, line, column, typed);
     return next_char();
 }

@@ -69,7 +69,12 @@ class InputStack final : public TextReader {
     // (`token_completed`). Only a reference cycle nests that deep without a token, so at
     // the stack's bound it is stopped with error 4609: `push` (which saves the live source
     // and pushes the text) is then not run.
-    void note_trigger() { trigger_depth = silent_depth; }
+    void note_trigger() {
+        trigger_depth = silent_depth;
+        trigger_line = line;
+        trigger_column = column;
+        trigger_top = top;
+    }
     void token_completed() { silent_depth = trigger_depth = 0; }
     template <typename Push> void substitute(const char *name, Push push) {
         const auto depth = static_cast<int16_t>(trigger_depth + 1);
@@ -165,6 +170,10 @@ class InputStack final : public TextReader {
     int16_t end_blanks = 0;
     int16_t silent_depth = 0;  // substitutions nested since the last token, this one included
     int16_t trigger_depth = 0; // silent depth of the source the last trigger was read from
+    // Where the last trigger stood, for the trace: its line, column and source.
+    int16_t trigger_line = 0;
+    int16_t trigger_column = 0;
+    int16_t trigger_top = -1;
     int handle = -1;
     ReadBuffer *buffer = nullptr;
     int16_t buffer_position = read_buffer_size;

@@ -322,9 +322,13 @@ void Scanner::read_word(int16_t mode, char *destination) {
 }
 
 void Scanner::resolve_reference(int16_t mode) {
-    InputStack &in = context_.input;
     char word[token_size];
     read_word(mode, word);
+    run_traced(context_, VORNMAC_TRACE_REFERENCE, word, [&] { substitute_reference(mode, word); });
+}
+
+void Scanner::substitute_reference(int16_t mode, char *word) {
+    InputStack &in = context_.input;
     if (word[0] == '&') {
         resolve_multiple(mode, word);
         return;
@@ -354,6 +358,7 @@ void Scanner::resolve_multiple(int16_t mode, char *word) {
     VarStore &vars = context_.vars;
     // Each pair of ampersands becomes one, resolved when the result is scanned again.
     std::string text = mode == 1 ? "%&" : "&";
+    std::string written = word; // the name as written, for the trace
     bool pending = false;
     auto ends_word = [&] {
         const size_t length = std::strlen(word);
@@ -361,6 +366,7 @@ void Scanner::resolve_multiple(int16_t mode, char *word) {
     };
     while (!ends_word()) {
         read_word(mode, word);
+        written += word;
         if (word[0] == '&') {
             if (pending) text += '&';
             pending = !pending;
@@ -375,6 +381,7 @@ void Scanner::resolve_multiple(int16_t mode, char *word) {
             text += word;
         }
     }
+    if (context_.trace.on()) context_.trace.rename_innermost(written);
     in.substitute(word, [&] {
         in.reread_text(in.top, nullptr, trailing_blanks(word), in.line, in.column, text);
     });

@@ -73,6 +73,8 @@ class Scanner {
     bool scan_other(int16_t mode);
     void skip_comment();
     bool expand_triggers();
+    // resolve_reference once the name is read (`word`, a buffer of token_size).
+    void substitute_reference(int16_t mode, char *word);
     void resolve_multiple(int16_t mode, char *word);
     void echo_and_blank();
 

@@ -68,17 +68,21 @@ class ArgumentBinder {
     void bind() {
         advance();
         if (token()[0] == '[') read_argument_list();
+        if (context_.trace.on()) [[unlikely]]
+            for (size_t i = 0; i < parameters_.size(); ++i)
+                context_.trace.note_argument(parameters_[i].name, value_of(i));
         VarStore &vars = context_.vars;
         // Positional parameters come first in the record, so this is their order and then
         // the named ones'.
-        for (size_t i = 0; i < parameters_.size(); ++i) {
-            const maclib::MacroParameter &p = parameters_[i];
-            const char *value = given_[i] ? given_[i]->c_str() : p.default_text.c_str();
-            vars.save(level_, p.name.c_str(), value);
-        }
+        for (size_t i = 0; i < parameters_.size(); ++i)
+            vars.save(level_, parameters_[i].name.c_str(), value_of(i));
     }
 
   private:
+    const char *value_of(size_t i) const {
+        return given_[i] ? given_[i]->c_str() : parameters_[i].default_text.c_str();
+    }
+
     const char *token() const { return scanner_.next_token_text; }
     void advance() { scanner_.scan_token(0, 0); }
 
@@ -138,9 +142,7 @@ class ArgumentBinder {
     std::vector<std::optional<std::string>> given_;
     int16_t level_;
 };
-} // namespace
-
-void invoke_macro(ParserContext &context, const char *name) {
+void call_macro(ParserContext &context, const char *name) {
     const std::string called = name; // the scanner's buffers change while arguments are read
     const int16_t blanks = trailing_blanks(called.c_str());
     std::optional<FoundMacro> found = locate(context, called.c_str());
@@ -169,6 +171,12 @@ void invoke_macro(ParserContext &context, const char *name) {
                        static_cast<int32_t>(record.header.body_offset),
                        static_cast<int32_t>(record.header.body_end), blanks,
                        library.kept_first_block(found->slot, *found->called));
+}
+
+} // namespace
+
+void invoke_macro(ParserContext &context, const char *name) {
+    run_traced(context, VORNMAC_TRACE_MACRO, name, [&] { call_macro(context, name); });
 }
 
 } // namespace vornmac

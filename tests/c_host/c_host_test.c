@@ -28,6 +28,57 @@ static void write_text(const char *path, const char *text) {
     fclose(file);
 }
 
+/* What the trace callback saw, and what it tried to do to the context it was called for. */
+static struct {
+    char lines[1024];
+    int events;
+    int refused;
+} traced;
+
+static void on_trace(void *user, const vornmac_trace_event *event) {
+    parser_context *ctx = (parser_context *)user;
+    char line[200];
+    snprintf(line, sizeof line, "%d:%s:%d:%d:%d:%s|", event->kind, event->name, event->line,
+             event->column, event->depth, event->text != NULL ? event->text : "-");
+    if (strlen(traced.lines) + strlen(line) < sizeof traced.lines) strcat(traced.lines, line);
+    ++traced.events;
+    /* Calls that would change the context in the middle of its scan do nothing. */
+    call_gettoken(ctx);
+    if (call_savemacrochar(ctx, 0, "x", "changed") == NULL) ++traced.refused;
+    finish_parser(ctx, 2);
+}
+
+/* A traced run: the callback sees each reference and function, innermost first, with what
+ * it handed back, and cannot disturb the run. */
+static void trace_run(const char *home, const char *options, const char *log_path) {
+    static char tokens[256];
+    static parser_context *ctx;
+    char first[200];
+    tokens[0] = '\0';
+    ctx = init_parser(NULL, 0, NULL, "%let x=4; &x %eval(&x+1) end\n", home, VORNMAC_OPTIONS_TAG,
+                      options, VORNMAC_LOG_TAG, log_path);
+    check(ctx != NULL, "traced init_parser gives a context");
+    if (ctx == NULL) return;
+    vornmac_set_trace(ctx, on_trace, ctx);
+    if (setjmp(mark) == 0) {
+        set_jmpmark(ctx, mark);
+        start_parser_module(ctx, first);
+        strcat(tokens, first);
+        for (;;) {
+            call_gettoken(ctx);
+            strcat(tokens, addcurrtoken(ctx));
+        }
+    }
+    check(strcmp(tokens, "4 5 ") == 0, "traced run gives the tokens of an untraced one");
+    /* Columns after a variable's text count one on, as error columns do. */
+    check(strcmp(traced.lines, "1:let:1:1:0:-|4:x:1:11:0:4|4:x:1:21:1:4|2:eval:1:15:0:5|") == 0,
+          "trace events in order, with their text");
+    check(traced.refused == traced.events, "the callback cannot store variables");
+    check(strcmp(call_optstring(ctx, "x"), "4") == 0, "the callback changed nothing");
+    vornmac_set_trace(ctx, NULL, NULL);
+    finish_parser(ctx, 2);
+}
+
 static void raise_from_host(parser_context *ctx, int16_t number, ...) {
     va_list args;
     va_start(args, number);
@@ -125,6 +176,8 @@ int main(void) {
           "error message in the log");
     check(strstr(contents, "12 Records Of 3 Variables Written To out.dbs\r\n\r\n") != NULL,
           "outmesdbs line without bytes");
+    trace_run(home, options, log_path);
+
     unlink(log_path);
     unlink(options);
     unlink(messages);

@@ -1,27 +1,17 @@
 // Arbitrary input must never crash or hang the library: programs and variable values made
 // of the characters that drive the scanner, and variable files of arbitrary bytes.
 #include "support/program_run.hpp"
+#include "support/random_text.hpp"
 
 #include <gtest/gtest.h>
-
-#include <random>
 
 namespace vornmac {
 namespace {
 
 using testing::ProgramRequest;
 using testing::ProgramRun;
+using testing::random_text;
 using testing::TestHome;
-
-std::string random_text(std::mt19937 &random, size_t length) {
-    static const std::string alphabet = "&&&%%%..''\"()/**;  \n\r\t\x01\x02\x03\x04\x05\x07\x08"
-                                        "abxyz_sys_c1SYS";
-    std::string text;
-    std::uniform_int_distribution<size_t> pick(0, alphabet.size() - 1);
-    for (size_t i = 0; i < length; ++i)
-        text += alphabet[pick(random)];
-    return text;
-}
 
 TEST(Robustness, ArbitraryProgramsEndCleanly) {
     std::mt19937 random(20261205);

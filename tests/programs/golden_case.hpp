@@ -19,6 +19,8 @@
 //                    `  NAME "pattern"` for the error variables read at that jump
 //   expected.vars    `NAME "pattern"` lines read with call_optstring after the last event
 //   expected.log     the log file, line ends as line feeds, <HOME>/ for the home directory
+//   expected.trace   the trace events, one line each (see trace_line in golden_host.hpp);
+//                    the host registers its trace callback only when this file exists
 // "<HOME>/" in vars and options stands for the home directory, so that a case can name its
 // own files. Lines beginning with "#" are comments in the expected files.
 #pragma once
@@ -60,6 +62,7 @@ struct GoldenCase {
     std::vector<Event> expected_events;
     std::vector<Assignment> expected_vars;
     std::optional<std::string> expected_log;
+    std::optional<std::string> expected_trace;
     std::filesystem::path files; // empty when the case has none
     std::optional<std::string> standard_input;
     std::optional<std::string> expected_stdout;
@@ -150,6 +153,8 @@ inline GoldenCase load_case(const std::filesystem::path &dir) {
     c.expected_vars = read_named_values(dir / "expected.vars");
     if (std::filesystem::exists(dir / "expected.log"))
         c.expected_log = read_file(dir / "expected.log");
+    if (std::filesystem::exists(dir / "expected.trace"))
+        c.expected_trace = read_file(dir / "expected.trace");
     if (std::filesystem::is_directory(dir / "files")) c.files = dir / "files";
     if (std::filesystem::exists(dir / "stdin")) c.standard_input = read_file(dir / "stdin");
     if (std::filesystem::exists(dir / "expected.stdout"))

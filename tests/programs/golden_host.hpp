@@ -12,6 +12,7 @@
 #include "golden_text.hpp"
 #include "vornmac/vornmac.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -93,9 +94,40 @@ struct ParserCloser {
 };
 using ParserHandle = std::unique_ptr<parser_context, ParserCloser>;
 
+// One trace event as a line of expected.trace: two blanks per depth, the kind, the name
+// (with its arguments for a macro call), where its trigger stood (source kind ' ' as "file",
+// 'm' as "macro", 's' as "var"; the source name; its stack index, line and column), the
+// text it handed back in quotes (escaped form) or "-" for none, and the error when there
+// was one:  `  macro m[a="1"] macro:outer#1:2:3 -> "text" error 2021`
+inline std::string trace_line(const vornmac_trace_event &e) {
+    static const char *const kinds[] = {"?",     "statement", "function",
+                                        "macro", "reference", "command"};
+    std::string line(static_cast<std::size_t>(std::max<int>(e.depth, 0)) * 2, ' ');
+    line += kinds[e.kind >= 1 && e.kind <= 5 ? e.kind : 0];
+    line += " ";
+    line += e.name;
+    if (e.argument_count > 0) {
+        line += "[";
+        for (int i = 0; i < e.argument_count; ++i) {
+            if (i > 0) line += ",";
+            line += e.argument_names[i];
+            line += "=\"" + escape(e.argument_values[i]) + "\"";
+        }
+        line += "]";
+    }
+    line += e.source_kind == 'm' ? " macro:" : e.source_kind == 's' ? " var:" : " file:";
+    line += std::string(e.source_name) + "#" + std::to_string(e.source_index) + ":" +
+            std::to_string(e.line) + ":" + std::to_string(e.column);
+    line += e.text == nullptr ? " -> -"
+                              : " -> \"" + escape(std::string_view(e.text, e.text_length)) + "\"";
+    if (e.error != 0) line += " error " + std::to_string(e.error);
+    return line;
+}
+
 struct HostRun {
     bool started = false;
     std::vector<Event> events;
+    std::vector<std::string> trace;
     // Breaches of the token-pair protocol, described for the failure report.
     std::vector<std::string> protocol_faults;
     std::vector<Assignment> final_vars;
@@ -152,6 +184,7 @@ class GoldenHost {
         run_.started = true;
         set_modulename(ctx.get(), "golden");
         if (case_.keep_whitespace) vornmac_set_blank_whitespace(ctx.get(), 0);
+        if (case_.expected_trace) vornmac_set_trace(ctx.get(), record_trace, &run_.trace);
         for (const Assignment &v : case_.vars)
             call_savemacrochar(ctx.get(), 0, v.name.c_str(), with_home(v.value).c_str());
         {
@@ -160,6 +193,8 @@ class GoldenHost {
             StreamRedirect input(stdin, input_path);
             StreamRedirect output(stdout, home_.path("stdout.txt"));
             drive(ctx.get());
+            for (std::string &line : run_.trace)
+                line = normalised(line);
             for (const Assignment &want : case_.expected_vars)
                 run_.final_vars.push_back(
                     {want.name, normalised(call_optstring(ctx.get(), want.name.c_str()))});
@@ -264,6 +299,10 @@ class GoldenHost {
     }
 
     void fault(const std::string &what) { run_.protocol_faults.push_back(what); }
+
+    static void record_trace(void *user, const vornmac_trace_event *event) {
+        static_cast<std::vector<std::string> *>(user)->push_back(trace_line(*event));
+    }
 
     // The temporary home directory reads as <HOME>/ in values and the log.
     std::string normalised(std::string text) const {

@@ -48,6 +48,17 @@ std::string numbered(const std::vector<std::string> &lines) {
     return out;
 }
 
+// Each expected line is a pattern for the actual line in its place.
+void expect_lines(const char *what, const std::vector<std::string> &want,
+                  const std::vector<std::string> &got) {
+    bool same = want.size() == got.size();
+    for (std::size_t i = 0; same && i < want.size(); ++i)
+        same = glob_match(want[i], got[i]);
+    EXPECT_TRUE(same) << what << " differs\n--- expected\n"
+                      << numbered(want) << "--- actual\n"
+                      << numbered(got);
+}
+
 // The log's lines must end with carriage return and line feed; they are compared without
 // the carriage return, line by line with the expected patterns.
 void expect_log(const std::string &expected, const std::string &actual) {
@@ -57,14 +68,7 @@ void expect_log(const std::string &expected, const std::string &actual) {
             << "log line feed without carriage return at byte " << at;
     std::string folded = actual;
     replace_all(folded, "\r\n", "\n");
-    const std::vector<std::string> want = split_lines(expected);
-    const std::vector<std::string> got = split_lines(folded);
-    bool same = want.size() == got.size();
-    for (std::size_t i = 0; same && i < want.size(); ++i)
-        same = glob_match(want[i], got[i]);
-    EXPECT_TRUE(same) << "log differs\n--- expected\n"
-                      << numbered(want) << "--- actual\n"
-                      << numbered(got);
+    expect_lines("log", split_lines(expected), split_lines(folded));
 }
 
 class GoldenProgram : public testing::TestWithParam<std::string> {};
@@ -87,6 +91,12 @@ TEST_P(GoldenProgram, HostSeesExpectedTokensErrorsAndLog) {
             << c.expected_vars[i].name << ": expected \"" << escape(c.expected_vars[i].value)
             << "\", got \"" << escape(run.final_vars[i].value) << "\"";
     if (c.expected_log) expect_log(*c.expected_log, run.log);
+    if (c.expected_trace) {
+        std::vector<std::string> want;
+        for (const std::string &line : split_lines(*c.expected_trace))
+            if (!line.starts_with("#")) want.push_back(line);
+        expect_lines("trace", want, run.trace);
+    }
     if (c.expected_stdout) {
         EXPECT_EQ(escape(*c.expected_stdout), escape(run.standard_output)) << "standard output";
     }

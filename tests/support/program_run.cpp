@@ -63,6 +63,7 @@ ProgramRun run_program(const TestHome &home, const ProgramRequest &request) {
                              VORNMAC_OPTIONS_TAG, options.c_str(), VORNMAC_LOG_TAG, log.c_str());
     if (state->ctx == nullptr) return state->run;
     state->run.created = true;
+    if (request.trace != nullptr) vornmac_set_trace(state->ctx, request.trace, request.trace_user);
     for (const auto &[name, value] : request.variables)
         call_savemacrochar(state->ctx, 0, name.c_str(), value.c_str());
     while (!state->done) {

@@ -26,6 +26,8 @@ struct ProgramRequest {
     const char *text = nullptr;
     Options variables; // set at level 0 before the module starts
     int max_tokens = 1000;
+    vornmac_trace_callback trace = nullptr; // registered with trace_user when set
+    void *trace_user = nullptr;
 };
 
 ProgramRun run_program(const TestHome &home, const ProgramRequest &request);

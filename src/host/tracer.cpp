@@ -1,0 +1,156 @@
+#include "host/tracer.hpp"
+
+#include "host/parser_context.hpp"
+#include "platform/raw_file.hpp"
+
+#include <algorithm>
+#include <exception>
+#include <string_view>
+
+namespace vornmac {
+
+namespace {
+constexpr int16_t input_exhausted_error = 173;
+constexpr unsigned char marker = 0x01;
+constexpr unsigned char quoted = 0x02;
+constexpr char quoted_characters[] = "()'\"%"; // codes 1 to 5
+
+// The text as the host would receive it: markers dropped, quoted characters restored.
+// Unlike clean_text, white space stays as it is.
+std::string without_markers(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const auto code = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+        if (c == marker && i + 1 < text.size()) {
+            ++i;
+        } else if (c == quoted && code >= 1 && code <= 5) {
+            out += quoted_characters[code - 1];
+            ++i;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
+std::string without_trailing_white(std::string name) {
+    while (!name.empty() && is_white(static_cast<unsigned char>(name.back())))
+        name.pop_back();
+    return name;
+}
+
+// The bytes of a macro body, read without moving the library file's position.
+std::string read_body(int handle, int32_t from, int32_t to) {
+    if (handle < 0 || to <= from) return {};
+    const int64_t position = platform::raw_seek(handle, 0, 1);
+    std::string bytes(static_cast<size_t>(to - from), '\0');
+    int32_t got = 0;
+    if (platform::raw_seek(handle, from, 0) == from)
+        got = std::max<int32_t>(0, platform::raw_read(handle, bytes.data(), to - from));
+    bytes.resize(static_cast<size_t>(got));
+    if (position >= 0) platform::raw_seek(handle, position, 0);
+    return bytes;
+}
+} // namespace
+
+TracedAction::TracedAction(ParserContext &context, int kind, std::string name)
+    : context_(context), outer_(context.trace.innermost_), kind_(kind),
+      name_(without_trailing_white(std::move(name))), raised_before_(context.errors.raised_count()),
+      unwinding_before_(std::uncaught_exceptions()) {
+    const InputStack &in = context.input;
+    line_ = in.trigger_line;
+    column_ = in.trigger_column;
+    depth_ = static_cast<int16_t>(std::max<int16_t>(in.trigger_top, 0) + context.trace.open_);
+    // The source the "%" or "&" was read from: live on top, else as its slot keeps it (it
+    // may have been used up while the name was read). Text a statement handed back counts
+    // as part of the source below it.
+    for (int16_t index = in.trigger_top; index >= 0; --index) {
+        const InputSource *saved = in.slot(index);
+        const bool live = index == in.top;
+        if (!live && saved == nullptr) break;
+        const char kind_here = live ? in.kind : saved->kind;
+        const std::string &source = live ? in.source_name : saved->source_name;
+        const std::string &current = live ? in.current_name : saved->current_name;
+        if (kind_here == 's' && source.starts_with("_TEMP") && index > 0) continue;
+        source_kind_ = kind_here;
+        source_name_ = kind_here == 'm' ? current : source;
+        source_index_ = index;
+        break;
+    }
+    context.trace.innermost_ = this;
+    ++context.trace.open_;
+}
+
+TracedAction::~TracedAction() {
+    Tracer &tracer = context_.trace;
+    tracer.innermost_ = outer_;
+    --tracer.open_;
+    int error = 0;
+    if (context_.errors.raised_count() != raised_before_)
+        error = context_.errors.last_number();
+    else if (std::uncaught_exceptions() > unwinding_before_)
+        error = input_exhausted_error; // only the input running out leaves without an error
+    if (!tracer.on()) return;
+    try {
+        tracer.report(*this, error);
+    } catch (...) {
+        // An event that cannot be built (or a callback that throws) must not end the scan.
+    }
+}
+
+void Tracer::note_text(const std::string &text) {
+    if (innermost_ != nullptr) innermost_->text_ = text;
+}
+
+void Tracer::note_macro_body(int handle, int32_t from, int32_t to) {
+    if (innermost_ != nullptr) innermost_->body_ = TracedAction::MacroBody{handle, from, to};
+}
+
+void Tracer::note_argument(const std::string &name, const std::string &value) {
+    if (innermost_ == nullptr) return;
+    innermost_->argument_names_.push_back(without_trailing_white(name));
+    innermost_->argument_values_.push_back(without_markers(value));
+}
+
+void Tracer::rename_innermost(std::string name) {
+    if (innermost_ != nullptr) innermost_->name_ = without_trailing_white(std::move(name));
+}
+
+void Tracer::report(const TracedAction &action, int error) {
+    std::optional<std::string> text;
+    if (action.body_)
+        text =
+            without_markers(read_body(action.body_->handle, action.body_->from, action.body_->to));
+    else if (action.text_)
+        text = without_markers(*action.text_);
+    std::vector<const char *> names;
+    std::vector<const char *> values;
+    for (size_t i = 0; i < action.argument_names_.size(); ++i) {
+        names.push_back(action.argument_names_[i].c_str());
+        values.push_back(action.argument_values_[i].c_str());
+    }
+    const vornmac_trace_event event{action.kind_,
+                                    action.name_.c_str(),
+                                    action.source_kind_,
+                                    action.source_name_.c_str(),
+                                    action.source_index_,
+                                    action.line_,
+                                    action.column_,
+                                    action.depth_,
+                                    text ? text->c_str() : nullptr,
+                                    text ? text->size() : 0,
+                                    static_cast<int>(names.size()),
+                                    names.data(),
+                                    values.data(),
+                                    error};
+    struct InCallback {
+        bool &flag;
+        explicit InCallback(bool &f) : flag(f) { flag = true; }
+        ~InCallback() { flag = false; }
+    } const running(in_callback_);
+    callback_(user_, &event);
+}
+
+} // namespace vornmac
