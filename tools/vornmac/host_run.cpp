@@ -12,6 +12,7 @@
 
 #include "error_report.hpp"
 #include "token_writer.hpp"
+#include "trace_writer.hpp"
 
 #include <vornmac/vornmac.h>
 
@@ -227,6 +228,8 @@ int run_program(const RunOptions &options, const Home &home) {
     if (!options.tokens) vornmac_set_blank_whitespace(ctx, 0);
     if (!options.echo) vornmac_set_program_echo(ctx, 0);
     if (options.module_name) set_modulename(ctx, options.module_name->c_str());
+    TraceWriter trace(stderr, options.label());
+    if (options.trace) trace.attach(ctx);
 
     Session session(ctx, options, *out);
     session.check_start_up();

@@ -77,6 +77,9 @@ CLI::App &add_run_command(CLI::App &root, RunOptions &options) {
     run.add_flag_callback(
         "--no-echo", [&options] { options.echo = false; },
         "keep the program text out of the log; errors and their input traces still go there");
+    run.add_flag("--trace", options.trace,
+                 "write a line to standard error for each statement, function, macro call and "
+                 "&name reference the program runs, with where it stood and the text it gave");
     run.add_option("--home", options.home,
                    "the vornmac home (default: $VORNMAC_HOME, else ~/.vornmac); it is created "
                    "with a default variable file and message file when missing")

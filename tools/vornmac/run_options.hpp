@@ -24,7 +24,8 @@ struct RunOptions {
     std::optional<std::string> module_name;
     std::optional<std::string> output_file;
     bool tokens = false;
-    bool echo = true; // --no-echo keeps the program text out of the log
+    bool echo = true;   // --no-echo keeps the program text out of the log
+    bool trace = false; // --trace reports each action of the library on standard error
 
     // How error lines name the program: the file name, "-e" or "-".
     std::string label() const;

@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# `vornmac run --trace`: the lines the tool writes to standard error for the actions the
+# library reports, with their sources, positions, depth and the text each handed back.
+# Usage: trace_tests.sh PATH/TO/vornmac
+set -u
+tool=$1
+. "$(dirname "$0")/tool_test_support.sh"
+export HOME="$work/user"
+unset VORNMAC_HOME
+home="$work/home"
+cd "$work" || exit 1
+
+# A program file that includes another: each source is named as error lines name it, and
+# the function of the chosen branch runs one level deeper than the %if.
+printf 'part &x.\n' >inc.vm
+printf '%%let x=2;\n%%include inc.vm;\n%%if &x=2 %%then %%upcase(yes);\nafter\n' >main.vm
+run_tool run --home "$home" --trace main
+expect_rc "traced program file" 0
+expect_bytes "traced program file" out $'part 2\nYES after\n'
+expect_bytes "traced program file" err 'main:1:1: %let
+main:2:1: %include
+  inc.vm:1:6: &x -> "2"
+    main:3:7: &x -> "2"
+main:3:2: %if -> "%upcase(yes) after\n"
+  main:3:16: %upcase -> "YES"
+'
+
+# Macros: a call inside a body is one level deeper than the call that pushed the body, a
+# reference inside the arguments one level deeper than the call it is read for; an error
+# cuts its action short, and its error line follows the trace line.
+run_tool run --home "$home" --trace -e '%macro outer[a]; %inner[&a.!] %mend; %macro inner[b]; (&b) %mend; %outer[hi]; &gone. end'
+expect_rc "traced macros" 1
+expect_bytes "traced macros" err '-e:1:1: %macro
+-e:1:38: %macro
+-e:1:67: %outer[a="hi"] -> "; %inner[&a.!] "
+    %outer:1:10: &a -> "hi"
+  %outer:1:3: %inner[b="hi!"] -> "; (&b) "
+    %inner:1:4: &b -> "hi!"
+-e:1:80: &gone (error 2021)
+-e:1:79: ERROR #2021 : Macro variable is not defined: gone
+'
+
+# Each pass of a loop shows its step and its body; without --trace nothing is written.
+run_tool run --home "$home" --trace -e '%do i=1 %to 300; &i %end; done.'
+expect_rc "traced loop" 0
+[ "$(grep -c '^  -e:1:[0-9]*: &i -> ' "$work/err")" -eq 300 ] || fail "traced loop: not one line per pass"
+run_tool run --home "$home" -e '%do i=1 %to 3; &i %end; done.'
+expect_bytes "untraced loop" err ''
+
+if [ "$failures" -ne 0 ]; then
+    echo "$failures trace test(s) failed" >&2
+    exit 1
+fi
+echo "all trace tests passed"
