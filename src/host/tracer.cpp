@@ -100,8 +100,8 @@ TracedAction::~TracedAction() {
     }
 }
 
-void Tracer::note_text(const std::string &text) {
-    if (innermost_ != nullptr) innermost_->text_ = text;
+void Tracer::note_text(std::string_view text) {
+    if (innermost_ != nullptr) innermost_->text_ = std::string(text);
 }
 
 void Tracer::note_macro_body(int handle, int32_t from, int32_t to) {

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vornmac {
@@ -65,7 +66,7 @@ class Tracer {
     bool in_callback() const { return in_callback_; }
 
     // What the innermost action handed back: a text, or a macro body in a library file.
-    void note_text(const std::string &text);
+    void note_text(std::string_view text);
     void note_macro_body(int handle, int32_t from, int32_t to);
     void note_argument(const std::string &name, const std::string &value);
     void rename_innermost(std::string name);

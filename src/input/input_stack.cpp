@@ -229,7 +229,7 @@ void InputStack::push_text(const char *name, const char *value, int16_t blanks) 
     store_live(source);
     top = index;
     if (context_.trace.on()) [[unlikely]]
-        context_.trace.note_text(text);
+        context_.trace.note_text(std::string_view(text, text_size));
 }
 
 void InputStack::reread_text(int16_t slot, TextChain *chain, int16_t blanks, int16_t at_line,
