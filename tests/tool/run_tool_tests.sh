@@ -140,6 +140,11 @@ expect_bytes "error variables stay for the program" out $';;\n[ERROR #2033 : Exp
 expect_rc "error variables stay for the program" 1
 [ "$(grep -c 'ERROR #2033' "$work/err")" -eq 2 ] || fail "a repeated message is reported each time"
 
+# An error that stops the run while the module is still being primed keeps the first token.
+run_tool run --home "$home" -e $'before\n%let _errorfile = ;&nope.\nnever'
+expect_rc "stop while priming" 2
+expect_bytes "stop while priming keeps the text before the error" out $'before\n'
+
 # An error while the module is still being primed keeps the first token.
 run_tool run --home "$home" -e 'first &nope. second'
 expect_bytes "error while priming" out 'first  second

@@ -152,11 +152,12 @@ void Session::recover(Jump jump) {
     }
     report(error, located);
     mark_seen(error);
+    // The text read before the error is the program's output, also when the run stops.
+    if (phase_ == Phase::priming) write_primed_token();
     if (jump == Jump::cannot_go_on) {
         stopped_ = true;
         phase_ = Phase::finishing;
     } else if (phase_ == Phase::priming) {
-        write_primed_token();
         phase_ = Phase::tokens;
     }
 }
