@@ -174,17 +174,17 @@ void Scanner::scan_quoted_character() {
     in.read_char();
     next_token_text[next_length++] = static_cast<char>(in.ch);
     in.advance_offset();
+    // All the white space after it belongs to the token, line feeds included, as a quoted
+    // character made by `%(` carries it.
     while (next_length < token_limit) {
         in.read_char();
         if (!is_white(in.ch)) {
             in.step_back();
             break;
         }
-        const bool line_feed = in.ch == '\n';
-        if (line_feed) count_line_feed(0);
+        if (in.ch == '\n') count_line_feed(0);
         token_append(in.ch);
         in.advance_offset();
-        if (line_feed) break;
     }
     token_end();
 }
