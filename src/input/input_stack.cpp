@@ -420,37 +420,6 @@ unsigned char InputStack::next_char_general() {
     return static_cast<unsigned char>((*buffer)[static_cast<size_t>(buffer_position++)]);
 }
 
-int16_t InputStack::take_name_run(char *to, int16_t room, bool fold) {
-    const char *from = nullptr;
-    size_t ready = 0;
-    if (kind == 's') {
-        from = text + text_position;
-        ready = text_size - std::min(text_position, text_size);
-    } else if (!interactive && buffer != nullptr && buffer_position < read_buffer_size) {
-        from = buffer->data() + buffer_position;
-        ready = static_cast<size_t>(read_buffer_size - buffer_position);
-    }
-    const size_t before_end = offset < length ? static_cast<size_t>(length - offset) : 0;
-    const size_t limit =
-        std::min({ready, before_end, static_cast<size_t>(std::max<int16_t>(room, 0))});
-    size_t taken = 0;
-    for (; taken < limit; ++taken) {
-        auto c = static_cast<unsigned char>(from[taken]);
-        if (!is_name_char(c)) break;
-        if (fold && c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c + ('a' - 'A'));
-        to[taken] = static_cast<char>(c);
-    }
-    if (taken == 0) return 0;
-    ch = static_cast<unsigned char>(from[taken - 1]);
-    if (kind == 's')
-        text_position += taken;
-    else
-        buffer_position = static_cast<int16_t>(buffer_position + static_cast<int16_t>(taken));
-    offset += static_cast<int32_t>(taken);
-    column = static_cast<int16_t>(column + static_cast<int16_t>(taken));
-    return static_cast<int16_t>(taken);
-}
-
 void InputStack::unread_char() {
     if (offset == length) return;
     if (kind == 's') {

@@ -21,10 +21,12 @@
 #include "input/input_source.hpp"
 #include "vars/var_store.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace vornmac {
 
@@ -136,12 +138,37 @@ class InputStack final : public TextReader {
         }
         ++column;
     }
-    // The fast path of a word: copies the name characters waiting in the file buffer or
-    // the variable text into `to`, at most `room`, stepping over each as read_char and
-    // advance_offset would (A-Z folded to a-z when `fold` is set). Stops before any other
-    // character, at the end of the buffer or text and at the end of the source, so the
-    // general steps handle all of those. Gives the number copied.
-    int16_t take_name_run(char *to, int16_t room, bool fold);
+    // The characters the general steps would read next, straight from the file buffer or
+    // the variable text and never past the end of the source. Empty whenever only the
+    // general steps can read on: fast reads off, the terminal, a buffer to refill, the end
+    // of the source. The scanner takes whole runs of plain characters from it.
+    std::string_view ready() const {
+        if (!fast_reads || offset >= length) return {};
+        const auto before_end = static_cast<size_t>(length - offset);
+        if (kind == 's') {
+            const size_t at = std::min(text_position, text_size);
+            return {text + at, std::min(text_size - at, before_end)};
+        }
+        if (interactive || buffer == nullptr || buffer_position >= read_buffer_size) return {};
+        return {buffer->data() + buffer_position,
+                std::min(static_cast<size_t>(read_buffer_size - buffer_position), before_end)};
+    }
+    // Steps over the first `count` (at least one) characters of ready() as read_char and
+    // advance_offset would over each; the last one becomes the current character. Line
+    // feeds among them are the caller's to count.
+    void take(size_t count) {
+        const auto taken = static_cast<int32_t>(count);
+        if (kind == 's') {
+            ch = static_cast<unsigned char>(text[text_position + count - 1]);
+            text_position += count;
+        } else {
+            ch = static_cast<unsigned char>(
+                (*buffer)[static_cast<size_t>(buffer_position) + count - 1]);
+            buffer_position = static_cast<int16_t>(buffer_position + taken);
+        }
+        offset += taken;
+        column = static_cast<int16_t>(column + taken);
+    }
     // On by default; the differential test turns it off to read every character through
     // the general steps and compare the tokens.
     static inline bool fast_reads = true;

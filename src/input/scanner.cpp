@@ -4,6 +4,7 @@
 #include "input/text_chain.hpp"
 #include "stmt/dispatch.hpp"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -17,6 +18,23 @@ constexpr char quoted_characters[] = "()'\"%"; // codes 1 to 5
 
 bool is_special(unsigned char c) {
     return c != '\0' && std::strchr("*()%'\"&", c) != nullptr;
+}
+
+// A character that starts a token of its own and asks nothing more of the general steps:
+// not a trigger, a marker, the slash of a comment, a quote or a carriage return.
+bool starts_plain_token(unsigned char c) {
+    switch (c) {
+    case '&':
+    case '%':
+    case marker:
+    case quoted:
+    case '/':
+    case '\'':
+    case '\r':
+        return false;
+    default:
+        return !is_name_char(c);
+    }
 }
 
 int16_t quoted_code(unsigned char c) {
@@ -65,7 +83,8 @@ void Scanner::next_token(int16_t shift) {
 }
 
 void Scanner::scan_token(int16_t mode, int16_t shift) {
-    if (shift == 1) std::memcpy(current_token, next_token_text, sizeof current_token);
+    // The text up to its terminator is all a host can read of a token.
+    if (shift == 1) std::memcpy(current_token, next_token_text, std::strlen(next_token_text) + 1);
     scan_raw_token(mode);
     // A marker token carries no text: it ends no chain of substitutions.
     if (next_length > 0 && static_cast<unsigned char>(next_token_text[0]) != marker)
@@ -78,6 +97,7 @@ void Scanner::scan_raw_token(int16_t mode) {
         token_start_column = in.column;
         token_start_line = in.line;
         next_length = 0;
+        if (take_plain_token(mode)) return;
         in.read_char();
         if (expand_triggers()) return;
         const unsigned char c = in.ch;
@@ -99,6 +119,73 @@ void Scanner::scan_raw_token(int16_t mode) {
         skip_white();
         mode = 0;
     }
+}
+
+bool Scanner::take_plain_token(int16_t mode) {
+    InputStack &in = context_.input;
+    const std::string_view ready = in.ready();
+    if (ready.empty()) return false;
+    const auto at = [&](size_t i) { return static_cast<unsigned char>(ready[i]); };
+    const bool word = is_name_char(at(0));
+    if (!word && !starts_plain_token(at(0))) return false;
+    // As scan_word and scan_other read: the word or the one character, then the white space
+    // after it up to and including a line feed (one character of it in mode 1).
+    const size_t room = std::min(ready.size(), static_cast<size_t>(token_limit));
+    const size_t end = word ? name_run(ready, room) : 1;
+    size_t white = end;
+    bool line_feed = false;
+    while (white < room && is_white(at(white))) {
+        const unsigned char c = at(white++);
+        if (c == '\r') return false; // folded into a line feed by the general steps
+        if (c == '\n') {
+            line_feed = true;
+            break;
+        }
+        if (mode == 1) break;
+    }
+    const bool ended_by_white = line_feed || (mode == 1 && white > end) || white == token_limit;
+    if (!ended_by_white) {
+        // The character after the token decides; it must be ready too.
+        if (white == ready.size()) return false;
+        // A reference right after a word is read on as part of it.
+        if (word && white == end && at(white) == '&') return false;
+    }
+    size_t taken = 0;
+    if (at(0) == '\n') {
+        // A blank line's line feed starts a token of its own and counts as a line.
+        take_into_token(ready, 1);
+        count_line_feed(mode);
+        taken = 1;
+    }
+    take_into_token(ready.substr(taken), white - taken);
+    if (line_feed) count_line_feed(mode);
+    // The general steps read the character after the token and step back before it.
+    if (!ended_by_white) in.ch = at(white);
+    token_end();
+    return true;
+}
+
+size_t Scanner::name_run(std::string_view text, size_t room) {
+    const size_t limit = std::min(text.size(), room);
+    size_t length = 0;
+    while (length < limit && is_name_char(static_cast<unsigned char>(text[length])))
+        ++length;
+    return length;
+}
+
+void Scanner::take_into_token(std::string_view ready, size_t count) {
+    if (count == 0) return;
+    char *to = next_token_text + next_length;
+    if (context_.flags.upper_case) {
+        for (size_t i = 0; i < count; ++i) {
+            const char c = ready[i];
+            to[i] = c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
+        }
+    } else {
+        std::memcpy(to, ready.data(), count);
+    }
+    next_length = static_cast<int16_t>(next_length + static_cast<int16_t>(count));
+    context_.input.take(count);
 }
 
 bool Scanner::expand_triggers() {
@@ -195,12 +282,10 @@ void Scanner::scan_word(int16_t mode) {
     in.advance_offset();
     bool white_taken = false;
     while (next_length < token_limit) {
-        if (!white_taken && InputStack::fast_reads) {
+        if (!white_taken) {
             // Fast path: the rest of a run of name characters in one step.
-            next_length = static_cast<int16_t>(
-                next_length + in.take_name_run(next_token_text + next_length,
-                                               static_cast<int16_t>(token_limit - next_length),
-                                               context_.flags.upper_case));
+            const std::string_view ready = in.ready();
+            take_into_token(ready, name_run(ready, static_cast<size_t>(token_limit - next_length)));
             if (next_length == token_limit) break;
         }
         in.read_char();

@@ -14,7 +14,10 @@
 #pragma once
 #include "vars/name_compare.hpp"
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 namespace vornmac {
 
@@ -23,9 +26,18 @@ class ParserContext;
 inline constexpr int16_t token_size = 200;
 inline constexpr int16_t token_limit = token_size - 1;
 
+// Name characters: letters, digits, "_" and every byte of 128 or above. A table, since the
+// scanner asks for every character of a program.
+inline constexpr std::array<bool, 256> name_characters = [] {
+    std::array<bool, 256> table{};
+    for (int c = 0; c < 256; ++c)
+        table[static_cast<size_t>(c)] = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                                        (c >= '0' && c <= '9') || c == '_' || c >= 128;
+    return table;
+}();
+
 inline bool is_name_char(unsigned char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
-           c >= 128;
+    return name_characters[c];
 }
 
 class Scanner {
@@ -68,6 +80,14 @@ class Scanner {
     void scan_marker();
     void scan_quoted_character();
     void scan_raw_token(int16_t mode);
+    // The fast path of scan_raw_token: a whole plain token, read in one step from what the
+    // input has ready. False, with nothing read, when the general steps must scan it.
+    bool take_plain_token(int16_t mode);
+    // The number of name characters that begin `text`, at most `room`.
+    static size_t name_run(std::string_view text, size_t room);
+    // Copies `count` ready characters into the token as token_append would, and steps
+    // over them.
+    void take_into_token(std::string_view ready, size_t count);
     void scan_word(int16_t mode);
     // Returns true when a comment began: the token is then to be scanned anew.
     bool scan_other(int16_t mode);

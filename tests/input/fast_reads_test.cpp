@@ -1,7 +1,12 @@
-// The input stack reads the common character inline and leaves the rest to its general
-// steps. Every program must give the same tokens, jumps, output and variables either way:
-// each golden case and random programs (from a file longer than the read buffer, and as
-// host text) are run with the inline reading on and off, and the runs compared.
+// The input stack reads the common character inline, and the scanner takes whole plain
+// tokens and runs of name characters from what the input has ready; the rest goes through
+// the general steps. Every program must give the same tokens, jumps, output and variables
+// either way: each golden case and random programs (from a file longer than the read
+// buffer, and as host text) are run with the fast paths on and off, and the runs compared.
+// The scanner itself is compared token by token too, with where the reading stood after
+// each one, since line and column show only in error messages.
+#include "error/recovery_jump.hpp"
+#include "host/parser_context.hpp"
 #include "input/input_stack.hpp"
 #include "support/golden_both_ways.hpp"
 #include "support/program_run.hpp"
@@ -24,40 +29,54 @@ TEST(FastReads, GoldenCasesGiveTheSameRunEitherWay) {
 // Pieces that reach every branch of the reading: words, white space with carriage
 // returns, references, statements, comments, quotes and the stored-text markers.
 std::string random_program(std::mt19937 &random, size_t pieces) {
-    static const char *const piece[] = {
-        "copy",
-        "in=file12.dbf",
-        " ",
-        "  \t",
-        "\n",
-        "\r\n",
-        "\r",
-        "&x",
-        "&x.",
-        "&&y",
-        "&x ",
-        "%let x=ab c;",
-        ";",
-        "/* note */",
-        "'",
-        "\"",
-        "(",
-        ")",
-        "\x01\x03",
-        "\x01\x04",
-        "\x02\x01",
-        "%eval(1+2)",
-        "%str(a;b)",
-        "%do i=1 %to 2; z&i %end;",
-        "abcdefghijklmnopqrstuvwxyz0123456789_abcdefghijklmnopqrstuvwxyz",
-        "*",
-        "&",
-        "%",
-        "."};
+    using namespace std::string_view_literals; // a piece may hold a zero byte
+    static constexpr std::string_view piece[] = {
+        "copy"sv,
+        "in=file12.dbf"sv,
+        " "sv,
+        "  \t"sv,
+        "\n"sv,
+        "\r\n"sv,
+        "\r"sv,
+        "&x"sv,
+        "&x."sv,
+        "&&y"sv,
+        "&x "sv,
+        "%let x=ab c;"sv,
+        ";"sv,
+        "/* note */"sv,
+        "'"sv,
+        "\""sv,
+        "("sv,
+        ")"sv,
+        "\x01\x03"sv,
+        "\x01\x04"sv,
+        "\x02\x01"sv,
+        "%eval(1+2)"sv,
+        "%str(a;b)"sv,
+        "%do i=1 %to 2; z&i %end;"sv,
+        "abcdefghijklmnopqrstuvwxyz0123456789_abcdefghijklmnopqrstuvwxyz"sv,
+        "MiXed CASE"sv,
+        "\xe9t\xe9 \xff"sv,
+        "\n\n"sv,
+        " \t\v\f\n"sv,
+        "\t;\r\n"sv,
+        "a\0b"sv,
+        "="sv,
+        "/ x"sv,
+        "*"sv,
+        "&"sv,
+        "%"sv,
+        "."sv};
     std::uniform_int_distribution<size_t> pick(0, std::size(piece) - 1);
     std::string text;
-    for (size_t i = 0; i < pieces; ++i)
-        text += piece[pick(random)];
+    std::uniform_int_distribution<size_t> long_word(150, 260);
+    for (size_t i = 0; i < pieces; ++i) {
+        const size_t chosen = pick(random);
+        // Words longer than a token holds, now and then.
+        if (chosen == 0 && i % 7 == 0) text += std::string(long_word(random), 'w');
+        text += piece[chosen];
+    }
     return text;
 }
 
@@ -79,6 +98,54 @@ TEST(FastReads, RandomProgramsGiveTheSameTokensEitherWay) {
             ASSERT_EQ(fast.jumps.size(), general.jumps.size()) << "round " << round;
             for (size_t i = 0; i < fast.jumps.size(); ++i)
                 EXPECT_EQ(fast.jumps[i].message, general.jumps[i].message) << "round " << round;
+        }
+    }
+}
+
+// Each token the scanner gives, in either mode, with where the reading stood after it:
+// the token's start, the line and column, the offset, the current character and the
+// quote state.
+std::vector<std::string> scan_steps(const testing::TestHome &home, const char *file,
+                                    const char *text, bool upper_case) {
+    parser_context *ctx = home.create(file, text);
+    auto &context = *static_cast<ParserContext *>(ctx);
+    char first[200];
+    start_parser_module(ctx, first);
+    context.flags.upper_case = upper_case;
+    Scanner &scanner = context.scanner;
+    const InputStack &in = context.input;
+    std::vector<std::string> steps;
+    try {
+        for (int i = 0; i < 5000 && in.top >= 0; ++i) {
+            // Mode 1 takes one white-space character only.
+            scanner.scan_token(i % 3 == 2 ? 1 : 0, 1);
+            steps.push_back(std::string(scanner.next_token_text) + "|" +
+                            std::to_string(scanner.token_start_line) + ":" +
+                            std::to_string(scanner.token_start_column) + "|" +
+                            std::to_string(in.line) + ":" + std::to_string(in.column) + "|" +
+                            std::to_string(in.offset) + "|" + std::to_string(in.ch) + "|" +
+                            std::to_string(scanner.quote_state));
+        }
+    } catch (const InputExhausted &) {
+    }
+    finish_parser(ctx, 2);
+    return steps;
+}
+
+TEST(FastReads, ScannerStandsAtTheSamePlaceAfterEveryToken) {
+    std::mt19937 random(7);
+    testing::TestHome home;
+    for (int round = 0; round < 40; ++round) {
+        const std::string program = random_program(random, 30 + static_cast<size_t>(round) * 8);
+        home.write("program.vm", program);
+        const std::string file = home.path("program.vm");
+        for (const bool as_text : {false, true}) {
+            const bool upper_case = round % 2 == 1;
+            const auto [fast, general] = testing::run_both_ways(set_fast_reads, [&] {
+                return scan_steps(home, as_text ? nullptr : file.c_str(),
+                                  as_text ? program.c_str() : nullptr, upper_case);
+            });
+            ASSERT_EQ(fast, general) << "round " << round << " text " << as_text;
         }
     }
 }
