@@ -1,6 +1,7 @@
 #include "platform/process.hpp"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -46,6 +47,8 @@ void spawn_and_wait(const std::string &program, const std::vector<std::string> &
     for (const std::string &argument : arguments)
         argv.push_back(const_cast<char *>(argument.c_str()));
     argv.push_back(nullptr);
+    // Console output of the program so far comes before the child's on standard output.
+    std::fflush(stdout);
     pid_t child = 0;
     if (::posix_spawn(&child, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return;
     int status = 0;

@@ -87,6 +87,11 @@ expect_bytes "-o leaves stdout empty" out ''
 cp "$work/written.txt" "$work/file_out"
 expect_bytes "-o" file_out $'to a file\n'
 
+# Standard output is written in blocks, and still in order with the program's console
+# output and with commands it starts.
+run_tool run --home "$home" -e 'a b c d %system echo hi; e %display x y; f'
+expect_bytes "output in order with %system and %display" out $'a b c d hi\ne x y\nf\n'
+
 # --- --tokens: one token per line, white space inside tokens blanked ----------------------
 run_tool run --home "$home" --tokens -e $'a  b\tc\n/* c */ d'
 expect_bytes "--tokens" out $'a  \nb \nc \nd \n'
