@@ -103,7 +103,7 @@ int BufferedFile::log_handle() {
     return library_log ? library_log->handle : -1;
 }
 
-void BufferedFile::write(const char *bytes, int32_t count) {
+void BufferedFile::write_in_pieces(const char *bytes, int32_t count) {
     if (handle_ < 0) return;
     while (count > 0) {
         const int32_t piece = std::min(count, buffer_size);
@@ -121,17 +121,17 @@ void BufferedFile::write_string(const char *text) {
 }
 
 void BufferedFile::write_text(const char *text) {
-    // The log gets every token of a program: copy the runs between line feeds whole.
-    for (const char *line_feed; (line_feed = std::strchr(text, '\n')) != nullptr;
-         text = line_feed + 1) {
-        write(text, static_cast<int32_t>(line_feed - text));
+    // Runs between line feeds are copied whole; tokens are short, so a plain loop finds
+    // their ends sooner than a library call would.
+    for (;;) {
+        const char *end = text;
+        while (*end != '\0' && *end != '\n')
+            ++end;
+        write(text, static_cast<int32_t>(end - text));
+        if (*end == '\0') return;
         write_line_end();
+        text = end + 1;
     }
-    write_string(text);
-}
-
-void BufferedFile::write_line_end() {
-    write("\r\n", 2);
 }
 
 int32_t BufferedFile::read(char *destination, int32_t count) {

@@ -10,6 +10,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 
 namespace vornmac {
@@ -32,11 +33,21 @@ class BufferedFile {
     BufferedFile(const BufferedFile &) = delete;
     BufferedFile &operator=(const BufferedFile &) = delete;
 
-    void write(const char *bytes, int32_t count);
+    // The common case, a piece that fits beside what is waiting, is copied inline: the log
+    // gets every token of a program.
+    void write(const char *bytes, int32_t count) {
+        if (handle_ >= 0 && count <= limit_ - position_) {
+            std::memcpy(buffer_.data() + position_, bytes, static_cast<size_t>(count));
+            position_ += count;
+            total_ += count;
+            return;
+        }
+        write_in_pieces(bytes, count);
+    }
     void write_string(const char *text);
     // Each line feed becomes carriage return and line feed.
     void write_text(const char *text);
-    void write_line_end();
+    void write_line_end() { write("\r\n", 2); }
     // Returns count, or the bytes that were left when the file ran out (not copied).
     int32_t read(char *destination, int32_t count);
     void flush();
@@ -54,6 +65,7 @@ class BufferedFile {
 
   private:
     BufferedFile(int handle, bool is_read, int64_t total);
+    void write_in_pieces(const char *bytes, int32_t count);
 
     int handle_;
     bool is_read_;
