@@ -14,6 +14,20 @@ bool rest_is_white(const char *s, int from) {
 }
 } // namespace
 
+uint32_t name_hash(const char *name) {
+    // FNV-1a over the folded letters, each white-space character as a blank; the hash is
+    // taken as it stood after the last other character, so trailing white space is left out.
+    uint32_t hash = 2166136261u;
+    uint32_t kept = hash;
+    for (int i = 0; i < name_compare_limit && name[i] != '\0'; ++i) {
+        const auto c = static_cast<unsigned char>(name[i]);
+        const bool white = is_white(c);
+        hash = (hash ^ (white ? ' ' : fold(c))) * 16777619u;
+        if (!white) kept = hash;
+    }
+    return kept;
+}
+
 int name_compare(const char *a, const char *b) {
     for (int i = 0; i < name_compare_limit; ++i) {
         const auto ca = static_cast<unsigned char>(a[i]);

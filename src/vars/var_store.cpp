@@ -17,12 +17,14 @@ VarStore::~VarStore() {
 }
 
 MacroVar *VarStore::lookup(const char *name, bool find_only) {
+    MacroVar *&recent = recent_[name_hash(name) % recent_count];
+    if (recent != nullptr && name_compare(name, recent->name) == 0) return recent;
     MacroVar *path[max_depth + 1];
     int side[max_depth + 1];
     int depth = 0;
     for (MacroVar *node = root_; node != nullptr;) {
         const int cmp = name_compare(name, node->name);
-        if (cmp == 0) return node;
+        if (cmp == 0) return recent = node;
         path[depth] = node;
         side[depth] = cmp;
         ++depth;
@@ -36,6 +38,7 @@ MacroVar *VarStore::lookup(const char *name, bool find_only) {
     created->name = static_cast<char *>(chunks_.alloc(static_cast<uint32_t>(length + 1)));
     std::memcpy(created->name, name, length + 1);
     ++count_;
+    recent = created;
 
     auto hang = [&](int at, MacroVar *subtree) {
         if (at < 0)

@@ -5,8 +5,8 @@
 // its level, so that a whole level is dropped in one pass.
 //
 // Invariants: a variable is never removed from the tree (without values it behaves as
-// missing); a value on a level list has that list's level; value texts are pool blocks
-// owned by their entry.
+// missing), so a pointer to it stays good for the store's life; a value on a level list has that
+// list's level; value texts are pool blocks owned by their entry.
 //
 // A value's text may be read in place by one reader (the input stack reads a variable's
 // text as a source without copying it). The store tells the reader before it releases a
@@ -15,6 +15,7 @@
 #include "error/message_format.hpp"
 #include "host/block_pool.hpp"
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -97,6 +98,12 @@ class VarStore {
     void release(VarLevel *v);
     char *copy_text(const char *text);
     void free_text(char *text);
+
+    // Variables found or made lately, by name_hash. A hit is confirmed with name_compare,
+    // so it gives what the tree walk would; variables are never removed, so no entry
+    // goes stale. References name the same few variables over and over.
+    static constexpr size_t recent_count = 64;
+    MacroVar *recent_[recent_count] = {};
 
     ChunkAllocator &chunks_;
     BlockPool &pool_;

@@ -41,6 +41,40 @@ TEST(NameCompare, OnlyTheFirstTwoHundredCharactersCount) {
     EXPECT_NE(name_compare((base.substr(1) + "a").c_str(), (base.substr(1) + "b").c_str()), 0);
 }
 
+TEST(NameCompare, NamesThatCompareEqualHashAlike) {
+    const std::string base(200, 'x');
+    const std::vector<std::pair<std::string, std::string>> same = {
+        {"ABC", "abc"},     {"abc  \t", "abc"},         {"a b", "a\tb"},
+        {"a\nb \n", "A b"}, {base + "a", base + "b  "}, {"", "  "}};
+    for (const auto &[a, b] : same) {
+        ASSERT_EQ(name_compare(a.c_str(), b.c_str()), 0) << a << "|" << b;
+        EXPECT_EQ(name_hash(a.c_str()), name_hash(b.c_str())) << a << "|" << b;
+    }
+    EXPECT_NE(name_hash("a b"), name_hash("a  b"));
+    EXPECT_NE(name_hash("ab"), name_hash("ba"));
+}
+
+// Lookups remember the variables they found; with many more variables than remembered
+// ones, every spelling of a name still finds its own variable and no other.
+TEST_F(VarStoreTest, ManyNamesInManySpellingsFindTheirOwnVariable) {
+    auto name = [](int i) { return "v" + std::to_string(i); };
+    for (int i = 0; i < 1000; ++i)
+        store.save(0, name(i).c_str(), std::to_string(i).c_str());
+    for (int round = 0; round < 3; ++round) {
+        for (int i = 0; i < 1000; i += 7) {
+            EXPECT_EQ(at(0, name(i).c_str()), std::to_string(i));
+            EXPECT_EQ(at(0, ("V" + std::to_string(i) + " \t").c_str()), std::to_string(i));
+            EXPECT_EQ(at(0, ("v " + std::to_string(i)).c_str()), "<none>");
+            EXPECT_EQ(at(0, (name(i) + "x").c_str()), "<none>");
+        }
+    }
+    // A name found missing and then made is found from then on.
+    EXPECT_EQ(store.lookup("late", true), nullptr);
+    MacroVar *made = store.lookup("LATE", false);
+    EXPECT_EQ(store.lookup("late ", true), made);
+    EXPECT_EQ(store.count(), 1001);
+}
+
 TEST_F(VarStoreTest, InnerLevelHidesOuterValueUntilDropped) {
     store.save(0, "x", "1");
     store.save(1, "X", "2");
