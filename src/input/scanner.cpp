@@ -192,9 +192,11 @@ bool Scanner::expand_triggers() {
     InputStack &in = context_.input;
     while (quote_state == 0 && triggers_active && (in.ch == '&' || in.ch == '%')) {
         in.note_trigger();
-        in.step_back();
-        char word[token_size];
-        read_word(0, word);
+        char word[token_size] = "&";
+        if (in.ch != '&' || !ampersand_before_name()) {
+            in.step_back();
+            read_word(0, word);
+        }
         if (std::strlen(word) != 1) {
             // A trigger followed by white space is ordinary text.
             next_length = 0;
@@ -406,9 +408,47 @@ void Scanner::read_word(int16_t mode, char *destination) {
     destination[length] = '\0';
 }
 
+bool Scanner::ampersand_before_name() {
+    // The ampersand has been read: read_word would take it alone and step back from the
+    // name character after it.
+    InputStack &in = context_.input;
+    // ready() counts the ampersand as still to come: it holds the character after it when
+    // it holds two.
+    const std::string_view ready = in.ready();
+    if (ready.size() < 2 || !is_name_char(static_cast<unsigned char>(ready[0]))) return false;
+    in.advance_offset();
+    in.ch = static_cast<unsigned char>(ready[0]);
+    period_flag = false;
+    return true;
+}
+
+bool Scanner::read_name_in_view(char *destination) {
+    // A name, the white space after it and the character that ends the word (a period is
+    // taken), shorter than a word may be. A carriage return would be folded with the
+    // character after it, so the general steps read it.
+    InputStack &in = context_.input;
+    const std::string_view ready = in.ready();
+    auto at_char = [&](size_t i) { return static_cast<unsigned char>(ready[i]); };
+    size_t at = 0;
+    while (at < ready.size() && is_name_char(at_char(at)))
+        ++at;
+    if (at == 0) return false;
+    while (at < ready.size() && is_white(at_char(at)) && at_char(at) != '\r')
+        ++at;
+    if (at >= ready.size() || at >= static_cast<size_t>(token_limit) || at_char(at) == '\r')
+        return false;
+    const unsigned char ending = at_char(at);
+    ready.copy(destination, at);
+    destination[at] = '\0';
+    period_flag = ending == '.';
+    in.take(period_flag ? at + 1 : at);
+    in.ch = ending;
+    return true;
+}
+
 void Scanner::resolve_reference(int16_t mode) {
     char word[token_size];
-    read_word(mode, word);
+    if (mode != 0 || !read_name_in_view(word)) read_word(mode, word);
     run_traced(context_, VORNMAC_TRACE_REFERENCE, word, [&] { substitute_reference(mode, word); });
 }
 

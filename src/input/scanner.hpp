@@ -96,6 +96,11 @@ class Scanner {
     // resolve_reference once the name is read (`word`, a buffer of token_size).
     void substitute_reference(int16_t mode, char *word);
     void resolve_multiple(int16_t mode, char *word);
+    // Fast paths of read_word(0) at a reference, for when everything they look at is in
+    // view (see InputStack::ready); each gives false, having read nothing, where the
+    // general steps are needed.
+    bool ampersand_before_name();
+    bool read_name_in_view(char *destination);
     void echo_and_blank();
 
     ParserContext &context_;
