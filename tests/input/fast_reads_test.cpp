@@ -27,7 +27,8 @@ TEST(FastReads, GoldenCasesGiveTheSameRunEitherWay) {
 }
 
 // Pieces that reach every branch of the reading: words, white space with carriage
-// returns, references, statements, comments, quotes and the stored-text markers.
+// returns, references (with every kind of character after the name, and names at a
+// word's length bound: "&n"), statements, comments, quotes and the stored-text markers.
 std::string random_program(std::mt19937 &random, size_t pieces) {
     using namespace std::string_view_literals; // a piece may hold a zero byte
     static constexpr std::string_view piece[] = {
@@ -42,6 +43,15 @@ std::string random_program(std::mt19937 &random, size_t pieces) {
         "&x."sv,
         "&&y"sv,
         "&x "sv,
+        "&X\r\n"sv,
+        "&x \r"sv,
+        "&x \t."sv,
+        "&x\n"sv,
+        "&x\x01\x03"sv,
+        "&.x"sv,
+        "&&&y"sv,
+        "&x&y"sv,
+        "&n"sv,
         "%let x=ab c;"sv,
         ";"sv,
         "/* note */"sv,
@@ -75,7 +85,10 @@ std::string random_program(std::mt19937 &random, size_t pieces) {
         const size_t chosen = pick(random);
         // Words longer than a token holds, now and then.
         if (chosen == 0 && i % 7 == 0) text += std::string(long_word(random), 'w');
-        text += piece[chosen];
+        if (piece[chosen] == "&n"sv)
+            text += "&" + std::string(i % 2 == 0 ? 198 : 199, 'n') + ".";
+        else
+            text += piece[chosen];
     }
     return text;
 }
@@ -90,7 +103,10 @@ TEST(FastReads, RandomProgramsGiveTheSameTokensEitherWay) {
         for (const bool as_text : {false, true}) {
             testing::ProgramRequest request;
             (as_text ? request.text : request.file) = as_text ? program.c_str() : file.c_str();
-            request.variables = {{"x", "ab&y cd"}, {"y", "x"}};
+            request.variables = {{"x", "ab&y cd"},
+                                 {"y", "x"},
+                                 {std::string(198, 'n'), "long "},
+                                 {std::string(199, 'n'), "longer"}};
             request.max_tokens = 5000;
             const auto [fast, general] =
                 testing::run_both_ways(set_fast_reads, [&] { return run_program(home, request); });
