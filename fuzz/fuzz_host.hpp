@@ -1,13 +1,33 @@
-// The host side of the fuzz targets that run programs: requests tokens until the input
-// ends, the library gives up (100) or a budget of requests runs out, so no input hangs.
+// The host side of the fuzz targets that run programs: a scratch home for their files, and
+// a host that requests tokens until the input ends, the library gives up (100) or a budget
+// of requests runs out, so no input hangs.
 #pragma once
 #include "vornmac/vornmac.h"
 
 #include <csetjmp>
+#include <cstdlib>
 #include <memory>
 #include <string>
+#include <unistd.h>
 
 namespace fuzz_host {
+
+// A folder of this process for the files each input needs, ending in "/". It lies in
+// $TMPDIR when that is set (fuzz/run points it at a folder it removes afterwards), else in
+// memory when the system has it: every run saves its variable file with a sync, which on
+// a disk would cost more than everything else a target does.
+inline const std::string &scratch_home() {
+    static const std::string home = [] {
+        const char *tmpdir = std::getenv("TMPDIR");
+        std::string pattern = tmpdir != nullptr && *tmpdir != '\0' ? tmpdir
+                              : access("/dev/shm", W_OK) == 0      ? "/dev/shm"
+                                                                   : "/tmp";
+        pattern += "/vornmac_fuzz_XXXXXX";
+        if (mkdtemp(pattern.data()) == nullptr) std::abort();
+        return pattern + "/";
+    }();
+    return home;
+}
 
 struct Run {
     parser_context *ctx = nullptr;

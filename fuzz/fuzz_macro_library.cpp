@@ -11,20 +11,12 @@
 #include <cstdint>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
 
-// Memory-backed when the system has it: every run saves its variable file with a sync,
-// which on a disk would cost more than everything else the target does.
-const char *scratch_directory() {
-    return access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-}
-
 const std::string &library_path() {
-    static const std::string path = std::string(scratch_directory()) + "/fuzz_macro_library_" +
-                                    std::to_string(getpid()) + ".mac";
+    static const std::string path = fuzz_host::scratch_home() + "fuzz.mac";
     return path;
 }
 
@@ -35,8 +27,7 @@ void write_library(const uint8_t *data, size_t size) {
 
 const std::string &fuzz_home() {
     static const std::string home = [] {
-        std::string pattern = std::string(scratch_directory()) + "/vornmac_fuzz_XXXXXX";
-        std::string dir = mkdtemp(pattern.data()) != nullptr ? pattern + "/" : "/tmp/";
+        const std::string dir = fuzz_host::scratch_home();
         std::ofstream(dir + "fuzz.msg") << "173 4 end\n32000 0 end\n";
         return dir;
     }();

@@ -1,25 +1,39 @@
 // Any bytes as a program (the first line is the value of the variable x): the host's
 // protocol runs to the end of the input or to a jump with 100, never a crash or a hang.
+// Each input starts from the same home: the installed message file, a fresh variable file
+// and an empty macro library that is both the definition file and slot 1, so that the
+// program's own %macro definitions can be called.
 #include "fuzz_host.hpp"
 #include "vornmac/vornmac.h"
 
-#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
 namespace {
+
 const std::string &fuzz_home() {
     static const std::string home = [] {
-        char pattern[] = "/tmp/vornmac_fuzz_XXXXXX";
-        std::string dir = mkdtemp(pattern) != nullptr ? std::string(pattern) + "/" : "/tmp/";
-        const char *names[] = {"_errorfile", "_errorlog"};
-        const char *values[] = {"fuzz.msg", "no"};
-        vornmac_write_variable_file((dir + "vorn_opt.dat").c_str(), 2, names, values);
-        std::ofstream(dir + "fuzz.msg") << "173 4 end\n2021 1 undefined %s\n32000 0 end\n";
+        const std::string dir = fuzz_host::scratch_home();
+        std::filesystem::copy_file(VORNMAC_MESSAGE_FILE, dir + "vornmac.msg",
+                                   std::filesystem::copy_options::overwrite_existing);
         return dir;
     }();
     return home;
 }
+
+void reset_home() {
+    const std::string &home = fuzz_home();
+    const std::string library = home + "fuzz.mac";
+    static const char empty_library[16] = {'\x68', '\xe8', '\xd9', '\xfe', 0,  0, 0, 0,
+                                           0,      0,      0,      0,      16, 0, 0, 0};
+    std::ofstream(library, std::ios::binary | std::ios::trunc)
+        .write(empty_library, sizeof empty_library);
+    const char *names[] = {"_errorfile", "_errorlog", "_macromacro", "_macro1"};
+    const char *values[] = {"vornmac.msg", "yes", library.c_str(), library.c_str()};
+    vornmac_write_variable_file((home + "vorn_opt.dat").c_str(), 4, names, values);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
@@ -27,6 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const size_t line_end = input.find('\n');
     const std::string value = input.substr(0, line_end);
     const std::string program = line_end == std::string::npos ? "" : input.substr(line_end + 1);
+    reset_home();
     const std::string &home = fuzz_home();
     const std::string options = home + "vorn_opt.dat";
     parser_context *ctx =
