@@ -30,7 +30,7 @@ void write_home(const uint8_t *data, size_t size) {
 
 // Looks up numbers the file names and a few it may not, `piece` bytes per read.
 void search_in_pieces(const uint8_t *data, size_t size, int32_t piece) {
-    for (const int16_t number : {173, 2076, 32000, 0, -1, 32767}) {
+    for (const int16_t number : {2076, 32000, -1}) {
         size_t at = 0;
         const vornmac::ReadBytes read = [&](char *buffer, int32_t count) {
             const size_t n =
@@ -53,7 +53,7 @@ void raise_errors(vornmac::ParserContext &context) {
         {-32768, "a text with %s and %d in it", 2147483647L},
         {"", "", "", "", ""},
     };
-    for (const int16_t number : {173, 2008, 2076, 4630, 32000})
+    for (const int16_t number : {2008, 2076, 32000})
         for (const auto &arguments : argument_sets)
             context.errors.raise(number, arguments);
 }
@@ -61,7 +61,7 @@ void raise_errors(vornmac::ParserContext &context) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    for (const int32_t piece : {1, 3, 199, 4096})
+    for (const int32_t piece : {1, 7, 4096})
         search_in_pieces(data, size, piece);
     write_home(data, size);
     const std::string &home = fuzz_host::scratch_home();

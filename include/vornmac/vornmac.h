@@ -18,6 +18,14 @@
 #include <stddef.h>
 #include <stdint.h>
 
+/* The shared library exports what this header declares and nothing else: it is built with
+ * hidden visibility, and VORNMAC_API marks each declaration below as exported. */
+#if defined(__GNUC__)
+#define VORNMAC_API __attribute__((visibility("default")))
+#else
+#define VORNMAC_API
+#endif
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -31,70 +39,74 @@ typedef struct parser_context parser_context;
 /* Creates a parser context, or returns null when start-up failed. argv holds argc + 1
  * entries; entry 0 is not used. The strings must outlive the context. The options and
  * log file arguments count only when their tags carry the values above. */
-parser_context *init_parser(const char *program_name, int16_t argc, const char *const *argv,
-                            const char *program_text, const char *home_dir, int32_t options_tag,
-                            const char *options_file, int32_t log_tag, const char *log_file);
+VORNMAC_API parser_context *init_parser(const char *program_name, int16_t argc,
+                                        const char *const *argv, const char *program_text,
+                                        const char *home_dir, int32_t options_tag,
+                                        const char *options_file, int32_t log_tag,
+                                        const char *log_file);
 /* Copies the host's recovery mark, set with setjmp just before. */
-void set_jmpmark(parser_context *ctx, jmp_buf mark);
+VORNMAC_API void set_jmpmark(parser_context *ctx, jmp_buf mark);
 /* The module name used in error messages (at most 59 characters are kept). */
-void set_modulename(parser_context *ctx, const char *name);
+VORNMAC_API void set_modulename(parser_context *ctx, const char *name);
 /* Primes the token pair and copies the first token (with its trailing white space) into
  * first_token, which holds at least 200 bytes. Returns 0. */
-int16_t start_parser_module(parser_context *ctx, char *first_token);
+VORNMAC_API int16_t start_parser_module(parser_context *ctx, char *first_token);
 /* Advances by one token: the next token becomes the current one and a new next token is
  * scanned, running every macro statement and expansion on the way. After a jump with 1 or
  * 2, the token the interrupted call was delivering is still the current token, and the
  * next call delivers it instead of moving past it; after the jump for the end of the input
  * (error 173), the current token holds the last token, not yet delivered. */
-void call_gettoken(parser_context *ctx);
+VORNMAC_API void call_gettoken(parser_context *ctx);
 /* The 200-byte buffers of the current and the next token; overwritten by call_gettoken. */
-char *addcurrtoken(parser_context *ctx);
-char *addnextoken(parser_context *ctx);
+VORNMAC_API char *addcurrtoken(parser_context *ctx);
+VORNMAC_API char *addnextoken(parser_context *ctx);
 /* The variable's text visible at the current level, or an empty text; never null. */
-char *call_optstring(parser_context *ctx, const char *name);
+VORNMAC_API char *call_optstring(parser_context *ctx, const char *name);
 /* Stores text as the variable's value at level (65535 is -1, the saved level). */
-void *call_savemacrochar(parser_context *ctx, uint16_t level, const char *name, const char *text);
+VORNMAC_API void *call_savemacrochar(parser_context *ctx, uint16_t level, const char *name,
+                                     const char *text);
 /* Raises error `number` of the message file with the host's arguments, exactly as the
  * library raises its own errors. The message's conversions (d i u o x X c s, with flags,
  * width, precision, "*" and the h and l modifiers) say what each argument is: a char *
  * for %s, an int for "*" and every other conversion (l does not make it a long). */
-void call_errorproc(parser_context *ctx, int16_t number, va_list args);
+VORNMAC_API void call_errorproc(parser_context *ctx, int16_t number, va_list args);
 /* The log file record (null without a log); copies its name into name_buffer (at least
  * 200 bytes) when that is not null: at most 199 characters and the terminator, so a
  * longer name arrives cut. */
-void *get_logfileptr(parser_context *ctx, char *name_buffer);
+VORNMAC_API void *get_logfileptr(parser_context *ctx, char *name_buffer);
 /* Writes "N Records Of N Variables [And N Bytes] Written To target" to the log. */
-void outmesdbs(parser_context *ctx, int32_t records, int16_t variables, int32_t bytes,
-               const char *target);
+VORNMAC_API void outmesdbs(parser_context *ctx, int32_t records, int16_t variables, int32_t bytes,
+                           const char *target);
 /* Releases the context; mode 2 also closes the log, any other mode keeps it open for the
  * next context of the process. */
-void finish_parser(parser_context *ctx, int32_t mode);
+VORNMAC_API void finish_parser(parser_context *ctx, int32_t mode);
 
 /* The interface version of the library: 80. */
-int16_t version_number(void);
+VORNMAC_API int16_t version_number(void);
 
 /* Extensions for hosts of this implementation. */
 
 /* Turns the blanking of white space inside tokens handed to the host off (0) or on
  * (anything else; the default). With it off, tokens keep their line feeds and tabs, so a
  * host can reproduce the line structure of the program. */
-void vornmac_set_blank_whitespace(parser_context *ctx, int on);
+VORNMAC_API void vornmac_set_blank_whitespace(parser_context *ctx, int on);
 /* Turns the echo of the program text into the log off (0) or on (anything else; the
  * default). Call it before start_parser_module. With it off, the log still gets the
  * library's messages, errors and their input traces, but not the text the program read,
  * so the log no longer grows by the size of every program run. */
-void vornmac_set_program_echo(parser_context *ctx, int on);
+VORNMAC_API void vornmac_set_program_echo(parser_context *ctx, int on);
 /* Writes a variable file with no saved input and the given variables at the saved level
  * -1, replacing `path` in one step. Returns 0, or -1 when the file cannot be written. */
-int vornmac_write_variable_file(const char *path, int count, const char *const *names,
-                                const char *const *values);
+VORNMAC_API int vornmac_write_variable_file(const char *path, int count, const char *const *names,
+                                            const char *const *values);
 
 /* finish_parser that tells the host whether the finish went well: it returns 0, or the
  * number of the last error raised while finishing (the variable file could not be saved,
  * or a value could not be kept in it). The error's message is then copied into message
  * (message_size bytes, terminated, cut when longer) when message is not null. The
  * context is released either way. */
-int vornmac_finish_parser(parser_context *ctx, int32_t mode, char *message, size_t message_size);
+VORNMAC_API int vornmac_finish_parser(parser_context *ctx, int32_t mode, char *message,
+                                      size_t message_size);
 
 /* One input record of a variable file, as a load would restore it. */
 typedef struct vornmac_saved_input {
@@ -118,8 +130,10 @@ typedef void (*vornmac_value_visitor)(void *user, int16_t level, const char *nam
  * on_value for each value a load reads (either visitor may be null) and returns 0.
  * Otherwise it returns -1 and describes the first fault, with its byte offset where there
  * is one, in problem (problem_size bytes) when problem is not null. */
-int vornmac_read_variable_file(const char *path, void *user, vornmac_input_visitor on_input,
-                               vornmac_value_visitor on_value, char *problem, size_t problem_size);
+VORNMAC_API int vornmac_read_variable_file(const char *path, void *user,
+                                           vornmac_input_visitor on_input,
+                                           vornmac_value_visitor on_value, char *problem,
+                                           size_t problem_size);
 
 /* Tracing: the library tells the host about each action it runs while it scans. */
 
@@ -174,7 +188,8 @@ typedef void (*vornmac_trace_callback)(void *user, const vornmac_trace_event *ev
  * that would change this context's state are refused while it runs: start_parser_module,
  * call_gettoken, call_savemacrochar, call_errorproc, outmesdbs and finish_parser (and
  * vornmac_finish_parser) return at once and do nothing. */
-void vornmac_set_trace(parser_context *ctx, vornmac_trace_callback callback, void *user);
+VORNMAC_API void vornmac_set_trace(parser_context *ctx, vornmac_trace_callback callback,
+                                   void *user);
 
 #ifdef __cplusplus
 }
