@@ -2,6 +2,7 @@
 
 #include "host/parser_context.hpp"
 #include "input/argument_list.hpp"
+#include "input/quoting_bytes.hpp"
 
 namespace vornmac {
 
@@ -11,17 +12,14 @@ constexpr int16_t missing_close = 2011;
 constexpr int16_t too_few_arguments = 3055;
 constexpr const char *label = "Convertall";
 constexpr const char *too_few_text = "insufficent number of parameters on %convertall";
-constexpr unsigned char quoting_marker = 0x01;
-constexpr unsigned char quoted_character = 0x02;
-constexpr char quoted_characters[] = "()'\"%"; // codes 1 to 5
 
 // A token as next_token delivers it: a quoting marker is dropped, a quoted character
 // becomes the character it stands for.
 std::string plain_token(const char *token) {
     const auto first = static_cast<unsigned char>(token[0]);
-    if (first == quoting_marker) return "";
+    if (first == marker_byte) return "";
     const auto code = static_cast<unsigned char>(token[1]);
-    if (first == quoted_character && code >= 1 && code <= 5)
+    if (first == quoted_byte && code >= 1 && code <= 5)
         return quoted_characters[code - 1] + std::string(token + 2);
     return token;
 }

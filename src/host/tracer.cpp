@@ -1,6 +1,7 @@
 #include "host/tracer.hpp"
 
 #include "host/parser_context.hpp"
+#include "input/quoting_bytes.hpp"
 #include "platform/raw_file.hpp"
 
 #include <algorithm>
@@ -11,9 +12,6 @@ namespace vornmac {
 
 namespace {
 constexpr int16_t input_exhausted_error = 173;
-constexpr unsigned char marker = 0x01;
-constexpr unsigned char quoted = 0x02;
-constexpr char quoted_characters[] = "()'\"%"; // codes 1 to 5
 
 // The text as the host would receive it: markers dropped, quoted characters restored.
 // Unlike clean_text, white space stays as it is.
@@ -23,9 +21,9 @@ std::string without_markers(std::string_view text) {
     for (size_t i = 0; i < text.size(); ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
         const auto code = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
-        if (c == marker && i + 1 < text.size()) {
+        if (c == marker_byte && i + 1 < text.size()) {
             ++i;
-        } else if (c == quoted && code >= 1 && code <= 5) {
+        } else if (c == quoted_byte && code >= 1 && code <= 5) {
             out += quoted_characters[code - 1];
             ++i;
         } else {

@@ -1,6 +1,7 @@
 #include "input/scanner.hpp"
 
 #include "host/parser_context.hpp"
+#include "input/quoting_bytes.hpp"
 #include "input/text_chain.hpp"
 #include "stmt/dispatch.hpp"
 
@@ -12,9 +13,6 @@ namespace vornmac {
 
 namespace {
 constexpr int16_t undefined_variable = 2021;
-constexpr unsigned char marker = 0x01;
-constexpr unsigned char quoted = 0x02;
-constexpr char quoted_characters[] = "()'\"%"; // codes 1 to 5
 
 bool is_special(unsigned char c) {
     return c != '\0' && std::strchr("*()%'\"&", c) != nullptr;
@@ -26,8 +24,8 @@ bool starts_plain_token(unsigned char c) {
     switch (c) {
     case '&':
     case '%':
-    case marker:
-    case quoted:
+    case marker_byte:
+    case quoted_byte:
     case '/':
     case '\'':
     case '\r':
@@ -72,9 +70,9 @@ void Scanner::echo_and_blank() {
 
 void Scanner::next_token(int16_t shift) {
     scan_token(0, shift);
-    while (static_cast<unsigned char>(next_token_text[0]) == marker)
+    while (static_cast<unsigned char>(next_token_text[0]) == marker_byte)
         scan_token(0, 0);
-    if (static_cast<unsigned char>(next_token_text[0]) != quoted) return;
+    if (static_cast<unsigned char>(next_token_text[0]) != quoted_byte) return;
     const unsigned char code = static_cast<unsigned char>(next_token_text[1]);
     if (code < 1 || code > 5) return;
     std::memmove(next_token_text, next_token_text + 1, static_cast<size_t>(next_length));
@@ -87,7 +85,7 @@ void Scanner::scan_token(int16_t mode, int16_t shift) {
     if (shift == 1) std::memcpy(current_token, next_token_text, std::strlen(next_token_text) + 1);
     scan_raw_token(mode);
     // A marker token carries no text: it ends no chain of substitutions.
-    if (next_length > 0 && static_cast<unsigned char>(next_token_text[0]) != marker)
+    if (next_length > 0 && static_cast<unsigned char>(next_token_text[0]) != marker_byte)
         context_.input.token_completed();
 }
 
@@ -102,11 +100,11 @@ void Scanner::scan_raw_token(int16_t mode) {
         if (expand_triggers()) return;
         const unsigned char c = in.ch;
         // Markers act alike in every source, program files included.
-        if (c == marker) {
+        if (c == marker_byte) {
             scan_marker();
             return;
         }
-        if (c == quoted) {
+        if (c == quoted_byte) {
             scan_quoted_character();
             return;
         }
@@ -213,7 +211,7 @@ bool Scanner::expand_triggers() {
             const int16_t code = quoted_code(static_cast<unsigned char>(name[0]));
             if (code != 0) {
                 next_length = 0;
-                next_token_text[next_length++] = static_cast<char>(quoted);
+                next_token_text[next_length++] = static_cast<char>(quoted_byte);
                 next_token_text[next_length++] = static_cast<char>(code);
                 for (const char *c = name + 1; *c != '\0' && next_length < token_limit; ++c)
                     next_token_text[next_length++] = *c;
@@ -246,7 +244,7 @@ void Scanner::apply_marker(unsigned char code) {
 
 void Scanner::scan_marker() {
     InputStack &in = context_.input;
-    token_append(marker);
+    token_append(marker_byte);
     in.advance_offset();
     in.read_char();
     const unsigned char code = in.ch;
@@ -258,7 +256,7 @@ void Scanner::scan_marker() {
 
 void Scanner::scan_quoted_character() {
     InputStack &in = context_.input;
-    token_append(quoted);
+    token_append(quoted_byte);
     in.advance_offset();
     in.read_char();
     next_token_text[next_length++] = static_cast<char>(in.ch);
@@ -371,11 +369,11 @@ void Scanner::read_word(int16_t mode, char *destination) {
         in.read_char();
         unsigned char c = in.ch;
         // Markers before a word are skipped; a doubled one is dropped whole.
-        while (mode == 0 && c == marker && collected == Collected::nothing) {
+        while (mode == 0 && c == marker_byte && collected == Collected::nothing) {
             in.advance_offset();
             in.read_char();
             c = in.ch;
-            if (c != marker) break;
+            if (c != marker_byte) break;
             in.advance_offset();
             in.read_char();
             c = in.ch;

@@ -8,13 +8,13 @@
 // asked for; words are compared with the name comparison (case-insensitive, trailing white
 // space ignored).
 #pragma once
+#include "input/quoting_bytes.hpp"
+
 #include <cstdint>
 
 namespace vornmac {
 
 class ParserContext;
-
-inline constexpr unsigned char marker_byte = 0x01;
 
 // The token the handler is looking at.
 char *statement_token(ParserContext &context);
