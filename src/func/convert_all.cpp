@@ -18,10 +18,9 @@ constexpr const char *too_few_text = "insufficent number of parameters on %conve
 std::string plain_token(const char *token) {
     const auto first = static_cast<unsigned char>(token[0]);
     if (first == marker_byte) return "";
-    const auto code = static_cast<unsigned char>(token[1]);
-    if (first == quoted_byte && code >= 1 && code <= 5)
-        return quoted_characters[code - 1] + std::string(token + 2);
-    return token;
+    const char quoted =
+        first == quoted_byte ? quoted_character(static_cast<unsigned char>(token[1])) : '\0';
+    return quoted != '\0' ? quoted + std::string(token + 2) : std::string(token);
 }
 
 // The pattern up to its last directory separator; a pattern without one stays whole.

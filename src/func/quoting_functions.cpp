@@ -2,20 +2,20 @@
 
 #include "host/parser_context.hpp"
 #include "input/argument_list.hpp"
+#include "input/quoting_bytes.hpp"
 #include "input/text_chain.hpp"
 
 namespace vornmac {
 
 namespace {
 constexpr int16_t missing_open = 2010;
-constexpr char marker = 0x01;
 
 enum class Triggers { on, off, unchanged };
 enum class Conversion { none, unquote, lower, upper };
 
 struct QuotingForm {
     int16_t keyword_index;
-    char open_code; // 0: no markers
+    unsigned char open_code; // 0: no markers
     Triggers triggers;
     bool protects_quotes;
     Conversion conversion;
@@ -94,8 +94,7 @@ void quoting_function(ParserContext &context, int16_t keyword_index) {
         result = quoted_argument(context, list, form.conversion);
     }
     if (form.open_code != 0)
-        result = std::string{marker, form.open_code} + result +
-                 std::string{marker, static_cast<char>(form.open_code + 1)};
+        result = quoting_marker(form.open_code) + result + quoting_marker(form.open_code + 1);
     list.deliver(result);
 }
 

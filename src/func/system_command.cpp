@@ -2,6 +2,7 @@
 
 #include "host/parser_context.hpp"
 #include "platform/process.hpp"
+#include "stmt/statement_tokens.hpp"
 #include "vars/name_compare.hpp"
 
 #include <array>
@@ -13,7 +14,6 @@ namespace vornmac {
 namespace {
 constexpr int16_t command_too_long = 2036;
 constexpr size_t max_command_length = 1000;
-constexpr unsigned char quoting_marker = 0x01;
 
 // Commands of the interpreter itself; each ends in the blank that must follow it.
 constexpr std::array<const char *, 6> interpreter_commands = {"erase ", "delete ", "del ",
@@ -38,8 +38,7 @@ std::string collect_command(ParserContext &context) {
     scanner.scan_token(0, 0);
     while (depth != 0 || scanner.next_token_text[0] != ';') {
         char *token = scanner.next_token_text;
-        if (static_cast<unsigned char>(token[0]) == quoting_marker)
-            depth += (static_cast<unsigned char>(token[1]) % 2 == 1) ? 1 : -1;
+        depth += quoting_step(token);
         clean_text(token);
         if (command.size() + std::strlen(token) > max_command_length)
             context.errors.raise(command_too_long, {command.c_str()});

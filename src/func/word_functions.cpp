@@ -2,6 +2,7 @@
 
 #include "host/parser_context.hpp"
 #include "input/argument_list.hpp"
+#include "input/quoting_bytes.hpp"
 
 #include <algorithm>
 
@@ -11,7 +12,6 @@ namespace {
 constexpr int16_t missing_open = 2010;
 constexpr int16_t missing_open_of_scan = 2011;
 constexpr int16_t bad_length_separator = 2034;
-constexpr char marker = 0x01;
 constexpr int32_t whole_rest = 32000;
 
 void scan(ParserContext &context, TokenForm form) {
@@ -40,13 +40,13 @@ std::string scan_word(const std::string &text, int32_t n, const std::string &del
         if (seen == n) end = i;
     }
     if (seen < n - 1) return "";
-    const bool quoted = text.size() >= 2 && text[0] == marker;
+    const bool quoted = text.size() >= 2 && static_cast<unsigned char>(text[0]) == marker_byte;
     if (!quoted) return text.substr(start, end - start);
     // The word stands inside the text's marker pair, which it keeps.
     if (start == 0) start = 2;
     if (end == text.size()) end = std::max(start, text.size() - 2);
     const std::string word = end > start ? text.substr(start, end - start) : std::string();
-    return text.substr(0, 2) + word + std::string{marker, static_cast<char>(text[1] + 1)};
+    return text.substr(0, 2) + word + quoting_marker(static_cast<unsigned char>(text[1] + 1));
 }
 
 std::string substring(const std::string &text, int32_t start, int32_t length) {

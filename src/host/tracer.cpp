@@ -13,26 +13,6 @@ namespace vornmac {
 namespace {
 constexpr int16_t input_exhausted_error = 173;
 
-// The text as the host would receive it: markers dropped, quoted characters restored.
-// Unlike clean_text, white space stays as it is.
-std::string without_markers(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        const auto code = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
-        if (c == marker_byte && i + 1 < text.size()) {
-            ++i;
-        } else if (c == quoted_byte && code >= 1 && code <= 5) {
-            out += quoted_characters[code - 1];
-            ++i;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out;
-}
-
 std::string without_trailing_white(std::string name) {
     while (!name.empty() && is_white(static_cast<unsigned char>(name.back())))
         name.pop_back();

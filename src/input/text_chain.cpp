@@ -1,5 +1,7 @@
 #include "input/text_chain.hpp"
 
+#include "input/quoting_bytes.hpp"
+
 #include <algorithm>
 #include <cstring>
 
@@ -72,14 +74,16 @@ std::string TextChain::text() const {
 }
 
 void clean_text(char *text) {
-    static constexpr char quoted[] = {'(', ')', '\'', '"', '%'};
     char *out = text;
     for (const char *in = text; *in != '\0'; ++in) {
         const auto c = static_cast<signed char>(*in);
-        if (c == 0x01) {
+        const char quoted = static_cast<unsigned char>(c) == quoted_byte
+                                ? quoted_character(static_cast<unsigned char>(in[1]))
+                                : '\0';
+        if (static_cast<unsigned char>(c) == marker_byte) {
             if (in[1] != '\0') ++in;
-        } else if (c == 0x02 && in[1] >= 1 && in[1] <= 5) {
-            *out++ = quoted[in[1] - 1];
+        } else if (quoted != '\0') {
+            *out++ = quoted;
             ++in;
         } else if (c < 32) {
             *out++ = ' ';

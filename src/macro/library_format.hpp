@@ -9,6 +9,8 @@
 // it finds wrong is returned as a `Damage` (where, and what was expected), never acted on,
 // so the parser turns it into a numbered error and `vornmac lib check` into a report.
 #pragma once
+#include "input/quoting_bytes.hpp"
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -29,7 +31,7 @@ inline constexpr int32_t split_remainder_minimum = 55;
 // Sizes and lengths are 16-bit fields compared as signed values.
 inline constexpr int32_t record_size_limit = 32767;
 // Every stored body ends with an empty quoting pair, which the scanner reads as nothing.
-inline constexpr std::string_view macro_end_marker{"\x01\x01\x01\x02", 4};
+inline constexpr std::string_view macro_end_marker = empty_quoting_pair;
 
 struct FileHeader {
     uint32_t magic = library_magic;

@@ -41,7 +41,7 @@ void assign(ParserContext &context, int16_t index, bool append, bool copy) {
     int depth = 0;
     for (const char *token = take_token(context); depth != 0 || !begins_with(token, ';');
          token = take_token(context)) {
-        if (is_marker(token)) depth += marker_code(token) % 2 == 1 ? 1 : -1;
+        depth += quoting_step(token);
         value.append(copy ? vars.optstring(token) : token);
     }
     if (name.size() > stmt_errors::name_limit) {

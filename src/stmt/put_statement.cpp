@@ -20,8 +20,8 @@ void put_statement(ParserContext &context, int16_t /*index*/) {
     int depth = 0;
     for (const char *token = take_token(context); depth != 0 || !begins_with(token, ';');
          token = take_token(context)) {
-        if (is_marker(token) && marker_code(token) >= 1)
-            depth += marker_code(token) % 2 == 1 ? 1 : -1;
+        // A marker without its code, at the very end of a text, does not count here.
+        if (!is_marker(token) || marker_code(token) >= 1) depth += quoting_step(token);
         if (!writable) continue;
         char shown[token_size];
         std::strcpy(shown, token);

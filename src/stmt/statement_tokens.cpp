@@ -39,6 +39,11 @@ int marker_code(const char *token) {
     return static_cast<unsigned char>(token[1]);
 }
 
+int quoting_step(const char *token) {
+    if (!is_marker(token)) return 0;
+    return marker_code(token) % 2 == 1 ? 1 : -1;
+}
+
 ExpansionOff::ExpansionOff(ParserContext &context)
     : context_(context), saved_(context.scanner.triggers_active) {
     context_.scanner.triggers_active = false;

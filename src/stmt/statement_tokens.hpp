@@ -30,6 +30,9 @@ bool is_word(const char *token, const char *word);
 bool is_marker(const char *token);
 // The code byte of a marker token; odd codes open a quoted stretch, even ones close it.
 int marker_code(const char *token);
+// How a token moves the quoting depth that statements read to their ";" with (a ";" in a
+// quoted stretch does not end them): 1 for an opening marker, -1 for a closing one, else 0.
+int quoting_step(const char *token);
 
 // Turns the scanner's expansion switch off for a while and restores it when restore() is
 // called or the scope ends, whichever comes first, so that an error that leaves a handler

@@ -1,6 +1,7 @@
 #include "stmt/text_copier.hpp"
 
 #include "host/parser_context.hpp"
+#include "input/quoting_bytes.hpp"
 #include "stmt/keyword_table.hpp"
 #include "stmt/stmt_errors.hpp"
 
@@ -12,7 +13,8 @@ namespace {
 // Nested %if statements inside one copied branch are copied recursively; the bound keeps
 // a hostile program from exhausting the stack.
 constexpr int16_t if_depth_limit = 200;
-constexpr char condition_end[] = ")\x01\x01";
+// ")" and a marker token, which no operator begins with: evaluation stops there.
+constexpr char condition_end[] = {')', marker_byte, 1, '\0'};
 constexpr char loop_rewind[] = "%doend## ";
 } // namespace
 

@@ -3,6 +3,7 @@
 #include "text_escape.hpp"
 
 #include "func/dates.hpp"
+#include "input/quoting_bytes.hpp"
 #include "macro/library_check.hpp"
 #include "vars/name_compare.hpp"
 
@@ -88,23 +89,6 @@ std::string parameter_list(const maclib::MacroRecord &r) {
     return out;
 }
 
-// Stored texts keep the scanner's quoting markers; as program text a pair 01 x is dropped
-// and a quoted character (02 c) is written as itself.
-std::string as_program_text(std::string_view text) {
-    static constexpr char quoted_characters[] = {'?', '(', ')', '\'', '"', '%'};
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if ((c == 1 || c == 2) && i + 1 < text.size()) {
-            const auto code = static_cast<unsigned char>(text[++i]);
-            if (c == 2 && code >= 1 && code <= 5) out += quoted_characters[code];
-            continue;
-        }
-        out += c;
-    }
-    return out;
-}
-
 void list(const maclib::LibraryReport &report) {
     for (const maclib::MacroRecord &r : report.records) {
         std::printf("%s  defined %s  size %u", escaped_quoted(r.name).c_str(),
@@ -122,7 +106,7 @@ bool print_definition(const maclib::LibraryFile &file, const maclib::MacroRecord
     std::string head = "%macro " + r.name;
     if (!r.label.empty()) head += "(" + r.label + ")";
     if (!r.parameters.empty()) head += "[" + parameter_list(r) + "]";
-    const std::string text = as_program_text(head + body) + "%mend;\n";
+    const std::string text = without_markers(head + body) + "%mend;\n";
     std::fwrite(text.data(), 1, text.size(), stdout);
     return true;
 }
