@@ -40,6 +40,17 @@ expect_bytes "traced macros" err '-e:1:1: %macro
 -e:1:79: ERROR #2021 : Macro variable is not defined: gone
 '
 
+# A macro defined without parameters keeps the line feed after its name in the library; its
+# body is named without it, and an error in it names the same source.
+run_tool run --home "$home" --trace -D x=1 -e $'%macro check\nbody &x. &gone.%mend;\n%check.'
+expect_bytes "macro name with white space" err '-e:1:1: %macro
+-e:3:1: %check -> "body &x. &gone."
+  %check:1:6: &x -> "1"
+  %check:1:11: &gone (error 2021)
+%check:1:10: ERROR #2021 : Macro variable is not defined: gone
+  called from -e:3:7
+'
+
 # Each pass of a loop shows its step and its body; without --trace nothing is written.
 run_tool run --home "$home" --trace -e '%do i=1 %to 300; &i %end; done.'
 expect_rc "traced loop" 0

@@ -1,5 +1,6 @@
 #include "trace_writer.hpp"
 
+#include "source_label.hpp"
 #include "text_escape.hpp"
 
 #include <algorithm>
@@ -10,10 +11,11 @@ namespace vornmac::tool {
 namespace {
 
 std::string where(const std::string &program_label, const vornmac_trace_event &e) {
-    if (e.source_index == 0) return program_label;
-    if (e.source_kind == 'm') return std::string("%") + e.source_name;
-    if (e.source_kind == 's') return std::string("&") + e.source_name;
-    return e.source_name;
+    const SourceKind kind = e.source_index == 0    ? SourceKind::main_program
+                            : e.source_kind == 'm' ? SourceKind::macro
+                            : e.source_kind == 's' ? SourceKind::variable
+                                                   : SourceKind::file;
+    return source_label(program_label, kind, e.source_name);
 }
 
 std::string action(const vornmac_trace_event &e) {
