@@ -127,7 +127,7 @@ run_tool run --home "$home" vars lib
 expect_bytes "a program named like a command" out $'vars lib\n'
 cd "$OLDPWD" || exit 1
 
-# --- errors: FILE:LINE:COLUMN lines, processing goes on, exit status 1 ---------------------
+# --- errors: WHERE:LINE:COLUMN lines, processing goes on, exit status 1 --------------------
 run_tool run --home "$home" -e $'a &nope. b\nline two %sys_x1 end'
 expect_rc "errors" 1
 expect_bytes "errors: output goes on" out $'a  b\nline two end\n'
@@ -137,6 +137,21 @@ expect_bytes "errors: one line each" err \
 printf 'fine\n  &missing. here\n' >"$work/err.vm"
 run_tool run --home "$home" "$work/err.vm"
 expect_line "error in a file" err "$work/err.vm:2:2: ERROR #2021 : Macro variable is not defined: missing"
+
+# An error names the source that holds the failing token, with the line and column in it,
+# then each source it was reached through, out to the program: here a macro called from an
+# included file, and a variable's text in a program given with -e.
+printf 'Inc\n%%bad[x];\nnever read\n' >"$work/sub.vm"
+printf '%%macro bad[p]; m &p &missing.\n%%mend;\nstart\n%%include %s;\nend\n' "$work/sub" >"$work/nested.vm"
+run_tool run --home "$home/places" "$work/nested.vm"
+expect_rc "error places" 1
+expect_bytes "error places" out $'start\nInc\n; m x end\n'
+expect_bytes "error places" err "%bad:1:8: ERROR #2021 : Macro variable is not defined: missing
+  called from $work/sub.vm:2:7
+  called from $work/nested.vm:5:0
+"
+run_tool run --home "$home" -D 'v=a &nope. b' -e $'x\n x &v. y'
+expect_bytes "error in a variable's text" err $'&v:2:8: ERROR #2021 : Macro variable is not defined: nope\n  called from -e:2:6\n'
 
 # The program reads the last error's message and depth: reporting it leaves them as they
 # are, also when the same message comes twice.

@@ -7,8 +7,7 @@ namespace vornmac::tool {
 
 ReportedError ReportedError::read(parser_context *ctx) {
     return {call_optstring(ctx, "_errormessage"), call_optstring(ctx, "_errortype"),
-            call_optstring(ctx, "_errordepth"), call_optstring(ctx, "_errorline"),
-            call_optstring(ctx, "_errorcolumn")};
+            call_optstring(ctx, "_errordepth")};
 }
 
 std::optional<int> ReportedError::number() const {
@@ -22,17 +21,20 @@ std::optional<int> ReportedError::number() const {
 }
 
 void print_error(std::FILE *out, const std::string &label, const ReportedError &error,
-                 bool located) {
-    if (located)
-        std::fprintf(out, "%s:%s:%s: ", label.c_str(), error.line.c_str(), error.column.c_str());
-    else
+                 const std::vector<ErrorPlace> &places) {
+    if (places.empty())
         std::fprintf(out, "%s: ", label.c_str());
+    else
+        std::fprintf(out, "%s:%d:%d: ", places[0].where.c_str(), places[0].line, places[0].column);
     // The message keeps the line end of its message-file line, and a name or token at its
     // end brings the white space that followed it in the program: one line end is enough.
     const std::string_view message = error.message;
     const size_t end = message.find_last_not_of(" \t\r\n\v\f");
     const std::string_view shown = end == std::string_view::npos ? "" : message.substr(0, end + 1);
     std::fprintf(out, "%.*s\n", static_cast<int>(shown.size()), shown.data());
+    for (size_t i = 1; i < places.size(); ++i)
+        std::fprintf(out, "  called from %s:%d:%d\n", places[i].where.c_str(), places[i].line,
+                     places[i].column);
 }
 
 } // namespace vornmac::tool

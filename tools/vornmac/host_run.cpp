@@ -58,7 +58,7 @@ class Session {
     int exit_status(bool output_written) const;
 
   private:
-    void report(const ReportedError &error, bool located);
+    void report(const ReportedError &error, const std::vector<ErrorPlace> &places = {});
     // The message stays in _errormessage for the program to read; the session remembers
     // it instead, to tell a new message from one already reported.
     bool is_new(const ReportedError &error) const { return error.message != message_seen_; }
@@ -79,8 +79,8 @@ class Session {
     char first_token_[200] = {};
 };
 
-void Session::report(const ReportedError &error, bool located) {
-    print_error(stderr, options_.label(), error, located);
+void Session::report(const ReportedError &error, const std::vector<ErrorPlace> &places) {
+    print_error(stderr, options_.label(), error, places);
     ++errors_;
 }
 
@@ -93,7 +93,7 @@ void Session::check_start_up() {
     const ReportedError error = ReportedError::read(ctx_);
     depth_seen_ = error.depth;
     if (!is_new(error)) return;
-    report(error, false);
+    report(error);
     mark_seen(error);
     if (main_program_unusable(error.number().value_or(0))) {
         stopped_ = true;
@@ -123,8 +123,7 @@ void Session::step() {
         phase_ = Phase::done;
         // A variable file that could not be saved is an error of the run.
         char message[400] = {};
-        if (vornmac_finish_parser(ctx_, 2, message, sizeof message) != 0)
-            report({message, "", "", "", ""}, false);
+        if (vornmac_finish_parser(ctx_, 2, message, sizeof message) != 0) report({message, "", ""});
         return;
     }
     case Phase::priming: // recover always moves on from priming
@@ -137,7 +136,9 @@ void Session::recover(Jump jump) {
     const ReportedError error = ReportedError::read(ctx_);
     // Every error raised while there is input writes a trace entry; an error without one
     // was raised because no input was left.
-    const bool located = error.depth != depth_seen_;
+    const std::vector<ErrorPlace> places =
+        read_error_places(ctx_, options_.label(), depth_seen_, error.depth);
+    const bool located = !places.empty();
     depth_seen_ = error.depth;
     // A located error always comes with its message, even one worded as the last one.
     const bool reported = located || is_new(error);
@@ -145,12 +146,12 @@ void Session::recover(Jump jump) {
         jump == Jump::cannot_go_on ? !reported : error.type == end_of_input_type || !located;
     if (input_ended) {
         // A message file without error 173 reports it as an unknown number: still the end.
-        if (reported && error.type != end_of_input_type) report(error, false);
+        if (reported && error.type != end_of_input_type) report(error);
         if (phase_ == Phase::priming) write_primed_token();
         phase_ = Phase::finishing;
         return;
     }
-    report(error, located);
+    report(error, places);
     mark_seen(error);
     // The text read before the error is the program's output, also when the run stops.
     if (phase_ == Phase::priming) write_primed_token();

@@ -18,7 +18,9 @@ and run as a file is. The ARGs reach the program as the variables argc and argv1
 ..., even those that begin with "-". Option values may also be written --home=DIR or
 -DNAME=VALUE; "--" ends the options, so a program whose name begins with "-" can follow.
 
-Errors are reported on standard error as FILE:LINE:COLUMN: ERROR #N : message.
+Errors are reported on standard error as WHERE:LINE:COLUMN: ERROR #N : message, WHERE
+being the file, %MACRO or &VARIABLE that holds the failing token, followed by a line
+"  called from WHERE:LINE:COLUMN" for each source it was reached through.
 Exit status: 0 without errors, 1 when errors were reported, 2 when the program could
 not be run (bad command line, start-up failure, or the library could not go on).
 )";
