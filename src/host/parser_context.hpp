@@ -11,6 +11,7 @@
 #include "input/input_stack.hpp"
 #include "input/scanner.hpp"
 #include "input/text_chain.hpp"
+#include "macro/macro_invocation.hpp"
 #include "macro/macro_library.hpp"
 #include "vars/var_store.hpp"
 
@@ -56,6 +57,7 @@ class ParserContext : public parser_context {
     InputStack input{*this};
     Scanner scanner{*this};
     MacroLibrary macros{*this};
+    MacroCalls macro_calls;
 
     Tracer trace;
     ModuleFlags flags;

@@ -62,8 +62,12 @@ class ArgumentBinder {
   public:
     ArgumentBinder(ParserContext &context, const maclib::MacroRecord &record)
         : context_(context), scanner_(context.scanner), parameters_(record.parameters),
-          positional_count_(record.header.positional_count), given_(record.parameters.size()),
-          level_(static_cast<int16_t>(context.vars.current_level + 1)) {}
+          positional_count_(record.header.positional_count), lease_(context.macro_calls),
+          arguments_(lease_.texts()), level_(static_cast<int16_t>(context.vars.current_level + 1)) {
+        if (arguments_.texts.size() < parameters_.size())
+            arguments_.texts.resize(parameters_.size());
+        arguments_.given.assign(parameters_.size(), false);
+    }
 
     void bind() {
         advance();
@@ -80,18 +84,23 @@ class ArgumentBinder {
 
   private:
     const char *value_of(size_t i) const {
-        return given_[i] ? given_[i]->c_str() : parameters_[i].default_text.c_str();
+        return arguments_.given[i] ? arguments_.texts[i].c_str()
+                                   : parameters_[i].default_text.c_str();
     }
 
     const char *token() const { return scanner_.next_token_text; }
     void advance() { scanner_.scan_token(0, 0); }
 
     // The argument's text: token texts up to a "," or "]", which is left as the token.
-    std::string collect_value() {
-        std::string value;
+    void collect_value(std::string &value) {
+        value.clear();
         for (; token()[0] != ',' && token()[0] != ']'; advance())
             if (value.size() <= VarStore::max_text) value += token();
-        return value;
+    }
+
+    void give(size_t parameter) {
+        collect_value(arguments_.texts[parameter]);
+        arguments_.given[parameter] = true;
     }
 
     void read_argument_list() {
@@ -99,13 +108,13 @@ class ArgumentBinder {
         size_t taken = 0;
         while (token()[0] != ']') {
             if (taken < positional_count_) {
-                given_[taken++] = collect_value();
+                give(taken++);
             } else {
                 read_named_argument();
             }
             if (token()[0] == ',') advance();
         }
-        if (context_.vars.optyesno("_macrocolon") == 'y') {
+        if (context_.vars.optyesno(context_.macro_calls.macrocolon) == 'y') {
             advance();
             if (token()[0] != ';') context_.errors.raise(call_without_semicolon);
         }
@@ -129,23 +138,26 @@ class ArgumentBinder {
                 context_.errors.raise(no_such_named_parameter, {name.c_str()});
         }
         advance();
-        std::string value = collect_value();
-        if (chosen != parameters_.size()) given_[chosen] = std::move(value);
+        if (chosen != parameters_.size()) {
+            give(chosen);
+        } else {
+            std::string unused;
+            collect_value(unused);
+        }
     }
 
     ParserContext &context_;
     Scanner &scanner_;
     const std::vector<maclib::MacroParameter> &parameters_;
     size_t positional_count_;
-    // An argument's text for each parameter it was given to; the others keep their
-    // default ("" for a positional one).
-    std::vector<std::optional<std::string>> given_;
+    MacroCalls::Lease lease_;
+    ArgumentTexts &arguments_;
     int16_t level_;
 };
+
 void call_macro(ParserContext &context, const char *name) {
-    const std::string called = name; // the scanner's buffers change while arguments are read
-    const int16_t blanks = trailing_blanks(called.c_str());
-    std::optional<FoundMacro> found = locate(context, called.c_str());
+    const int16_t blanks = trailing_blanks(name);
+    std::optional<FoundMacro> found = locate(context, name);
     if (!found) return;
     if (!found->called->record.parameters.empty()) {
         // The parameters would live at a level the store refuses, where no level's release
@@ -157,7 +169,7 @@ void call_macro(ParserContext &context, const char *name) {
         ArgumentBinder(context, found->called->record).bind();
         // A statement among the arguments may have closed the library; look again.
         if (!context.macros.slot(found->slot).is_open()) {
-            found = locate(context, called.c_str());
+            found = locate(context, name);
             if (!found) return;
         }
     }
@@ -174,6 +186,13 @@ void call_macro(ParserContext &context, const char *name) {
 }
 
 } // namespace
+
+MacroCalls::Lease::Lease(MacroCalls &calls)
+    : calls_(calls), texts_([&]() -> ArgumentTexts & {
+          if (calls.in_use_ == calls.buffers_.size())
+              calls.buffers_.push_back(std::make_unique<ArgumentTexts>());
+          return *calls.buffers_[calls.in_use_++];
+      }()) {}
 
 void invoke_macro(ParserContext &context, const char *name) {
     run_traced(context, VORNMAC_TRACE_MACRO, name, [&] { call_macro(context, name); });

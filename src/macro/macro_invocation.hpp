@@ -6,13 +6,56 @@
 // above the caller; then the body is pushed as macro text, read straight from the library
 // file, and followed by the blanks that followed the name in the call. When the body is
 // used up, reading resumes in the caller and the call's variables are gone.
+//
+// Calls are frequent, so what every call needs is kept from one call to the next in
+// MacroCalls: the `_macrocolon` option as a known name, and buffers for argument texts.
+// A call inside an argument is bound while the outer call is still being bound, so each
+// binding leases a buffer of its own for as long as it runs.
 #pragma once
+#include "vars/var_store.hpp"
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
 
 namespace vornmac {
 
 class ParserContext;
 
-// `name` is the text after "%", possibly with the blanks that followed it.
+// The argument texts of one call, by parameter; `given` tells which parameters an argument
+// set (the others keep their default). Cleared, not freed, between calls.
+struct ArgumentTexts {
+    std::vector<std::string> texts;
+    std::vector<bool> given;
+};
+
+class MacroCalls {
+  public:
+    KnownName macrocolon{"_macrocolon"};
+
+    // The buffer of one binding, given back when the binding ends, however it ends.
+    class Lease {
+      public:
+        explicit Lease(MacroCalls &calls);
+        ~Lease() { --calls_.in_use_; }
+        Lease(const Lease &) = delete;
+        Lease &operator=(const Lease &) = delete;
+        ArgumentTexts &texts() { return texts_; }
+
+      private:
+        MacroCalls &calls_;
+        ArgumentTexts &texts_;
+    };
+
+  private:
+    // Each buffer is held by pointer, so a deeper binding that adds one moves none in use.
+    std::vector<std::unique_ptr<ArgumentTexts>> buffers_;
+    size_t in_use_ = 0;
+};
+
+// `name` is the text after "%", possibly with the blanks that followed it; it must stay
+// unchanged during the call (the arguments are read meanwhile).
 void invoke_macro(ParserContext &context, const char *name);
 
 } // namespace vornmac

@@ -99,7 +99,10 @@ MacroVar *VarStore::lookup(const char *name, bool find_only) {
 
 VarLevel *VarStore::find_var_level(int16_t level, const char *name) {
     MacroVar *var = lookup(name, true);
-    if (var == nullptr) return nullptr;
+    return var != nullptr ? visible_value(var, level) : nullptr;
+}
+
+VarLevel *VarStore::visible_value(MacroVar *var, int16_t level) {
     VarLevel *best = nullptr;
     for (VarLevel *v = var->values; v != nullptr; v = v->next) {
         if (v->level == level) return v;
@@ -155,8 +158,7 @@ void VarStore::free_text(char *text) {
     pool_.free(text);
 }
 
-char *VarStore::copy_text(const char *text) {
-    const size_t length = std::strlen(text);
+char *VarStore::copy_text(const char *text, size_t length) {
     auto *copy = static_cast<char *>(pool_.alloc(static_cast<uint16_t>(length + 1)));
     std::memcpy(copy, text, length + 1);
     return copy;
@@ -172,24 +174,25 @@ VarLevel *VarStore::save(int16_t level, const char *name, const char *text) {
         return nullptr;
     }
     if (text == nullptr) text = "";
-    if (std::strlen(text) > max_text) {
+    const size_t length = std::strlen(text);
+    if (length > max_text) {
         raise_(var_errors::text_too_long, {name});
         return nullptr;
     }
-    // Copy first: the caller may pass text that lives in the value being replaced.
-    char *copy = copy_text(text);
-    VarLevel *v = find_var_level(level, name);
-    if (v != nullptr && v->level == level) {
-        free_text(v->text);
-    } else {
-        MacroVar *var = lookup(name, false);
-        if (var == nullptr) {
-            pool_.free(copy);
-            raise_(var_errors::table_full, {name});
-            return nullptr;
-        }
-        v = new_var_level(var, level);
+    MacroVar *var = lookup(name, false);
+    if (var == nullptr) {
+        raise_(var_errors::table_full, {name});
+        return nullptr;
     }
+    VarLevel *v = var->values;
+    while (v != nullptr && v->level != level)
+        v = v->next;
+    // Copy before the old text goes: the caller may pass text that lives in it.
+    char *copy = copy_text(text, length);
+    if (v != nullptr)
+        free_text(v->text);
+    else
+        v = new_var_level(var, level);
     v->text = copy;
     // Raised only once the value is complete: the reporter may not return.
     if (level >= level_limit) raise_(var_errors::level_too_deep, {});
@@ -247,6 +250,23 @@ const char *VarStore::optstring(const char *name) {
 char VarStore::optyesno(const char *name) {
     const char first = optstring(name)[0];
     return first == 'y' ? 'y' : 'n';
+}
+
+const char *VarStore::optstring(KnownName &known) {
+    if (known.var_ == nullptr) {
+        if (known.count_at_miss_ == count_) return "";
+        known.var_ = lookup(known.name_, true);
+        if (known.var_ == nullptr) {
+            known.count_at_miss_ = count_;
+            return "";
+        }
+    }
+    const VarLevel *v = visible_value(known.var_, current_level);
+    return v != nullptr ? v->text : "";
+}
+
+char VarStore::optyesno(KnownName &known) {
+    return optstring(known)[0] == 'y' ? 'y' : 'n';
 }
 
 void VarStore::for_each_in_order(const std::function<void(const MacroVar &)> &visit) const {

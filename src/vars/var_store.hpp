@@ -42,6 +42,21 @@ struct MacroVar {
     VarLevel *values;
 };
 
+// A variable read again and again by one name, as a macro call reads `_macrocolon`: found
+// once, then read through its pointer, which stays good since variables are never removed.
+// Until it exists, a miss is remembered with the store's count of variables, which grows
+// whenever a variable is made, so a read only looks again after that.
+class KnownName {
+  public:
+    explicit KnownName(const char *name) : name_(name) {}
+
+  private:
+    friend class VarStore;
+    const char *name_;
+    MacroVar *var_ = nullptr;
+    int16_t count_at_miss_ = -1;
+};
+
 // Told before the store releases a value's text.
 class TextReader {
   public:
@@ -86,17 +101,22 @@ class VarStore {
     const char *optstring(const char *name);
     char optyesno(const char *name);
     bool optyes(const char *name) { return optyesno(name) == 'y'; }
+    // As optstring and optyesno, without a search by name once the variable is known.
+    const char *optstring(KnownName &known);
+    char optyesno(KnownName &known);
 
     int16_t count() const { return count_; }
     // Visits every variable in name order without recursion.
     void for_each_in_order(const std::function<void(const MacroVar &)> &visit) const;
 
   private:
+    // The value of `var` seen from `level`: its own, else the nearest below (never -2).
+    static VarLevel *visible_value(MacroVar *var, int16_t level);
     VarLevel *new_var_level(MacroVar *var, int16_t level);
     void unlink_from_level(VarLevel *v);
     void link_to_level(VarLevel *v, int16_t level);
     void release(VarLevel *v);
-    char *copy_text(const char *text);
+    char *copy_text(const char *text, size_t length);
     void free_text(char *text);
 
     // Variables found or made lately, by name_hash. A hit is confirmed with name_compare,

@@ -131,6 +131,49 @@ TEST_F(VarStoreTest, OptionReadsAcceptOnlyASmallY) {
     EXPECT_STREQ(store.optstring("missing"), "");
 }
 
+// A known name reads what optstring reads at every step: missing, made by another
+// spelling after other variables were made, hidden by an inner level and shown again,
+// changed in place, and left without a value.
+TEST_F(VarStoreTest, KnownNameReadsAsTheNameWould) {
+    KnownName known("_macrocolon");
+    auto agrees = [&](const char *expected) {
+        EXPECT_STREQ(store.optstring(known), expected);
+        EXPECT_STREQ(store.optstring("_macrocolon"), expected);
+        EXPECT_EQ(store.optyesno(known), store.optyesno("_macrocolon"));
+    };
+    agrees("");
+    agrees("");
+    store.save(0, "other", "y");
+    agrees("");
+    store.save(0, "_MACROCOLON ", "yes");
+    agrees("yes");
+    store.save(2, "_macrocolon", "no");
+    store.current_level = 2;
+    agrees("no");
+    store.find_var_level(2, "_macrocolon")->text[0] = 'y';
+    agrees("yo");
+    store.drop_level(2);
+    agrees("yes");
+    store.drop_var_above(0, "_macrocolon");
+    agrees("");
+}
+
+// Saving replaces the value at its own level only, and may be given text that lives in
+// the value it replaces.
+TEST_F(VarStoreTest, SaveReplacesItsLevelFromItsOwnText) {
+    store.save(0, "v", "outer text");
+    VarLevel *inner = store.save(2, "v", "inner text");
+    store.save(1, "v", "middle");
+    EXPECT_EQ(store.save(2, "V ", inner->text + 6), inner);
+    EXPECT_EQ(at(2, "v"), "text");
+    EXPECT_EQ(at(1, "v"), "middle");
+    EXPECT_EQ(at(0, "v"), "outer text");
+    int values = 0;
+    for (VarLevel *v = inner->owner->values; v; v = v->next)
+        ++values;
+    EXPECT_EQ(values, 3);
+}
+
 TEST_F(VarStoreTest, LevelTooDeepIsReportedAndKeptOffLevelLists) {
     VarLevel *v = store.save(75, "deep", "x");
     ASSERT_EQ(errors, std::vector<int16_t>{2041});
