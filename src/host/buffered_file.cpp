@@ -120,15 +120,15 @@ void BufferedFile::write_string(const char *text) {
     write(text, static_cast<int32_t>(std::strlen(text)));
 }
 
-void BufferedFile::write_text(const char *text) {
-    // Runs between line feeds are copied whole; tokens are short, so a plain loop finds
-    // their ends sooner than a library call would.
+void BufferedFile::write_text_in_pieces(const char *text, size_t length) {
+    // Runs between line feeds are written whole.
+    const char *const stop = text + length;
     for (;;) {
         const char *end = text;
-        while (*end != '\0' && *end != '\n')
+        while (end != stop && *end != '\n')
             ++end;
         write(text, static_cast<int32_t>(end - text));
-        if (*end == '\0') return;
+        if (end == stop) return;
         write_line_end();
         text = end + 1;
     }

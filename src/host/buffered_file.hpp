@@ -46,7 +46,23 @@ class BufferedFile {
     }
     void write_string(const char *text);
     // Each line feed becomes carriage return and line feed.
-    void write_text(const char *text);
+    void write_text(const char *text) { write_text(text, std::strlen(text)); }
+    // The same for `length` characters of `text`. The log gets every token of a program, so
+    // a text that fits even were it all line feeds is translated straight into the buffer.
+    void write_text(const char *text, size_t length) {
+        if (handle_ >= 0 && length <= static_cast<size_t>(limit_ - position_) / 2) {
+            char *const start = buffer_.data() + position_;
+            char *to = start;
+            for (size_t i = 0; i < length; ++i) {
+                if (text[i] == '\n') *to++ = '\r';
+                *to++ = text[i];
+            }
+            position_ += static_cast<int32_t>(to - start);
+            total_ += to - start;
+            return;
+        }
+        write_text_in_pieces(text, length);
+    }
     void write_line_end() { write("\r\n", 2); }
     // Returns count, or the bytes that were left when the file ran out (not copied).
     int32_t read(char *destination, int32_t count);
@@ -66,6 +82,7 @@ class BufferedFile {
   private:
     BufferedFile(int handle, bool is_read, int64_t total);
     void write_in_pieces(const char *bytes, int32_t count);
+    void write_text_in_pieces(const char *text, size_t length);
 
     int handle_;
     bool is_read_;

@@ -18,22 +18,42 @@ bool is_special(unsigned char c) {
     return c != '\0' && std::strchr("*()%'\"&", c) != nullptr;
 }
 
-// A character that starts a token of its own and asks nothing more of the general steps:
-// not a trigger, a marker, the slash of a comment, a quote or a carriage return.
-bool starts_plain_token(unsigned char c) {
-    switch (c) {
-    case '&':
-    case '%':
-    case marker_byte:
-    case quoted_byte:
-    case '/':
-    case '\'':
-    case '\r':
-        return false;
-    default:
-        return !is_name_char(c);
+// How the plain-token fast path sees a byte. `general`: a character that cannot start a
+// plain token or be part of one's white space: a trigger, a marker, the slash of a comment,
+// a quote, a carriage return (folded with the character after it) or a zero byte (it would
+// end the token's text early).
+enum class PlainClass : unsigned char { other, name, white, line_feed, general };
+
+constexpr std::array<PlainClass, 256> plain_classes = [] {
+    std::array<PlainClass, 256> table{};
+    for (int c = 0; c < 256; ++c) {
+        const auto byte = static_cast<unsigned char>(c);
+        PlainClass &entry = table[byte];
+        if (is_name_char(byte))
+            entry = PlainClass::name;
+        else if (byte == '\n')
+            entry = PlainClass::line_feed;
+        else if (byte != '\r' && is_white(byte))
+            entry = PlainClass::white;
+        else if (byte == '&' || byte == '%' || byte == marker_byte || byte == quoted_byte ||
+                 byte == '/' || byte == '\'' || byte == '\r' || byte == '\0')
+            entry = PlainClass::general;
     }
+    return table;
+}();
+
+// Each name character as the token stores it, 0 for every other byte: one look-up both
+// tells a word's end and folds the case.
+constexpr std::array<unsigned char, 256> word_bytes(bool lower_case) {
+    std::array<unsigned char, 256> table{};
+    for (int c = 0; c < 256; ++c)
+        if (is_name_char(static_cast<unsigned char>(c)))
+            table[static_cast<size_t>(c)] = static_cast<unsigned char>(
+                lower_case && c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+    return table;
 }
+constexpr std::array<unsigned char, 256> word_bytes_as_read = word_bytes(false);
+constexpr std::array<unsigned char, 256> word_bytes_lowered = word_bytes(true);
 
 int16_t quoted_code(unsigned char c) {
     const char *at = c != '\0' ? std::strchr(quoted_characters, c) : nullptr;
@@ -54,18 +74,41 @@ void Scanner::count_line_feed(int16_t mode) {
 }
 
 void Scanner::gettoken(bool shift) {
-    next_token(shift ? 1 : 0);
-    echo_and_blank();
+    if (shift) shift_token();
+    // Most tokens of a program are plain text: taken here, they skip the general steps,
+    // and their length is known.
+    begin_token();
+    if (take_plain_token(0)) {
+        context_.input.token_completed();
+        echo_and_blank(static_cast<size_t>(next_length));
+        return;
+    }
+    next_token(0);
+    // The text up to its terminator is what the host reads of a token.
+    echo_and_blank(std::strlen(next_token_text));
 }
 
-void Scanner::echo_and_blank() {
+void Scanner::echo_and_blank(size_t length) {
     const ModuleFlags &flags = context_.flags;
     const char kind = context_.input.kind;
     const bool echoed = kind == ' ' || ((kind == 'm' || kind == 's') && flags.macro_echo);
-    if (flags.write_program && echoed && context_.log) context_.log->write_text(next_token_text);
+    if (flags.write_program && echoed && context_.log)
+        context_.log->write_text(next_token_text, length);
     if (!flags.blank_whitespace) return;
-    for (char *c = next_token_text; *c != '\0'; ++c)
-        if (is_white(static_cast<unsigned char>(*c))) *c = ' ';
+    for (size_t i = 0; i < length; ++i)
+        if (is_white(static_cast<unsigned char>(next_token_text[i]))) next_token_text[i] = ' ';
+}
+
+void Scanner::begin_token() {
+    token_start_column = context_.input.column;
+    token_start_line = context_.input.line;
+    next_length = 0;
+}
+
+void Scanner::shift_token() {
+    // The whole buffer, a fixed size: no search for the terminator, and nothing a host
+    // may have done to the text is undone.
+    std::memcpy(current_token, next_token_text, sizeof current_token);
 }
 
 void Scanner::next_token(int16_t shift) {
@@ -81,8 +124,7 @@ void Scanner::next_token(int16_t shift) {
 }
 
 void Scanner::scan_token(int16_t mode, int16_t shift) {
-    // The text up to its terminator is all a host can read of a token.
-    if (shift == 1) std::memcpy(current_token, next_token_text, std::strlen(next_token_text) + 1);
+    if (shift == 1) shift_token();
     scan_raw_token(mode);
     // A marker token carries no text: it ends no chain of substitutions.
     if (next_length > 0 && static_cast<unsigned char>(next_token_text[0]) != marker_byte)
@@ -92,9 +134,7 @@ void Scanner::scan_token(int16_t mode, int16_t shift) {
 void Scanner::scan_raw_token(int16_t mode) {
     InputStack &in = context_.input;
     for (;;) {
-        token_start_column = in.column;
-        token_start_line = in.line;
-        next_length = 0;
+        begin_token();
         if (take_plain_token(mode)) return;
         in.read_char();
         if (expand_triggers()) return;
@@ -123,42 +163,56 @@ bool Scanner::take_plain_token(int16_t mode) {
     InputStack &in = context_.input;
     const std::string_view ready = in.ready();
     if (ready.empty()) return false;
-    const auto at = [&](size_t i) { return static_cast<unsigned char>(ready[i]); };
-    const bool word = is_name_char(at(0));
-    if (!word && !starts_plain_token(at(0))) return false;
-    // As scan_word and scan_other read: the word or the one character, then the white space
-    // after it up to and including a line feed (one character of it in mode 1).
+    const auto *from = reinterpret_cast<const unsigned char *>(ready.data());
     const size_t room = std::min(ready.size(), static_cast<size_t>(token_limit));
-    const size_t end = word ? name_run(ready, room) : 1;
-    size_t white = end;
-    bool line_feed = false;
-    while (white < room && is_white(at(white))) {
-        const unsigned char c = at(white++);
-        if (c == '\r') return false; // folded into a line feed by the general steps
-        if (c == '\n') {
-            line_feed = true;
-            break;
-        }
-        if (mode == 1) break;
+    // As scan_word and scan_other read: the word or the one character, then the white space
+    // after it up to and including a line feed (one character of it in mode 1). Each byte is
+    // copied as it is looked at; should the general steps be needed after all, they write
+    // the same bytes over it.
+    const auto &word = context_.flags.upper_case ? word_bytes_lowered : word_bytes_as_read;
+    size_t length = 0;
+    while (length < room && word[from[length]] != 0) {
+        next_token_text[length] = static_cast<char>(word[from[length]]);
+        ++length;
     }
-    const bool ended_by_white = line_feed || (mode == 1 && white > end) || white == token_limit;
+    const size_t end = length != 0 ? length : 1;
+    if (length == 0) {
+        if (plain_classes[from[0]] == PlainClass::general) return false;
+        next_token_text[0] = static_cast<char>(from[0]);
+        length = 1;
+    }
+    bool line_feed = false;
+    while (length < room) {
+        const PlainClass kind = plain_classes[from[length]];
+        if (kind != PlainClass::white && kind != PlainClass::line_feed) break;
+        next_token_text[length] = static_cast<char>(from[length]);
+        ++length;
+        line_feed = kind == PlainClass::line_feed;
+        if (line_feed || mode == 1) break;
+    }
+    const bool ended_by_white =
+        line_feed || (mode == 1 && length > end) || length == static_cast<size_t>(token_limit);
     if (!ended_by_white) {
         // The character after the token decides; it must be ready too.
-        if (white == ready.size()) return false;
+        if (length == ready.size()) return false;
+        const unsigned char after = from[length];
+        // A carriage return is folded with the character after it.
+        if (after == '\r') return false;
         // A reference right after a word is read on as part of it.
-        if (word && white == end && at(white) == '&') return false;
+        if (after == '&' && length == end && word[from[0]] != 0) return false;
     }
-    size_t taken = 0;
-    if (at(0) == '\n') {
+    if (from[0] == '\n') {
         // A blank line's line feed starts a token of its own and counts as a line.
-        take_into_token(ready, 1);
+        in.take(1);
         count_line_feed(mode);
-        taken = 1;
+        if (length > 1) in.take(length - 1);
+    } else {
+        in.take(length);
     }
-    take_into_token(ready.substr(taken), white - taken);
     if (line_feed) count_line_feed(mode);
     // The general steps read the character after the token and step back before it.
-    if (!ended_by_white) in.ch = at(white);
+    if (!ended_by_white) in.ch = from[length];
+    next_length = static_cast<int16_t>(length);
     token_end();
     return true;
 }

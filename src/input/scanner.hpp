@@ -36,7 +36,7 @@ inline constexpr std::array<bool, 256> name_characters = [] {
     return table;
 }();
 
-inline bool is_name_char(unsigned char c) {
+constexpr bool is_name_char(unsigned char c) {
     return name_characters[c];
 }
 
@@ -75,6 +75,10 @@ class Scanner {
   private:
     void token_append(unsigned char c);
     void token_end() { next_token_text[next_length] = '\0'; }
+    // Where the token being scanned starts; it is empty so far.
+    void begin_token();
+    // The next token becomes the current one.
+    void shift_token();
     void count_line_feed(int16_t mode);
     void apply_marker(unsigned char code);
     void scan_marker();
@@ -101,7 +105,9 @@ class Scanner {
     // general steps are needed.
     bool ampersand_before_name();
     bool read_name_in_view(char *destination);
-    void echo_and_blank();
+    // Echoes the new next token (`length` characters) to the log and blanks its white space,
+    // as the host's flags ask.
+    void echo_and_blank(size_t length);
 
     ParserContext &context_;
 };

@@ -8,7 +8,7 @@ namespace vornmac {
 
 inline constexpr int name_compare_limit = 200;
 
-inline bool is_white(unsigned char c) {
+constexpr bool is_white(unsigned char c) {
     return c == ' ' || (c >= '\t' && c <= '\r');
 }
 int name_compare(const char *a, const char *b);

@@ -75,6 +75,23 @@ TEST_F(BufferedFileTest, TextLineFeedsBecomeCarriageReturnLineFeed) {
     EXPECT_EQ(contents(), "a\r\nb\r\n");
 }
 
+TEST_F(BufferedFileTest, TextOfAGivenLengthIsTranslatedAlikeWhereverTheBufferStands) {
+    // The text is copied straight into the buffer when it fits even were it all line feeds,
+    // in pieces otherwise: near the buffer's end, each way must give the same bytes.
+    const std::string text("ab\n\0\n\nc", 7);
+    std::string expected;
+    for (int32_t filled = BufferedFile::buffer_size - 16; filled <= BufferedFile::buffer_size;
+         ++filled) {
+        auto f = BufferedFile::open(path.c_str(), "w");
+        const std::string before(static_cast<size_t>(filled), 'x');
+        f->write(before.data(), filled);
+        f->write_text(text.data(), text.size());
+        f->write_text("z\n");
+        f->close();
+        EXPECT_EQ(contents(), before + std::string("ab\r\n\0\r\n\r\nc", 10) + "z\r\n") << filled;
+    }
+}
+
 TEST_F(BufferedFileTest, LargeWriteGoesThroughTheBufferInSteps) {
     auto f = BufferedFile::open(path.c_str(), "w");
     std::string data(5000, 'x');

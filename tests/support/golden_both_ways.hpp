@@ -1,6 +1,6 @@
 // Differential runs for the fast paths that sit beside general ones: every golden case is
 // run with a fast path on and then off, and the two runs must agree on the events the host
-// saw, standard output and the variables read at the end. Each run has a home of its own,
+// saw, standard output, the log and the variables read at the end. Each run has a home of its own,
 // whose name a program may show; it is left out of the comparison.
 #pragma once
 #include "programs/golden_case.hpp"
@@ -17,6 +17,14 @@ namespace vornmac::testing {
 inline std::string without_home(const std::string &text) {
     static const std::regex home("vornmac_golden_[A-Za-z0-9]+");
     return std::regex_replace(text, home, "<HOME>");
+}
+
+// The log with the clock times of its input trace left out: two runs seconds apart differ
+// there.
+inline std::string without_clock(const std::string &log) {
+    static const std::regex clock("[A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9][0-9] "
+                                  "[0-9]{2}:[0-9]{2}:[0-9]{2} [0-9]{4}");
+    return std::regex_replace(log, clock, "<TIME>");
 }
 
 // Runs `run` with `set_fast(true)`, then with `set_fast(false)`, leaves the fast path on
@@ -46,6 +54,7 @@ template <typename SetFast> int expect_golden_cases_agree(SetFast set_fast) {
             << name;
         EXPECT_EQ(without_home(fast.standard_output), without_home(general.standard_output))
             << name;
+        EXPECT_EQ(without_clock(fast.log), without_clock(general.log)) << name;
         EXPECT_EQ(fast.final_vars.size(), general.final_vars.size()) << name;
         for (size_t i = 0; i < fast.final_vars.size() && i < general.final_vars.size(); ++i)
             EXPECT_EQ(without_home(fast.final_vars[i].value),
