@@ -95,6 +95,10 @@ VORNMAC_API void vornmac_set_blank_whitespace(parser_context *ctx, int on);
  * library's messages, errors and their input traces, but not the text the program read,
  * so the log no longer grows by the size of every program run. */
 VORNMAC_API void vornmac_set_program_echo(parser_context *ctx, int on);
+/* The name the main program file was opened under (after the search with _pathprg and
+ * _prgextend), "" for program text or the terminal. It stays the same after a %goto, so a
+ * host can tell the main program from a file that %goto went on in. */
+VORNMAC_API const char *vornmac_main_program_file(parser_context *ctx);
 /* Writes a variable file with no saved input and the given variables at the saved level
  * -1, replacing `path` in one step. Returns 0, or -1 when the file cannot be written. */
 VORNMAC_API int vornmac_write_variable_file(const char *path, int count, const char *const *names,

@@ -258,6 +258,10 @@ extern "C" void vornmac_set_program_echo(parser_context *ctx, int on) {
     if (ctx != nullptr) context_of(ctx)->flags.echo_program = on != 0;
 }
 
+extern "C" const char *vornmac_main_program_file(parser_context *ctx) {
+    return ctx != nullptr ? context_of(ctx)->main_program_file.c_str() : "";
+}
+
 extern "C" void vornmac_set_trace(parser_context *ctx, vornmac_trace_callback callback,
                                   void *user) {
     if (ctx != nullptr) context_of(ctx)->trace.set(callback, user);

@@ -68,6 +68,9 @@ class ParserContext : public parser_context {
     std::string options_path; // where finish_parser saves the variable file
     std::string home_dir;
     std::string module_name;
+    // The name the main program file was opened under, after the search with _pathprg and
+    // _prgextend; empty for program text or the terminal. A %goto does not change it.
+    std::string main_program_file;
     int16_t argc;
     std::vector<const char *> argv; // argc + 1 entries; the strings stay the host's
     bool no_program = false;

@@ -39,8 +39,12 @@ bool start_up(ParserContext &context, const StartUpArguments &arguments) {
         context.errors.raise(not_a_file ? log_not_a_file : log_open_failed,
                              {context.log_name.c_str()});
 
-    if (arguments.program_name != nullptr || arguments.program_text != nullptr)
-        context.input.open_main(arguments.program_name, arguments.program_text);
+    if (arguments.program_name != nullptr || arguments.program_text != nullptr) {
+        InputStack &in = context.input;
+        if (in.open_main(arguments.program_name, arguments.program_text) && in.kind == ' ' &&
+            !in.interactive)
+            context.main_program_file = in.source_name;
+    }
 
     vars.save(0, "argc", std::to_string(context.argc).c_str());
     for (int16_t i = 0; i <= context.argc; ++i) {

@@ -59,6 +59,23 @@ TEST_F(StartUpTest, ArgumentVariablesFollowTheProgramSource) {
     finish_parser(ctx, 2);
 }
 
+TEST(MainProgramFile, IsTheNameTheProgramWasOpenedUnder) {
+    const testing::TestHome home(testing::Options{{"_prgextend", "vm"}});
+    home.write("prog.vm", "x");
+    const auto opened_as = [&](const char *file, const char *text) {
+        parser_context *ctx = home.create(file, text);
+        if (ctx == nullptr) return std::string("no context");
+        std::string name = vornmac_main_program_file(ctx);
+        finish_parser(ctx, 2);
+        return name;
+    };
+    EXPECT_EQ(opened_as(home.path("prog").c_str(), nullptr), home.path("prog.vm"));
+    EXPECT_EQ(opened_as(home.path("prog.vm").c_str(), nullptr), home.path("prog.vm"));
+    EXPECT_EQ(opened_as(home.path("missing").c_str(), nullptr), "");
+    EXPECT_EQ(opened_as(nullptr, "program text"), "");
+    EXPECT_EQ(opened_as("", nullptr), "") << "the terminal";
+}
+
 TEST_F(StartUpTest, LogStaysOpenAcrossContextsUntilModeTwo) {
     parser_context *first = init(nullptr, 0, nullptr, "x");
     outmesdbs(first, 1, 2, 3, "a");

@@ -150,6 +150,14 @@ expect_bytes "error places" err "%bad:1:8: ERROR #2021 : Macro variable is not d
   called from $work/sub.vm:2:7
   called from $work/nested.vm:5:0
 "
+# After a %goto the file the program went on in is named by its own name, in error lines
+# and in the trace alike.
+printf 'in target\n&oops.\n' >"$work/target.vm"
+run_tool run --home "$home" --trace -e "%goto $work/target.vm;"
+expect_bytes "error after %goto" err "-e:1:1: %goto
+$work/target.vm:2:1: &oops (error 2021)
+$work/target.vm:2:0: ERROR #2021 : Macro variable is not defined: oops
+"
 run_tool run --home "$home" -D 'v=a &nope. b' -e $'x\n x &v. y'
 expect_bytes "error in a variable's text" err $'&v:2:8: ERROR #2021 : Macro variable is not defined: nope\n  called from -e:2:6\n'
 

@@ -22,25 +22,28 @@ std::string entry_variable(const char *name, int number) {
     return name + std::to_string(number);
 }
 
-// The entry's source, read from its location line; the main program's entry is the last.
-std::string where_of(const std::string &program_label, std::string_view location,
-                     std::string_view position, bool main_program) {
-    if (main_program) return source_label(program_label, SourceKind::main_program, "");
+// The entry's source, read from its location line; the last entry is the bottom source's.
+std::string where_of(const SourceNames &names, std::string_view location, std::string_view position,
+                     bool bottom) {
     for (std::string_view prefix : {first_entry_prefix, later_entry_prefix})
         if (location.starts_with(prefix)) location.remove_prefix(prefix.size());
     // A macro's position line names the library file it came from.
     constexpr std::string_view macro = "Macro ";
     if (position.starts_with("within ") && location.starts_with(macro))
-        return source_label(program_label, SourceKind::macro, location.substr(macro.size()));
+        return names.label(SourceKind::macro, location.substr(macro.size()), bottom);
     constexpr std::string_view variable = "Macro Variable -> ";
     if (location.starts_with(variable))
-        return source_label(program_label, SourceKind::variable, location.substr(variable.size()));
-    return source_label(program_label, SourceKind::file, location);
+        return names.label(SourceKind::variable, location.substr(variable.size()), bottom);
+    if (location.starts_with("Editor File"))
+        return names.label(SourceKind::program_text, "", bottom);
+    // The terminal is named "_terminal_" here, "" everywhere else.
+    if (location.starts_with("_terminal_ ")) return names.label(SourceKind::file, "", bottom);
+    return names.label(SourceKind::file, location, bottom);
 }
 
-ErrorPlace place_of(const std::string &program_label, const std::string &location,
-                    const std::string &position, bool main_program) {
-    ErrorPlace place{where_of(program_label, location, position, main_program)};
+ErrorPlace place_of(const SourceNames &names, const std::string &location,
+                    const std::string &position, bool bottom) {
+    ErrorPlace place{where_of(names, location, position, bottom)};
     // Searched from the end: the library file name before it may hold anything.
     const size_t at = position.rfind("Before Line=");
     if (at != std::string::npos)
@@ -49,7 +52,7 @@ ErrorPlace place_of(const std::string &program_label, const std::string &locatio
 }
 } // namespace
 
-std::vector<ErrorPlace> read_error_places(parser_context *ctx, const std::string &program_label,
+std::vector<ErrorPlace> read_error_places(parser_context *ctx, const SourceNames &names,
                                           const std::string &depth_before,
                                           const std::string &depth_now) {
     const int before = as_number(depth_before);
@@ -64,7 +67,7 @@ std::vector<ErrorPlace> read_error_places(parser_context *ctx, const std::string
     std::vector<ErrorPlace> places;
     for (int n = first; n <= last; ++n)
         places.push_back(
-            place_of(program_label, call_optstring(ctx, entry_variable("_errorfiles", n).c_str()),
+            place_of(names, call_optstring(ctx, entry_variable("_errorfiles", n).c_str()),
                      call_optstring(ctx, entry_variable("_errorlocs", n).c_str()), n == last));
     return places;
 }

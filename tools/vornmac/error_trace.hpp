@@ -6,6 +6,8 @@
 // The first entry's position is the failing token's (_errorline, _errorcolumn); the others
 // are where reading stood in the sources it was reached through.
 #pragma once
+#include "source_label.hpp"
+
 #include <vornmac/vornmac.h>
 
 #include <string>
@@ -14,14 +16,14 @@
 namespace vornmac::tool {
 
 struct ErrorPlace {
-    std::string where; // named as source_label names it
+    std::string where; // named by SourceNames
     int line = 0;
     int column = 0;
 };
 
 // The places of the last error among the trace entries numbered after `depth_before` up to
 // `depth_now`, innermost first; empty when there are none (an error found without input).
-std::vector<ErrorPlace> read_error_places(parser_context *ctx, const std::string &program_label,
+std::vector<ErrorPlace> read_error_places(parser_context *ctx, const SourceNames &names,
                                           const std::string &depth_before,
                                           const std::string &depth_now);
 

@@ -45,8 +45,9 @@ enum class Jump { statement_failed, cannot_go_on };
 
 class Session {
   public:
-    Session(parser_context *ctx, const RunOptions &options, TokenWriter &out)
-        : ctx_(ctx), options_(options), out_(out) {}
+    Session(parser_context *ctx, const RunOptions &options, const SourceNames &names,
+            TokenWriter &out)
+        : ctx_(ctx), options_(options), names_(names), out_(out) {}
 
     parser_context *context() const { return ctx_; }
     bool running() const { return phase_ != Phase::done; }
@@ -69,6 +70,7 @@ class Session {
 
     parser_context *ctx_;
     const RunOptions &options_;
+    const SourceNames &names_;
     TokenWriter &out_;
     Phase phase_ = Phase::defines;
     size_t next_define_ = 0;
@@ -137,7 +139,7 @@ void Session::recover(Jump jump) {
     // Every error raised while there is input writes a trace entry; an error without one
     // was raised because no input was left.
     const std::vector<ErrorPlace> places =
-        read_error_places(ctx_, options_.label(), depth_seen_, error.depth);
+        read_error_places(ctx_, names_, depth_seen_, error.depth);
     const bool located = !places.empty();
     depth_seen_ = error.depth;
     // A located error always comes with its message, even one worded as the last one.
@@ -230,10 +232,11 @@ int run_program(const RunOptions &options, const Home &home) {
     if (!options.tokens) vornmac_set_blank_whitespace(ctx, 0);
     if (!options.echo) vornmac_set_program_echo(ctx, 0);
     if (options.module_name) set_modulename(ctx, options.module_name->c_str());
-    TraceWriter trace(stderr, options.label());
+    const SourceNames names(options.label(), vornmac_main_program_file(ctx));
+    TraceWriter trace(stderr, names);
     if (options.trace) trace.attach(ctx);
 
-    Session session(ctx, options, *out);
+    Session session(ctx, options, names, *out);
     session.check_start_up();
     drive(session);
     const bool written = out->finish();

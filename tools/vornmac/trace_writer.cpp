@@ -10,12 +10,11 @@ namespace vornmac::tool {
 
 namespace {
 
-std::string where(const std::string &program_label, const vornmac_trace_event &e) {
-    const SourceKind kind = e.source_index == 0    ? SourceKind::main_program
-                            : e.source_kind == 'm' ? SourceKind::macro
+std::string where(const SourceNames &names, const vornmac_trace_event &e) {
+    const SourceKind kind = e.source_kind == 'm'   ? SourceKind::macro
                             : e.source_kind == 's' ? SourceKind::variable
                                                    : SourceKind::file;
-    return source_label(program_label, kind, e.source_name);
+    return names.label(kind, e.source_name, e.source_index == 0);
 }
 
 std::string action(const vornmac_trace_event &e) {
@@ -32,10 +31,10 @@ std::string action(const vornmac_trace_event &e) {
     return text + ']';
 }
 
-std::string trace_line(const std::string &program_label, const vornmac_trace_event &e) {
+std::string trace_line(const SourceNames &names, const vornmac_trace_event &e) {
     std::string line(static_cast<size_t>(std::max<int>(e.depth, 0)) * 2, ' ');
-    line += where(program_label, e) + ':' + std::to_string(e.line) + ':' +
-            std::to_string(e.column) + ": " + action(e);
+    line += where(names, e) + ':' + std::to_string(e.line) + ':' + std::to_string(e.column) + ": " +
+            action(e);
     if (e.text != nullptr) line += " -> " + escaped_quoted(std::string_view(e.text, e.text_length));
     if (e.error != 0) line += " (error " + std::to_string(e.error) + ')';
     return line + '\n';
@@ -45,7 +44,7 @@ std::string trace_line(const std::string &program_label, const vornmac_trace_eve
 
 void TraceWriter::write_event(void *user, const vornmac_trace_event *event) {
     const auto &writer = *static_cast<const TraceWriter *>(user);
-    const std::string line = trace_line(writer.program_label_, *event);
+    const std::string line = trace_line(writer.names_, *event);
     std::fwrite(line.data(), 1, line.size(), writer.out_);
 }
 

@@ -5,29 +5,28 @@
 //
 // WHERE names the source the "%" or "&" stood in: the program as error lines name it (its
 // file name, -e or -), an included file by its name, a macro body as %NAME, a variable's
-// text as &NAME. ACTION is %keyword, %macro[param="value", ...], &name or %sys_cN. TEXT is
-// what the action handed back to be read next, quoted and escaped.
+// text as &NAME (source_label.hpp). ACTION is %keyword, %macro[param="value", ...], &name or
+// %sys_cN. TEXT is what the action handed back to be read next, quoted and escaped.
 #pragma once
+#include "source_label.hpp"
+
 #include <vornmac/vornmac.h>
 
 #include <cstdio>
-#include <string>
-#include <utility>
 
 namespace vornmac::tool {
 
-// Writes the trace of a context's run to `out`, naming the main program `program_label`.
+// Writes the trace of a context's run to `out`.
 class TraceWriter {
   public:
-    TraceWriter(std::FILE *out, std::string program_label)
-        : out_(out), program_label_(std::move(program_label)) {}
+    TraceWriter(std::FILE *out, const SourceNames &names) : out_(out), names_(names) {}
     void attach(parser_context *ctx) { vornmac_set_trace(ctx, write_event, this); }
 
   private:
     static void write_event(void *user, const vornmac_trace_event *event);
 
     std::FILE *out_;
-    std::string program_label_;
+    const SourceNames &names_;
 };
 
 } // namespace vornmac::tool
