@@ -127,21 +127,23 @@ constexpr std::array<Keyword, keyword_count> table = {{
 }};
 
 std::array<int16_t, keyword_count> keyword_order;
-} // namespace
 
-const std::array<Keyword, keyword_count> &keyword_table() {
-    return table;
-}
+// Every `%` word of a program is looked up, so the index is also kept by a hash of the name
+// as name_compare sees it (open addressing; a full-hash match is confirmed with one
+// name_compare). It holds, for each name, the index the sorted search gives.
+struct HashedKeyword {
+    uint32_t hash;
+    int16_t index; // -1: empty
+};
+constexpr size_t hash_slots = 256; // a power of two, well above keyword_count
+constexpr std::array<HashedKeyword, hash_slots> empty_hash = [] {
+    std::array<HashedKeyword, hash_slots> slots{};
+    slots.fill({0, -1});
+    return slots;
+}();
+std::array<HashedKeyword, hash_slots> keyword_hash = empty_hash;
 
-void build_keyword_order() {
-    std::iota(keyword_order.begin(), keyword_order.end(), int16_t{0});
-    std::stable_sort(keyword_order.begin(), keyword_order.end(), [](int16_t a, int16_t b) {
-        return name_compare(table[static_cast<size_t>(a)].name,
-                            table[static_cast<size_t>(b)].name) < 0;
-    });
-}
-
-int16_t find_keyword(const char *name) {
+int16_t search_sorted(const char *name) {
     int low = 0;
     int high = keyword_count - 1;
     while (low <= high) {
@@ -155,6 +157,40 @@ int16_t find_keyword(const char *name) {
             low = middle + 1;
     }
     return -1;
+}
+
+// The slot that holds the name, or the empty slot where it would go.
+HashedKeyword &hash_slot(const char *name, uint32_t hash) {
+    for (size_t at = hash;; ++at) {
+        HashedKeyword &slot = keyword_hash[at % hash_slots];
+        if (slot.index < 0) return slot;
+        if (slot.hash == hash &&
+            name_compare(name, table[static_cast<size_t>(slot.index)].name) == 0)
+            return slot;
+    }
+}
+} // namespace
+
+const std::array<Keyword, keyword_count> &keyword_table() {
+    return table;
+}
+
+void build_keyword_order() {
+    std::iota(keyword_order.begin(), keyword_order.end(), int16_t{0});
+    std::stable_sort(keyword_order.begin(), keyword_order.end(), [](int16_t a, int16_t b) {
+        return name_compare(table[static_cast<size_t>(a)].name,
+                            table[static_cast<size_t>(b)].name) < 0;
+    });
+    keyword_hash = empty_hash;
+    for (const Keyword &keyword : table) {
+        const uint32_t hash = name_hash(keyword.name);
+        HashedKeyword &slot = hash_slot(keyword.name, hash);
+        if (slot.index < 0) slot = {hash, search_sorted(keyword.name)};
+    }
+}
+
+int16_t find_keyword(const char *name) {
+    return hash_slot(name, name_hash(name)).index;
 }
 
 bool keyword_statement_flag(const char *name) {
