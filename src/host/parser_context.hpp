@@ -13,6 +13,7 @@
 #include "input/text_chain.hpp"
 #include "macro/macro_invocation.hpp"
 #include "macro/macro_library.hpp"
+#include "stmt/loop_records.hpp"
 #include "vars/var_store.hpp"
 
 #include <csetjmp>
@@ -58,6 +59,7 @@ class ParserContext : public parser_context {
     Scanner scanner{*this};
     MacroLibrary macros{*this};
     MacroCalls macro_calls;
+    LoopRecords loops;
 
     Tracer trace;
     ModuleFlags flags;

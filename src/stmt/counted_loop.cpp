@@ -7,6 +7,13 @@
 // limit; otherwise the loop source is dropped. So the body is copied once, however many
 // passes the loop makes, and each pass only re-reads text already in memory.
 //
+// The loop also keeps a record of its header (see loop_records.hpp): a pass whose header
+// reads as recorded steps the variable it holds a handle on, writing the new value into
+// the value's own block, without scanning the header or looking the name up. Whatever the
+// body did to the variable is seen all the same, since the value is looked for and read
+// anew on each pass; anything else (no visible value, no number, other words) is left to
+// the scanned header, which also raises the errors.
+//
 // An error while the header is read ends the loop before it is reported, so that a host
 // that goes on after the error does not meet the same error on every pass.
 #include "error/recovery_jump.hpp"
@@ -14,12 +21,16 @@
 #include "host/parser_context.hpp"
 #include "stmt/condition.hpp"
 #include "stmt/do_statement.hpp"
+#include "stmt/loop_records.hpp"
 #include "stmt/stmt_errors.hpp"
 #include "stmt/text_copier.hpp"
 #include "vars/name_compare.hpp"
 
+#include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 namespace vornmac {
 
@@ -58,6 +69,94 @@ std::string name_without_white(const char *token) {
     return name;
 }
 
+// The counter's value after `counter`, and whether the body is read with it: not once it
+// has passed the limit, nor when it wrapped past the end of the integers (which has passed
+// any limit).
+struct NextValue {
+    int32_t value;
+    bool goes_on;
+};
+NextValue next_value(int32_t counter, int32_t limit, int32_t step) {
+    const int32_t next = wrapping_sum(counter, step);
+    const bool wrapped = static_cast<int64_t>(counter) + step != next;
+    return {next, !wrapped && (step > 0 ? next <= limit : next >= limit)};
+}
+
+// Keeps the record of the loop just pushed in `slot` when its header is read as the words
+// written: a name of name characters only, which no expansion touches.
+void keep_record(ParserContext &context, int16_t slot, const std::string &name,
+                 const std::string &words, int32_t limit, int32_t step) {
+    if (name.empty() || !std::all_of(name.begin(), name.end(), [](char c) {
+            return is_name_char(static_cast<unsigned char>(c));
+        }))
+        return;
+    MacroVar *variable = context.vars.lookup(name.c_str(), true);
+    if (variable == nullptr) return;
+    CountedLoopRecord &record = context.loops.at(slot);
+    record.header.assign(words);
+    record.variable = variable;
+    record.limit = limit;
+    record.step = step;
+    // A negative step is the words "-" and its digits.
+    record.last_word_size = static_cast<int16_t>(number_text(step).size() - (step < 0 ? 1 : 0));
+}
+
+// A pass through the loop's record: the header's words after "#" are in view as recorded,
+// and the variable is visible with a number. False, with nothing read, where the header
+// must be scanned.
+bool step_by_record(ParserContext &context, bool &goes_on) {
+    InputStack &in = context.input;
+    if (!LoopRecords::kept || in.top < 0) return false;
+    const CountedLoopRecord &loop = context.loops.at(in.top);
+    if (loop.variable == nullptr) return false;
+    const std::string_view ready = in.ready();
+    const size_t size = loop.header.size();
+    if (ready.size() <= size || ready[size] != ';' || ready.substr(0, size) != loop.header)
+        return false;
+    VarStore &vars = context.vars;
+    VarLevel *value = VarStore::visible_value(loop.variable, vars.current_level);
+    int32_t counter = 0;
+    if (value == nullptr || !read_integer(value->text, counter)) return false;
+    // The header's words are taken as the scanner takes them, each one completing a token;
+    // the last one scanned is the step's digits.
+    in.take(size);
+    in.token_completed();
+    context.scanner.token_start_line = in.line;
+    context.scanner.token_start_column = static_cast<int16_t>(in.column - loop.last_word_size);
+    const NextValue next = next_value(counter, loop.limit, loop.step);
+    char text[16];
+    char *const end = std::to_chars(text, text + sizeof text - 1, next.value).ptr;
+    *end = '\0';
+    if (value->level == vars.current_level)
+        vars.replace_text(*value, text, static_cast<size_t>(end - text));
+    else
+        vars.save(vars.current_level, loop.variable->name, text);
+    goes_on = next.goes_on;
+    return true;
+}
+
+// A pass that scans the header "NAME#LIMIT#STEP" after "#". False when the variable has no
+// visible value: the loop is then left and the error raised.
+bool step_by_header(ParserContext &context, int16_t loop_slot, bool &goes_on) {
+    VarStore &vars = context.vars;
+    const std::string name = name_without_white(take_token(context));
+    const VarLevel *value = vars.find_var_level(vars.current_level, name.c_str());
+    if (value == nullptr) {
+        leave_loop(context, loop_slot);
+        context.errors.raise(stmt_errors::undefined_variable, {name.c_str()});
+        return false;
+    }
+    const std::string current = value->text;
+    take_token(context);
+    const int32_t limit = header_number(context);
+    take_token(context);
+    const int32_t step = header_number(context);
+    const NextValue next = next_value(number_value(context, current.c_str()), limit, step);
+    vars.save(vars.current_level, name.c_str(), number_text(next.value).c_str());
+    goes_on = next.goes_on;
+    return true;
+}
+
 } // namespace
 
 void counted_loop_setup(ParserContext &context) {
@@ -83,39 +182,25 @@ void counted_loop_setup(ParserContext &context) {
     vars.save(vars.current_level, name.c_str(), number_text(wrapping_sum(from, -step)).c_str());
 
     ExpansionOff off(context);
-    const std::string header =
-        "%do#" + name + "#" + number_text(limit) + "#" + number_text(step) + ";";
-    push_text_back(context, header.c_str(), body_at);
+    const std::string words = name + "#" + number_text(limit) + "#" + number_text(step);
+    push_text_back(context, ("%do#" + words + ";").c_str(), body_at);
     StatementText body(context);
     TextCopier(context, body).statement(CopyMode::loop_body, false);
     off.restore();
     if (body.report_overflow("do")) return;
+    InputStack &in = context.input;
+    const int16_t below = in.top;
     body.push(body_at);
+    if (in.top == below + 1) keep_record(context, in.top, name, words, limit, step);
 }
 
 void counted_loop_step(ParserContext &context) {
-    InputStack &in = context.input;
-    const int16_t loop_slot = in.top;
-    VarStore &vars = context.vars;
-    const std::string name = name_without_white(take_token(context));
+    const int16_t loop_slot = context.input.top;
+    bool goes_on = false;
     try {
-        const VarLevel *value = vars.find_var_level(vars.current_level, name.c_str());
-        if (value == nullptr) {
-            leave_loop(context, loop_slot);
-            context.errors.raise(stmt_errors::undefined_variable, {name.c_str()});
+        if (!step_by_record(context, goes_on) && !step_by_header(context, loop_slot, goes_on))
             return;
-        }
-        const std::string current = value->text;
-        take_token(context);
-        const int32_t limit = header_number(context);
-        take_token(context);
-        const int32_t step = header_number(context);
-        const int32_t counter = number_value(context, current.c_str());
-        const int32_t next = wrapping_sum(counter, step);
-        vars.save(vars.current_level, name.c_str(), number_text(next).c_str());
-        // A counter that wraps past the end of the integers has passed any limit.
-        const bool wrapped = static_cast<int64_t>(counter) + step != next;
-        if (!wrapped && (step > 0 ? next <= limit : next >= limit)) {
+        if (goes_on) {
             take_token(context);
             return;
         }

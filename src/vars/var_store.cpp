@@ -199,6 +199,17 @@ VarLevel *VarStore::save(int16_t level, const char *name, const char *text) {
     return v;
 }
 
+void VarStore::replace_text(VarLevel &value, const char *text, size_t length) {
+    if (length >= BlockPool::usable_size(value.text) || value.level >= level_limit) {
+        save(value.level, value.owner->name, text);
+        return;
+    }
+    // A reader of the old text keeps what it has still to read, as when the block goes.
+    if (reader_ != nullptr) reader_->text_released(value.text);
+    std::memcpy(value.text, text, length);
+    value.text[length] = '\0';
+}
+
 void VarStore::move_var_level(VarLevel *v, int16_t level) {
     if (v->level != level) {
         for (VarLevel *s = v->owner->values; s != nullptr; s = s->next) {

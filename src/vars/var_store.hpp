@@ -86,7 +86,12 @@ class VarStore {
     // Finds the variable, or creates it unless find_only; null when not found.
     MacroVar *lookup(const char *name, bool find_only);
     VarLevel *find_var_level(int16_t level, const char *name);
+    // The value of `var` seen from `level`: its own, else the nearest below (never -2).
+    static VarLevel *visible_value(MacroVar *var, int16_t level);
     VarLevel *save(int16_t level, const char *name, const char *text);
+    // Gives the value the text, as a save at the value's own level would, writing it into
+    // the value's own block when it fits there. `text` must not lie in the value's text.
+    void replace_text(VarLevel &value, const char *text, size_t length);
     void move_var_level(VarLevel *value, int16_t level);
     void drop_var_above(int16_t level, const char *name);
     void drop_level(int16_t level);
@@ -110,8 +115,6 @@ class VarStore {
     void for_each_in_order(const std::function<void(const MacroVar &)> &visit) const;
 
   private:
-    // The value of `var` seen from `level`: its own, else the nearest below (never -2).
-    static VarLevel *visible_value(MacroVar *var, int16_t level);
     VarLevel *new_var_level(MacroVar *var, int16_t level);
     void unlink_from_level(VarLevel *v);
     void link_to_level(VarLevel *v, int16_t level);

@@ -1,0 +1,38 @@
+// What the loop machinery keeps of each counted loop it starts, by the input stack slot that
+// holds the loop's text: the words of its header after "%do#" as written ("NAME#LIMIT#STEP"),
+// the variable they name, and the limit and step they spell. A pass whose header reads
+// exactly those words steps the variable through the record instead of scanning the header
+// and looking the name up again. The words are compared on every pass and the record holds
+// nothing they do not determine (variables are never removed from the store), so a record
+// left behind by an ended loop, or a slot that now holds other text, is never misread.
+#pragma once
+#include "input/input_stack.hpp"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace vornmac {
+
+struct MacroVar;
+
+struct CountedLoopRecord {
+    std::string header;
+    MacroVar *variable = nullptr; // null: nothing kept, the header is scanned
+    int32_t limit = 0;
+    int32_t step = 0;
+    int16_t last_word_size = 0; // the step's digits, the header's last word
+};
+
+class LoopRecords {
+  public:
+    // On by default; the differential test turns it off to scan every header.
+    static inline bool kept = true;
+
+    CountedLoopRecord &at(int16_t slot) { return records_[static_cast<size_t>(slot)]; }
+
+  private:
+    std::array<CountedLoopRecord, InputStack::slot_count> records_;
+};
+
+} // namespace vornmac
