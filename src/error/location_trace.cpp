@@ -60,19 +60,18 @@ void write_error_trace(ParserContext &context) {
     const char *prefix = first_error_prefix;
     bool first = true;
     for (;;) {
-        in.source_name = blanked(in.source_name);
-        in.current_name = blanked(in.current_name);
+        in.blank_names();
         std::string position(10, ' ');
         std::string location;
         switch (in.kind) {
         case 'm':
-            location = format_message("%s Macro %s", {prefix, in.current_name.c_str()});
-            position = format_message("within %s   ", {in.source_name.c_str()});
+            location = format_message("%s Macro %s", {prefix, in.current_name().c_str()});
+            position = format_message("within %s   ", {in.source_name().c_str()});
             break;
         case 's':
-            if (!is_temp_name(in.source_name))
-                location =
-                    format_message("%s Macro Variable -> %s   ", {prefix, in.source_name.c_str()});
+            if (!is_temp_name(in.source_name()))
+                location = format_message("%s Macro Variable -> %s   ",
+                                          {prefix, in.source_name().c_str()});
             else if (in.top == 0)
                 location = format_message("%s Editor File   ", {prefix});
             break;
@@ -81,7 +80,7 @@ void write_error_trace(ParserContext &context) {
             break;
         default:
             location = format_message(
-                "%s %s   ", {prefix, in.interactive ? "_terminal_" : in.source_name.c_str()});
+                "%s %s   ", {prefix, in.interactive ? "_terminal_" : in.source_name().c_str()});
             break;
         }
         if (!location.empty()) {

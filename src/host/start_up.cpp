@@ -43,7 +43,7 @@ bool start_up(ParserContext &context, const StartUpArguments &arguments) {
         InputStack &in = context.input;
         if (in.open_main(arguments.program_name, arguments.program_text) && in.kind == ' ' &&
             !in.interactive)
-            context.main_program_file = in.source_name;
+            context.main_program_file = in.source_name();
     }
 
     vars.save(0, "argc", std::to_string(context.argc).c_str());

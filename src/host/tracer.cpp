@@ -49,8 +49,8 @@ TracedAction::TracedAction(ParserContext &context, int kind, std::string name)
         const bool live = index == in.top;
         if (!live && saved == nullptr) break;
         const char kind_here = live ? in.kind : saved->kind;
-        const std::string &source = live ? in.source_name : saved->source_name;
-        const std::string &current = live ? in.current_name : saved->current_name;
+        const std::string &source = live ? in.source_name() : saved->source_name;
+        const std::string &current = live ? in.current_name() : saved->current_name;
         if (kind_here == 's' && source.starts_with("_TEMP") && index > 0) continue;
         source_kind_ = kind_here;
         source_name_ = kind_here == 'm' ? current : source;

@@ -71,6 +71,25 @@ InputSource &InputStack::slot_for(int16_t index) {
     return *slot;
 }
 
+const std::string &InputStack::current_name() const {
+    static const std::string none;
+    const InputSource *source = slot(top);
+    return source != nullptr ? source->current_name : none;
+}
+
+const std::string &InputStack::source_name() const {
+    static const std::string none;
+    const InputSource *source = slot(top);
+    return source != nullptr ? source->source_name : none;
+}
+
+void InputStack::blank_names() {
+    if (top < 0) return;
+    for (std::string *name : {&slot_for(top).current_name, &slot_for(top).source_name})
+        for (char &c : *name)
+            if (is_white(static_cast<unsigned char>(c))) c = ' ';
+}
+
 const InputSource *InputStack::slot(int16_t index) const {
     if (index < 0 || index >= slot_count) return nullptr;
     return slots_[static_cast<size_t>(index)].get();
@@ -94,8 +113,6 @@ void InputStack::store_live(InputSource &source) const {
     source.level = context_.vars.current_level;
     source.silent_depth = silent_depth;
     source.end_blanks = end_blanks;
-    source.current_name = current_name;
-    source.source_name = source_name;
     source.buffer_position = buffer_position;
 }
 
@@ -108,15 +125,13 @@ void InputStack::load_live(const InputSource &source) {
     context_.vars.current_level = source.level;
     silent_depth = source.silent_depth;
     end_blanks = source.end_blanks;
-    current_name = source.current_name;
-    source_name = source.source_name;
     buffer = source.buffer.get();
     buffer_position = source.buffer_position;
 }
 
-bool InputStack::bound_reached(const std::string &name) {
+bool InputStack::bound_reached(const char *name) {
     if (top + 1 < slot_count) return false;
-    context_.errors.raise(nesting_too_deep, {name.c_str()});
+    context_.errors.raise(nesting_too_deep, {name});
     return true;
 }
 
@@ -157,7 +172,7 @@ int InputStack::open_program_file(const std::string &name, int16_t missing_error
 }
 
 void InputStack::push_file(const std::string &name) {
-    if (bound_reached(name)) return;
+    if (bound_reached(name.c_str())) return;
     const int opened = open_program_file(name, program_file_missing);
     if (opened < 0) return;
     interactive = false;
@@ -167,30 +182,30 @@ void InputStack::push_file(const std::string &name) {
     offset = 0;
     platform::raw_seek(opened, 0, 0);
     kind = ' ';
-    current_name.clear();
-    source_name = name;
     end_blanks = 0;
     line = 1;
     column = 0;
-    store_new_top();
+    InputSource &source = store_new_top();
+    source.current_name.clear();
+    source.source_name = name;
 }
 
 void InputStack::push_macro_text(const std::string &file_name, const std::string &macro_name,
                                  int library_handle, int32_t body_offset, int32_t body_end,
                                  int16_t blanks, const std::string *first_block) {
-    if (bound_reached(macro_name)) return;
+    if (bound_reached(macro_name.c_str())) return;
     interactive = false;
     ++context_.vars.current_level;
     handle = library_handle;
     offset = body_offset;
     length = body_end;
     kind = 'm';
-    current_name = macro_name;
-    source_name = file_name;
     end_blanks = blanks;
     line = 1;
     column = 0;
-    store_new_top();
+    InputSource &source = store_new_top();
+    source.current_name = macro_name;
+    source.source_name = file_name;
     if (first_block != nullptr) {
         std::copy(first_block->begin(), first_block->end(), buffer->begin());
         std::fill(buffer->begin() + static_cast<std::ptrdiff_t>(first_block->size()), buffer->end(),
@@ -201,7 +216,7 @@ void InputStack::push_macro_text(const std::string &file_name, const std::string
         context_.trace.note_macro_body(library_handle, body_offset, body_end);
 }
 
-void InputStack::store_new_top() {
+InputSource &InputStack::store_new_top() {
     const int16_t index = static_cast<int16_t>(top + 1);
     InputSource &source = slot_for(index);
     if (!source.buffer) source.buffer = std::make_unique<ReadBuffer>();
@@ -209,14 +224,13 @@ void InputStack::store_new_top() {
     buffer_position = read_buffer_size;
     store_live(source);
     top = index;
+    return source;
 }
 
 void InputStack::push_text(const char *name, const char *value, int16_t blanks) {
     if (bound_reached(name)) return;
     interactive = false;
     kind = 's';
-    current_name.clear();
-    source_name = name;
     text = value;
     text_size = std::strlen(value);
     text_position = 0;
@@ -227,6 +241,8 @@ void InputStack::push_text(const char *name, const char *value, int16_t blanks) 
     InputSource &source = slot_for(index);
     buffer_position = read_buffer_size;
     store_live(source);
+    source.current_name.clear();
+    source.source_name = name;
     top = index;
     if (context_.trace.on()) [[unlikely]]
         context_.trace.note_text(std::string_view(text, text_size));
@@ -330,11 +346,11 @@ void InputStack::resume(int16_t mode) {
         // on where the slot was left, in its own text, and a terminal at the bottom is the
         // terminal again.
         handle = held;
-        if (kind == ' ' && source_name.empty()) interactive = true;
+        if (kind == ' ' && source.source_name.empty()) interactive = true;
         if (kind == 's') reload_text();
         return;
     }
-    if (source_name.empty()) {
+    if (source.source_name.empty()) {
         handle = 0;
         interactive = true;
         return;
@@ -347,7 +363,7 @@ void InputStack::resume(int16_t mode) {
         }
         // Set before raising: the error trace unwinds from here.
         offset = length;
-        handle = open_program_file(source_name, cannot_reopen);
+        handle = open_program_file(source.source_name, cannot_reopen);
         source.handle = handle;
         if (handle < 0) return; // nothing more to read from it
         offset = source.offset;
@@ -356,13 +372,13 @@ void InputStack::resume(int16_t mode) {
         refill();
         return;
     }
-    if (!reload_text()) context_.errors.raise(undefined_variable, {source_name.c_str()});
+    if (!reload_text()) context_.errors.raise(undefined_variable, {source.source_name.c_str()});
 }
 
 bool InputStack::reload_text() {
     // Looked up at the level the source was pushed at, where its _TEMP text was stored.
     const VarLevel *value =
-        context_.vars.find_var_level(context_.vars.current_level, source_name.c_str());
+        context_.vars.find_var_level(context_.vars.current_level, source_name().c_str());
     if (value == nullptr) {
         text = "";
         text_size = 0;

@@ -4,9 +4,10 @@
 // is popped and reading resumes exactly where the source below was interrupted.
 //
 // The state of the source being read lives in the "live" fields of this object; each slot
-// keeps a saved copy of them (`save`) that `resume` loads back. Offsets count characters
-// consumed by the scanner (`advance_offset`), which may trail the characters read by one:
-// the scanner looks one character ahead and steps back (`unread_char`).
+// keeps a saved copy of them (`save`) that `resume` loads back. A source's names never
+// change while it is read, so they are kept in its slot only and never copied. Offsets count
+// characters consumed by the scanner (`advance_offset`), which may trail the characters read by
+// one: the scanner looks one character ahead and steps back (`unread_char`).
 //
 // A variable's text is read in place, not copied: the store tells the stack before it
 // releases a text (`text_released`), and the stack then keeps its own copy of that text
@@ -180,11 +181,15 @@ class InputStack final : public TextReader {
     void install(int16_t index, InputSource source);
     void prompt() const;
 
+    // The names of the source being read, kept in its slot (empty while the stack is).
+    const std::string &current_name() const;
+    const std::string &source_name() const;
+    // White space in those names becomes blanks, as the error trace shows them.
+    void blank_names();
+
     // Live fields.
     int16_t top = -1;
     char kind = ' ';
-    std::string current_name;
-    std::string source_name;
     int32_t length = 0;
     int32_t offset = 0;
     // Kind 's': the variable's text (or the stack's own copy of it, see text_released),
@@ -216,13 +221,14 @@ class InputStack final : public TextReader {
     void refuse_cycle(const char *name, int16_t depth);
     void store_live(InputSource &source) const;
     void load_live(const InputSource &source);
-    bool bound_reached(const std::string &name);
+    bool bound_reached(const char *name);
     // A program file open for reading at any offset (a pipe is read to its end first), or
     // -1 after an error: `missing_error` when it cannot be opened, 4610 when it is 2 GiB
     // or larger, 4611 when a pipe's text cannot be kept.
     int open_program_file(const std::string &name, int16_t missing_error);
-    // Stores the live fields in slot top + 1, giving file-like sources their read buffer.
-    void store_new_top();
+    // Stores the live fields in slot top + 1, giving file-like sources their read buffer;
+    // gives the slot, whose names the caller sets.
+    InputSource &store_new_top();
     [[noreturn]] void exhausted();
     void refill();
     // Kind 's': the source's variable text, read on from the offset. False when the
