@@ -244,43 +244,51 @@ bool Scanner::expand_triggers() {
     InputStack &in = context_.input;
     while (quote_state == 0 && triggers_active && (in.ch == '&' || in.ch == '%')) {
         in.note_trigger();
-        char word[token_size] = "&";
-        if (in.ch != '&' || !ampersand_before_name()) {
-            in.step_back();
-            read_word(0, word);
-        }
-        if (std::strlen(word) != 1) {
-            // A trigger followed by white space is ordinary text.
-            next_length = 0;
-            for (const char *c = word; *c != '\0'; ++c)
-                next_token_text[next_length++] = *c;
-            token_end();
-            return true;
-        }
-        if (word[0] == '&') {
+        // An ampersand before a name, the common case, is a reference: read_word would take
+        // the ampersand alone.
+        if (in.ch == '&' && ampersand_before_name())
             resolve_reference(0);
-        } else {
-            char name[token_size];
-            read_word(1, name);
-            const int16_t code = quoted_code(static_cast<unsigned char>(name[0]));
-            if (code != 0) {
-                next_length = 0;
-                next_token_text[next_length++] = static_cast<char>(quoted_byte);
-                next_token_text[next_length++] = static_cast<char>(code);
-                for (const char *c = name + 1; *c != '\0' && next_length < token_limit; ++c)
-                    next_token_text[next_length++] = *c;
-                token_end();
-                return true;
-            }
-            if (name[0] == '&')
-                resolve_reference(1);
-            else
-                dispatch_keyword(context_, name);
-            next_length = 0;
-        }
+        else if (expand_trigger_word())
+            return true;
         skip_white();
         in.read_char();
     }
+    return false;
+}
+
+bool Scanner::expand_trigger_word() {
+    char word[token_size];
+    context_.input.step_back();
+    read_word(0, word);
+    if (std::strlen(word) != 1) {
+        // A trigger followed by white space is ordinary text.
+        next_length = 0;
+        for (const char *c = word; *c != '\0'; ++c)
+            next_token_text[next_length++] = *c;
+        token_end();
+        return true;
+    }
+    if (word[0] == '&') {
+        resolve_reference(0);
+        return false;
+    }
+    char name[token_size];
+    read_word(1, name);
+    const int16_t code = quoted_code(static_cast<unsigned char>(name[0]));
+    if (code != 0) {
+        next_length = 0;
+        next_token_text[next_length++] = static_cast<char>(quoted_byte);
+        next_token_text[next_length++] = static_cast<char>(code);
+        for (const char *c = name + 1; *c != '\0' && next_length < token_limit; ++c)
+            next_token_text[next_length++] = *c;
+        token_end();
+        return true;
+    }
+    if (name[0] == '&')
+        resolve_reference(1);
+    else
+        dispatch_keyword(context_, name);
+    next_length = 0;
     return false;
 }
 
@@ -572,7 +580,8 @@ void Scanner::skip_white() {
         in.advance_offset();
         in.read_char();
     }
-    in.check_source_end();
+    // As read_char leaves it, the source is seldom used up here.
+    if (in.end_blanks <= 0 && in.at_end()) in.check_source_end();
     in.step_back();
 }
 

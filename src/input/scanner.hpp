@@ -97,6 +97,9 @@ class Scanner {
     bool scan_other(int16_t mode);
     void skip_comment();
     bool expand_triggers();
+    // A trigger read whole by read_word: text, a quoted character, a reference, a keyword.
+    // True when it made a token.
+    bool expand_trigger_word();
     // resolve_reference once the name is read (`word`, a buffer of token_size).
     void substitute_reference(int16_t mode, char *word);
     void resolve_multiple(int16_t mode, char *word);
