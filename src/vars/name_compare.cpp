@@ -32,6 +32,11 @@ int name_compare(const char *a, const char *b) {
     for (int i = 0; i < name_compare_limit; ++i) {
         const auto ca = static_cast<unsigned char>(a[i]);
         const auto cb = static_cast<unsigned char>(b[i]);
+        // Names are mostly written as they were stored: equal bytes need no folding.
+        if (ca == cb) {
+            if (ca == '\0') return 0;
+            continue;
+        }
         if (ca == '\0') return rest_is_white(b, i) ? 0 : -1;
         if (cb == '\0') return rest_is_white(a, i) ? 0 : 1;
         if (is_white(ca) && is_white(cb)) continue;
