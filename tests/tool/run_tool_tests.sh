@@ -92,6 +92,19 @@ expect_bytes "-o" file_out $'to a file\n'
 run_tool run --home "$home" -e 'a b c d %system echo hi; e %display x y; f'
 expect_bytes "output in order with %system and %display" out $'a b c d hi\ne x y\nf\n'
 
+# --- -o gets the bytes standard output gets ----------------------------------------------
+# The -o file gathers tokens in blocks of its own: tokens of every length, a word longer than
+# a token holds and a zero byte, over several blocks, must come out as on standard output.
+awk 'BEGIN { for (n = 0; n < 1500; ++n) { w = ""; for (i = 0; i < n % 230; ++i) w = w "w"
+                                          printf "%s x=%d;\n", w, n } }' >"$work/lengths.vm"
+printf 'a\0b \n' >>"$work/lengths.vm"
+for layout in --no-echo --tokens; do
+    "$tool" run --home "$home" "$layout" "$work/lengths.vm" >"$work/lengths.out" 2>/dev/null
+    "$tool" run --home "$home" "$layout" -o "$work/lengths.file" "$work/lengths.vm" 2>/dev/null
+    [ "$(wc -c <"$work/lengths.out")" -gt 150000 ] || fail "-o $layout: output too short to test"
+    cmp -s "$work/lengths.out" "$work/lengths.file" || fail "-o $layout: not what stdout got"
+done
+
 # --- --tokens: one token per line, white space inside tokens blanked ----------------------
 run_tool run --home "$home" --tokens -e $'a  b\tc\n/* c */ d'
 expect_bytes "--tokens" out $'a  \nb \nc \nd \n'

@@ -2,7 +2,17 @@
 
 #include <unistd.h>
 
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
 namespace vornmac::tool {
+
+TokenWriter::TokenWriter(std::FILE *out, std::unique_ptr<std::FILE, Closer> owned, Layout layout,
+                         bool flush_each)
+    : out_(out), owned_(std::move(owned)), layout_(layout), flush_each_(flush_each) {
+    if (owned_) block_ = std::make_unique<char[]>(block_size);
+}
 
 std::optional<TokenWriter> TokenWriter::open(const std::optional<std::string> &path, Layout layout,
                                              bool flush_each) {
@@ -13,13 +23,46 @@ std::optional<TokenWriter> TokenWriter::open(const std::optional<std::string> &p
     }
     std::unique_ptr<std::FILE, Closer> file(std::fopen(path->c_str(), "wb"));
     if (!file) return std::nullopt;
-    std::setvbuf(file.get(), nullptr, _IOFBF, block_size);
+    // Whole blocks come from this writer: the stream passes them on.
+    std::setvbuf(file.get(), nullptr, _IONBF, 0);
     std::FILE *out = file.get();
     return TokenWriter(out, std::move(file), layout, flush_each);
 }
 
+size_t TokenWriter::copy_token(const char *token, char *to) {
+    constexpr size_t word_size = sizeof(uint64_t);
+    constexpr uint64_t lows = 0x7f7f7f7f7f7f7f7fu;
+    size_t length = 0;
+    for (; length + word_size <= token_buffer_size; length += word_size) {
+        uint64_t word;
+        std::memcpy(&word, token + length, word_size);
+        std::memcpy(to + length, &word, word_size);
+        // The high bit of each zero byte, and of no other.
+        const uint64_t zeros = ~(((word & lows) + lows) | word | lows);
+        if (zeros == 0) continue;
+        const int first = std::endian::native == std::endian::little ? std::countr_zero(zeros)
+                                                                     : std::countl_zero(zeros);
+        return length + static_cast<size_t>(first) / 8;
+    }
+    // The few bytes after the last whole word.
+    for (; length < token_buffer_size && token[length] != '\0'; ++length)
+        to[length] = token[length];
+    return length;
+}
+
+void TokenWriter::write_block() {
+    fwrite_unlocked(block_.get(), 1, gathered_, out_);
+    gathered_ = 0;
+}
+
+void TokenWriter::flush() {
+    if (block_) write_block();
+    std::fflush(out_);
+}
+
 bool TokenWriter::finish() {
-    bool ok = std::fflush(out_) == 0 && std::ferror(out_) == 0;
+    flush();
+    bool ok = std::ferror(out_) == 0;
     if (owned_) ok = std::fclose(owned_.release()) == 0 && ok;
     return ok;
 }

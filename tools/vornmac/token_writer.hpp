@@ -2,12 +2,15 @@
 // token written as it is, so the line structure of the program survives) or one token per
 // line.
 //
-// Tokens are short, so they are gathered into 64 KiB blocks in the stream's own buffer (the
-// stream is used by this program's thread only, so it is written without locking).
-// Standard output is shared with the library's own console output (%display, prompts),
-// which goes through the same stream, so the two stay in order without any flushing of
-// ours; the library flushes the stream before it shows a prompt or reads a line. A
-// terminal keeps its usual line buffering, and an interactive session flushes each token.
+// Tokens are short, so they are gathered into 64 KiB blocks before they are written, and
+// copied byte by byte as their end is found. Standard output is shared with the library's
+// own console output (%display, prompts), which goes through the same stream: tokens for it
+// go straight into the stream's buffer (the stream is used by this program's thread only,
+// so it is written without locking), and the two stay in order without any flushing of
+// ours; the library flushes the stream before it shows a prompt or reads a line. The -o
+// file is this writer's alone: tokens for it gather in a block of its own, which costs a
+// third of a stream write per byte. A terminal keeps its usual line buffering, and an
+// interactive session flushes each token.
 #pragma once
 #include <cstdio>
 #include <memory>
@@ -24,13 +27,14 @@ class TokenWriter {
     static std::optional<TokenWriter> open(const std::optional<std::string> &path, Layout layout,
                                            bool flush_each);
 
+    // The library's token buffers, which write reads, hold 200 bytes.
+    static constexpr size_t token_buffer_size = 200;
+
+    // `token` is one of the library's token buffers (or one as large).
     void write(const char *token) {
-        // Straight into the stream's buffer: a call per token would cost more than the
-        // copying.
-        for (const char *c = token; *c != '\0'; ++c)
-            putc_unlocked(*c, out_);
-        if (layout_ == Layout::token_lines) putc_unlocked('\n', out_);
-        if (flush_each_) std::fflush(out_);
+        put(token);
+        if (layout_ == Layout::token_lines) put_line_end();
+        if (flush_each_) flush();
     }
     // Flushes and closes; false when any write failed.
     bool finish();
@@ -42,13 +46,41 @@ class TokenWriter {
         void operator()(std::FILE *file) const { std::fclose(file); }
     };
     TokenWriter(std::FILE *out, std::unique_ptr<std::FILE, Closer> owned, Layout layout,
-                bool flush_each)
-        : out_(out), owned_(std::move(owned)), layout_(layout), flush_each_(flush_each) {}
+                bool flush_each);
+
+    void put(const char *text) {
+        if (!block_) {
+            for (const char *c = text; *c != '\0'; ++c)
+                putc_unlocked(*c, out_);
+            return;
+        }
+        if (block_size - gathered_ < token_buffer_size) write_block();
+        gathered_ += copy_token(text, block_.get() + gathered_);
+    }
+    // Copies the text of a token buffer (of token_buffer_size bytes) to `to`, where that many
+    // bytes are free, and gives its length. Eight bytes at a time: a token is found to end in
+    // its first eight bytes with a handful of instructions and no test per byte. What is
+    // copied after the terminator lies beyond the length and is written over later.
+    static size_t copy_token(const char *token, char *to);
+    void put_line_end() {
+        if (!block_) {
+            putc_unlocked('\n', out_);
+            return;
+        }
+        if (gathered_ == block_size) write_block();
+        block_[gathered_++] = '\n';
+    }
+    // Hands the gathered bytes to the stream.
+    void write_block();
+    // The gathered bytes and the stream's own buffer to the file.
+    void flush();
 
     std::FILE *out_;
     std::unique_ptr<std::FILE, Closer> owned_;
     Layout layout_;
-    bool flush_each_; // a terminal session shows each token as soon as it is known
+    bool flush_each_;               // a terminal session shows each token as soon as it is known
+    std::unique_ptr<char[]> block_; // the -o file's tokens, not yet handed to its stream
+    size_t gathered_ = 0;
 };
 
 } // namespace vornmac::tool
