@@ -3,6 +3,7 @@
 #include "host/parser_context.hpp"
 #include "input/quoting_bytes.hpp"
 #include "input/text_chain.hpp"
+#include "input/token_copy.hpp"
 #include "stmt/dispatch.hpp"
 
 #include <algorithm>
@@ -106,9 +107,8 @@ void Scanner::begin_token() {
 }
 
 void Scanner::shift_token() {
-    // The whole buffer, a fixed size: no search for the terminator, and nothing a host
-    // may have done to the text is undone.
-    std::memcpy(current_token, next_token_text, sizeof current_token);
+    static_assert(token_size % sizeof(uint64_t) == 0);
+    copy_token_text(next_token_text, current_token, token_size);
 }
 
 void Scanner::next_token(int16_t shift) {

@@ -2,10 +2,6 @@
 
 #include <unistd.h>
 
-#include <bit>
-#include <cstdint>
-#include <cstring>
-
 namespace vornmac::tool {
 
 TokenWriter::TokenWriter(std::FILE *out, std::unique_ptr<std::FILE, Closer> owned, Layout layout,
@@ -27,27 +23,6 @@ std::optional<TokenWriter> TokenWriter::open(const std::optional<std::string> &p
     std::setvbuf(file.get(), nullptr, _IONBF, 0);
     std::FILE *out = file.get();
     return TokenWriter(out, std::move(file), layout, flush_each);
-}
-
-size_t TokenWriter::copy_token(const char *token, char *to) {
-    constexpr size_t word_size = sizeof(uint64_t);
-    constexpr uint64_t lows = 0x7f7f7f7f7f7f7f7fu;
-    size_t length = 0;
-    for (; length + word_size <= token_buffer_size; length += word_size) {
-        uint64_t word;
-        std::memcpy(&word, token + length, word_size);
-        std::memcpy(to + length, &word, word_size);
-        // The high bit of each zero byte, and of no other.
-        const uint64_t zeros = ~(((word & lows) + lows) | word | lows);
-        if (zeros == 0) continue;
-        const int first = std::endian::native == std::endian::little ? std::countr_zero(zeros)
-                                                                     : std::countl_zero(zeros);
-        return length + static_cast<size_t>(first) / 8;
-    }
-    // The few bytes after the last whole word.
-    for (; length < token_buffer_size && token[length] != '\0'; ++length)
-        to[length] = token[length];
-    return length;
 }
 
 void TokenWriter::write_block() {

@@ -3,7 +3,7 @@
 // line.
 //
 // Tokens are short, so they are gathered into 64 KiB blocks before they are written, and
-// copied byte by byte as their end is found. Standard output is shared with the library's
+// copied a word at a time. Standard output is shared with the library's
 // own console output (%display, prompts), which goes through the same stream: tokens for it
 // go straight into the stream's buffer (the stream is used by this program's thread only,
 // so it is written without locking), and the two stay in order without any flushing of
@@ -12,6 +12,8 @@
 // third of a stream write per byte. A terminal keeps its usual line buffering, and an
 // interactive session flushes each token.
 #pragma once
+#include "input/token_copy.hpp"
+
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -55,13 +57,8 @@ class TokenWriter {
             return;
         }
         if (block_size - gathered_ < token_buffer_size) write_block();
-        gathered_ += copy_token(text, block_.get() + gathered_);
+        gathered_ += copy_token_text(text, block_.get() + gathered_, token_buffer_size);
     }
-    // Copies the text of a token buffer (of token_buffer_size bytes) to `to`, where that many
-    // bytes are free, and gives its length. Eight bytes at a time: a token is found to end in
-    // its first eight bytes with a handful of instructions and no test per byte. What is
-    // copied after the terminator lies beyond the length and is written over later.
-    static size_t copy_token(const char *token, char *to);
     void put_line_end() {
         if (!block_) {
             putc_unlocked('\n', out_);
