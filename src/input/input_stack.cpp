@@ -65,10 +65,20 @@ InputStack::~InputStack() {
         platform::raw_close(h);
 }
 
+namespace {
+// A slot's source is made the first time the slot is used and kept for the stack's life;
+// out of line, so that the common case inlines.
+[[gnu::noinline]] InputSource &make_source(std::unique_ptr<InputSource> &slot) {
+    slot = std::make_unique<InputSource>();
+    return *slot;
+}
+} // namespace
+
 InputSource &InputStack::slot_for(int16_t index) {
     std::unique_ptr<InputSource> &slot = slots_[static_cast<size_t>(index)];
-    if (!slot) slot = std::make_unique<InputSource>();
-    return *slot;
+    if (slot) [[likely]]
+        return *slot;
+    return make_source(slot);
 }
 
 const std::string &InputStack::current_name() const {
