@@ -72,6 +72,18 @@ namespace {
     slot = std::make_unique<InputSource>();
     return *slot;
 }
+
+// A variable's name is short and a slot's string keeps its capacity: copied in place, it
+// needs none of the general replace.
+void copy_name(std::string &to, const char *from) {
+    const size_t length = std::strlen(from);
+    if (length > to.capacity()) {
+        to.assign(from, length);
+        return;
+    }
+    to.resize(length);
+    std::memcpy(to.data(), from, length);
+}
 } // namespace
 
 InputSource &InputStack::slot_for(int16_t index) {
@@ -252,7 +264,7 @@ void InputStack::push_text(const char *name, const char *value, int16_t blanks) 
     buffer_position = read_buffer_size;
     store_live(source);
     source.current_name.clear();
-    source.source_name = name;
+    copy_name(source.source_name, name);
     top = index;
     if (context_.trace.on()) [[unlikely]]
         context_.trace.note_text(std::string_view(text, text_size));
