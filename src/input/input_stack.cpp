@@ -334,6 +334,20 @@ void InputStack::save(int16_t mode) {
     store_live(source);
 }
 
+void InputStack::rewind(const char *known_text) {
+    save(1);
+    if (kind != 's' || known_text == nullptr || known_text != text) {
+        resume(0);
+        return;
+    }
+    // resume(0) of the slot just saved: only the level above and the text's length can
+    // have changed under it.
+    drop_above_current_level();
+    interactive = false;
+    text_size = std::strlen(text);
+    text_position = 0;
+}
+
 void InputStack::close_live_file() {
     platform::raw_close(handle);
     handle = -1;
@@ -360,9 +374,7 @@ void InputStack::resume(int16_t mode) {
     InputSource &source = slot_for(top);
     const int held = source.handle;
     load_live(source);
-    const int16_t above = static_cast<int16_t>(context_.vars.current_level + 1);
-    if (above >= VarStore::lowest_level && above < VarStore::level_limit)
-        context_.vars.drop_level(above);
+    drop_above_current_level();
     if (mode == 99) {
         // The error trace unwinds to here, while an error is being reported: reading goes
         // on where the slot was left, in its own text, and a terminal at the bottom is the
@@ -395,6 +407,12 @@ void InputStack::resume(int16_t mode) {
         return;
     }
     if (!reload_text()) context_.errors.raise(undefined_variable, {source.source_name.c_str()});
+}
+
+void InputStack::drop_above_current_level() {
+    const int16_t above = static_cast<int16_t>(context_.vars.current_level + 1);
+    if (above >= VarStore::lowest_level && above < VarStore::level_limit)
+        context_.vars.drop_level(above);
 }
 
 bool InputStack::reload_text() {

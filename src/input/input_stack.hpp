@@ -97,6 +97,10 @@ class InputStack final : public TextReader {
     bool open_main(const char *file_name, const char *text);
 
     void save(int16_t mode);
+    // Reads the top source again from its start: save(1), then resume(0). A caller that
+    // has found the top variable text's value through a handle passes its text, which
+    // spares the search by name (any other text, or none, is looked up as resume does).
+    void rewind(const char *known_text = nullptr);
     void pop();
     // Removes the top slot: its rest is never read. A program file it reads is closed.
     void drop();
@@ -234,6 +238,8 @@ class InputStack final : public TextReader {
     // Kind 's': the source's variable text, read on from the offset. False when the
     // variable is gone; the source then has nothing more to read.
     bool reload_text();
+    // A source resumed takes back the variable level it was read at; deeper ones are gone.
+    void drop_above_current_level();
     unsigned char read_terminal_line();
     void close_live_file();
 

@@ -95,34 +95,20 @@ void keep_record(ParserContext &context, int16_t slot, const std::string &name,
     CountedLoopRecord &record = context.loops.at(slot);
     record.header.assign(words);
     record.variable = variable;
+    record.text_variable = context.vars.lookup(context.input.source_name().c_str(), true);
     record.limit = limit;
     record.step = step;
     // A negative step is the words "-" and its digits.
     record.last_word_size = static_cast<int16_t>(number_text(step).size() - (step < 0 ? 1 : 0));
 }
 
-// A pass through the loop's record: the header's words after "#" are in view as recorded,
-// and the variable is visible with a number. False, with nothing read, where the header
-// must be scanned.
-bool step_by_record(ParserContext &context, bool &goes_on) {
-    InputStack &in = context.input;
-    if (!LoopRecords::kept || in.top < 0) return false;
-    const CountedLoopRecord &loop = context.loops.at(in.top);
-    if (loop.variable == nullptr) return false;
-    const std::string_view ready = in.ready();
-    const size_t size = loop.header.size();
-    if (ready.size() <= size || ready[size] != ';' || ready.substr(0, size) != loop.header)
-        return false;
+// The step of a pass through the record: the variable visible with a number goes one
+// step on. False, with nothing changed, where the header must be scanned.
+bool step_variable(ParserContext &context, const CountedLoopRecord &loop, bool &goes_on) {
     VarStore &vars = context.vars;
     VarLevel *value = VarStore::visible_value(loop.variable, vars.current_level);
     int32_t counter = 0;
     if (value == nullptr || !read_integer(value->text, counter)) return false;
-    // The header's words are taken as the scanner takes them, each one completing a token;
-    // the last one scanned is the step's digits.
-    in.take(size);
-    in.token_completed();
-    context.scanner.token_start_line = in.line;
-    context.scanner.token_start_column = static_cast<int16_t>(in.column - loop.last_word_size);
     const NextValue next = next_value(counter, loop.limit, loop.step);
     char text[16];
     char *const end = std::to_chars(text, text + sizeof text - 1, next.value).ptr;
@@ -132,6 +118,35 @@ bool step_by_record(ParserContext &context, bool &goes_on) {
     else
         vars.save(vars.current_level, loop.variable->name, text);
     goes_on = next.goes_on;
+    return true;
+}
+
+// Whether `text` begins with the header's words as recorded, followed by its ";".
+bool holds_header(std::string_view text, const CountedLoopRecord &loop) {
+    const size_t size = loop.header.size();
+    return text.size() > size && text[size] == ';' && text.substr(0, size) == loop.header;
+}
+
+// Takes the header's words up to its ";" as the scanner takes them, each one completing a
+// token; the last one scanned is the step's digits.
+void take_header_words(ParserContext &context, const CountedLoopRecord &loop, size_t count) {
+    InputStack &in = context.input;
+    in.take(count);
+    in.token_completed();
+    context.scanner.token_start_line = in.line;
+    context.scanner.token_start_column = static_cast<int16_t>(in.column - loop.last_word_size);
+}
+
+// A pass through the loop's record, entered after "%do#": the header's words are in view as
+// recorded, and the variable is visible with a number. False, with nothing read, where the
+// header must be scanned.
+bool step_by_record(ParserContext &context, bool &goes_on) {
+    InputStack &in = context.input;
+    if (!LoopRecords::kept || in.top < 0) return false;
+    const CountedLoopRecord &loop = context.loops.at(in.top);
+    if (loop.variable == nullptr || !holds_header(in.ready(), loop)) return false;
+    if (!step_variable(context, loop, goes_on)) return false;
+    take_header_words(context, loop, loop.header.size());
     return true;
 }
 
@@ -210,6 +225,44 @@ void counted_loop_step(ParserContext &context) {
     }
     std::strcpy(statement_token(context), ";");
     leave_loop(context, loop_slot);
+}
+
+bool pass_by_record(ParserContext &context) {
+    // The loop text begins with a marker token: a scan that meets it hands it back and
+    // is called again, and only the host's own scan (the one that dispatches at depth 1)
+    // is sure to go on past it unseen. The trace shows each step as a statement of its own.
+    constexpr std::string_view opening = "\x01\x01%do#";
+    InputStack &in = context.input;
+    if (!LoopRecords::kept || context.trace.on() || context.scanner.dispatch_depth != 1 ||
+        in.top < 0 || in.kind != 's')
+        return false;
+    const CountedLoopRecord &loop = context.loops.at(in.top);
+    if (loop.variable == nullptr || loop.text_variable == nullptr) return false;
+    VarStore &vars = context.vars;
+    // The loop text as the rewind finds it by its name: still the text being read.
+    const VarLevel *text_value = VarStore::visible_value(loop.text_variable, vars.current_level);
+    if (text_value == nullptr || text_value->text != in.text) return false;
+    const std::string_view text(in.text, in.text_size);
+    if (text.substr(0, opening.size()) != opening ||
+        !holds_header(text.substr(opening.size()), loop))
+        return false;
+    const int16_t loop_slot = in.top;
+    bool goes_on = false;
+    try {
+        if (!step_variable(context, loop, goes_on)) return false;
+        in.rewind(text_value->text);
+        take_header_words(context, loop, opening.size() + loop.header.size());
+        if (goes_on) {
+            take_token(context);
+            return true;
+        }
+    } catch (const RecoveryJump &) {
+        leave_loop(context, loop_slot);
+        throw;
+    }
+    std::strcpy(statement_token(context), ";");
+    leave_loop(context, loop_slot);
+    return true;
 }
 
 } // namespace vornmac

@@ -39,9 +39,7 @@ void end_statement(ParserContext &context, int16_t /*index*/) {
 }
 
 void doend_statement(ParserContext &context, int16_t /*index*/) {
-    InputStack &in = context.input;
-    in.save(1);
-    in.resume(0);
+    if (!pass_by_record(context)) context.input.rewind();
 }
 
 void leave_loop(ParserContext &context, int16_t loop_slot) {

@@ -20,6 +20,11 @@ void counted_loop_step(ParserContext &context);
 void while_loop_setup(ParserContext &context, ExpansionOff &off);
 void selection(ParserContext &context, ExpansionOff &off);
 
+// The rewind of a counted loop's text and its header's step in one, as reading them would
+// do, where the loop's record allows (see counted_loop.cpp). False, with nothing done,
+// where %doend rewinds and the header is read.
+bool pass_by_record(ParserContext &context);
+
 // Ends the loop whose text is the source at `loop_slot`: it and every source above it
 // are dropped, and reading goes on after the loop.
 void leave_loop(ParserContext &context, int16_t loop_slot);

@@ -18,7 +18,8 @@ struct MacroVar;
 
 struct CountedLoopRecord {
     std::string header;
-    MacroVar *variable = nullptr; // null: nothing kept, the header is scanned
+    MacroVar *variable = nullptr;      // null: nothing kept, the header is scanned
+    MacroVar *text_variable = nullptr; // the "_TEMP" variable that holds the loop text
     int32_t limit = 0;
     int32_t step = 0;
     int16_t last_word_size = 0; // the step's digits, the header's last word
