@@ -3,11 +3,76 @@
 #include "func/evaluator.hpp"
 #include "func/expression_values.hpp"
 #include "host/parser_context.hpp"
+#include "input/quoting_bytes.hpp"
 #include "input/text_chain.hpp"
 
+#include <algorithm>
 #include <cstring>
 
 namespace vornmac {
+
+namespace {
+// Characters a plain run stops before, as the scanner does more with them than put them
+// into a token: the token of a zero byte shows nothing of itself or of the white space
+// after it, a carriage return is folded with what follows, "/" may open a comment (even
+// after white space), "'" switches quoting, and the rest act.
+bool stops_plain_run(unsigned char c) {
+    switch (c) {
+    case '\0':
+    case '\r':
+    case '/':
+    case '\'':
+    case '&':
+    case '%':
+    case marker_byte:
+    case quoted_byte:
+        return true;
+    default:
+        return false;
+    }
+}
+} // namespace
+
+bool PlainRun::take(ParserContext &context, std::string &text, std::string_view enders,
+                    size_t limit) {
+    if (!enabled) return false;
+    InputStack &in = context.input;
+    const std::string_view ready = in.ready();
+    const auto ends_run = [&](char c) {
+        return stops_plain_run(static_cast<unsigned char>(c)) ||
+               std::any_of(enders.begin(), enders.end(), [c](char ender) { return c == ender; });
+    };
+    // Mostly the argument ends or something acts right after the token.
+    if (ready.empty() || ends_run(ready[0])) return false;
+    size_t end = 1;
+    while (end < ready.size() && !ends_run(ready[end]))
+        ++end;
+    // A word runs on into a reference right after it, and one that reaches the end of what
+    // is ready may do so: its tokens decide.
+    if (end == ready.size() || ready[end] == '&')
+        while (end > 0 && is_name_char(static_cast<unsigned char>(ready[end - 1])))
+            --end;
+    if (end == 0 || text.size() + end > limit) return false;
+    const size_t start = text.size();
+    text.append(ready.data(), end);
+    if (context.flags.upper_case)
+        for (size_t i = start; i < text.size(); ++i)
+            if (text[i] >= 'A' && text[i] <= 'Z')
+                text[i] = static_cast<char>(text[i] + ('a' - 'A'));
+    // Line by line: a line feed counts a line, and the column starts again after it.
+    for (std::string_view rest = ready.substr(0, end); !rest.empty();) {
+        const size_t feed = rest.find('\n');
+        const size_t count = feed == std::string_view::npos ? rest.size() : feed + 1;
+        in.take(count);
+        if (feed != std::string_view::npos) {
+            in.column = 0;
+            ++in.line;
+        }
+        rest.remove_prefix(count);
+    }
+    in.token_completed();
+    return true;
+}
 
 const char *token_text(ParserContext &context) {
     return context.scanner.next_token_text;

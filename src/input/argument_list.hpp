@@ -12,12 +12,17 @@
 //   raises error 4631 with the function's label and delivers the empty text.
 // Errors are raised through the reporter and may not return (the host's mark); a list is
 // left with its tokens read up to the failing one, and nothing allocated.
+//
+// An argument's text is the tokens' texts joined, so a stretch of input that can only make
+// plain tokens is taken into it whole (PlainRun), without making each token; what might
+// act (a trigger, a marker, a quote, a comment) or end the argument is left to the tokens.
 #pragma once
 #include "error/message_format.hpp"
 
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace vornmac {
 
@@ -31,6 +36,20 @@ bool token_begins_with(ParserContext &context, char c);
 void advance(ParserContext &context);
 // A copy of the text put through clean_text.
 std::string cleaned_text(const char *text);
+
+class PlainRun {
+  public:
+    // Appends to `text` what the input has ready up to the next token that could act or
+    // that begins with one of `enders`, as the tokens in between would append it (capitals
+    // folded under _upper), and moves the input past it, lines counted; only when all of
+    // it fits within `limit` characters of text. Call it right after a token was read.
+    // False, with nothing taken, when no such stretch is ready.
+    static bool take(ParserContext &context, std::string &text, std::string_view enders,
+                     size_t limit);
+    // On by default; the differential test turns it off to read every argument token by
+    // token and compare the runs.
+    static inline bool enabled = true;
+};
 
 // How a token of an argument is taken into the argument's text.
 enum class TokenForm {

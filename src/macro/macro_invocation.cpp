@@ -1,6 +1,7 @@
 #include "macro/macro_invocation.hpp"
 
 #include "host/parser_context.hpp"
+#include "input/argument_list.hpp"
 #include "macro/macro_library.hpp"
 #include "vars/name_compare.hpp"
 #include "vars/var_errors.hpp"
@@ -64,9 +65,10 @@ class ArgumentBinder {
         : context_(context), scanner_(context.scanner), parameters_(record.parameters),
           positional_count_(record.header.positional_count), lease_(context.macro_calls),
           arguments_(lease_.texts()), level_(static_cast<int16_t>(context.vars.current_level + 1)) {
-        if (arguments_.texts.size() < parameters_.size())
-            arguments_.texts.resize(parameters_.size());
-        arguments_.given.assign(parameters_.size(), false);
+        if (arguments_.size() < parameters_.size()) arguments_.resize(parameters_.size());
+        // Each parameter starts as its default: "" for a positional one.
+        for (size_t i = 0; i < parameters_.size(); ++i)
+            arguments_[i].assign(parameters_[i].default_text);
     }
 
     void bind() {
@@ -83,24 +85,19 @@ class ArgumentBinder {
     }
 
   private:
-    const char *value_of(size_t i) const {
-        return arguments_.given[i] ? arguments_.texts[i].c_str()
-                                   : parameters_[i].default_text.c_str();
-    }
+    const char *value_of(size_t i) const { return arguments_[i].c_str(); }
 
     const char *token() const { return scanner_.next_token_text; }
     void advance() { scanner_.scan_token(0, 0); }
 
     // The argument's text: token texts up to a "," or "]", which is left as the token.
+    // A text longer than a variable holds is refused when it is saved.
     void collect_value(std::string &value) {
         value.clear();
-        for (; token()[0] != ',' && token()[0] != ']'; advance())
+        for (; token()[0] != ',' && token()[0] != ']'; advance()) {
             if (value.size() <= VarStore::max_text) value += token();
-    }
-
-    void give(size_t parameter) {
-        collect_value(arguments_.texts[parameter]);
-        arguments_.given[parameter] = true;
+            PlainRun::take(context_, value, ",]", VarStore::max_text);
+        }
     }
 
     void read_argument_list() {
@@ -108,7 +105,7 @@ class ArgumentBinder {
         size_t taken = 0;
         while (token()[0] != ']') {
             if (taken < positional_count_) {
-                give(taken++);
+                collect_value(arguments_[taken++]);
             } else {
                 read_named_argument();
             }
@@ -139,7 +136,7 @@ class ArgumentBinder {
         }
         advance();
         if (chosen != parameters_.size()) {
-            give(chosen);
+            collect_value(arguments_[chosen]);
         } else {
             std::string unused;
             collect_value(unused);
@@ -151,6 +148,7 @@ class ArgumentBinder {
     const std::vector<maclib::MacroParameter> &parameters_;
     size_t positional_count_;
     MacroCalls::Lease lease_;
+    // The argument's text, or else the default, for each parameter.
     ArgumentTexts &arguments_;
     int16_t level_;
 };

@@ -23,12 +23,8 @@ namespace vornmac {
 
 class ParserContext;
 
-// The argument texts of one call, by parameter; `given` tells which parameters an argument
-// set (the others keep their default). Cleared, not freed, between calls.
-struct ArgumentTexts {
-    std::vector<std::string> texts;
-    std::vector<bool> given;
-};
+// The texts of one call's parameters, by parameter; reassigned, not freed, between calls.
+using ArgumentTexts = std::vector<std::string>;
 
 class MacroCalls {
   public:
