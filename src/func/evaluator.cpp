@@ -3,11 +3,14 @@
 #include "func/expression_values.hpp"
 #include "host/parser_context.hpp"
 #include "input/argument_list.hpp"
+#include "input/quoting_bytes.hpp"
 #include "input/text_chain.hpp"
 #include "vars/name_compare.hpp"
 
+#include <array>
 #include <cstring>
 #include <limits>
+#include <string_view>
 
 namespace vornmac {
 
@@ -18,37 +21,28 @@ constexpr int16_t missing_close = 2011;
 constexpr int16_t not_a_number_literal = 2040;
 constexpr int16_t division_fault = 4630;
 constexpr int16_t operand_too_long = 4631;
-constexpr char operator_characters[] = "+-*/=<>!)(";
-constexpr unsigned char marker = 0x01;
 
-// A value of the expression. Every value is a text, but one that an operator computed or a
-// number literal gave is always the decimal text of an integer; such a value keeps the
+// The characters that end a text operand: "+-*/=<>!)(".
+constexpr std::array<bool, 256> ends_text_operand = [] {
+    std::array<bool, 256> table{};
+    for (const char c : std::string_view("+-*/=<>!)("))
+        table[static_cast<unsigned char>(c)] = true;
+    return table;
+}();
+
+// A value of the expression. Every value acts as a text, but one that an operator computed
+// or a number literal gave is always the decimal text of an integer; such a value keeps the
 // integer and writes its digits only when a text is asked for. Reading that text back
 // gives the integer again (number_text and read_integer agree on every 32-bit value), so
-// both forms act alike everywhere.
-class Value {
-  public:
-    static Value of_number(int32_t number) {
-        Value v;
-        v.numeric_ = true;
-        v.number_ = number;
-        return v;
-    }
-    static Value of_text(std::string text) {
-        Value v;
-        v.text_ = std::move(text);
-        return v;
-    }
-    bool numeric() const { return numeric_; }
-    int32_t number() const { return number_; }
-    // The text of a value that is not numeric.
-    const std::string &plain_text() const { return text_; }
-    std::string text() const { return numeric_ ? number_text(number_) : text_; }
+// both forms act alike everywhere. A text operand is kept in the expression texts, so a
+// value is a few plain bytes that every level of the descent passes on in registers.
+struct Value {
+    static Value of_number(int32_t number) { return {true, number, 0}; }
+    static Value of_text(size_t text_at) { return {false, 0, text_at}; }
 
-  private:
-    bool numeric_ = false;
-    int32_t number_ = 0;
-    std::string text_;
+    bool numeric;
+    int32_t number;
+    size_t text_at; // where a text operand begins in ExpressionTexts::stack
 };
 
 Value truth(bool value) {
@@ -59,9 +53,24 @@ enum class Comparison { none, not_equal, less_equal, less, greater_equal, greate
 
 class Evaluator {
   public:
-    explicit Evaluator(ParserContext &context) : context_(context) {}
+    explicit Evaluator(ParserContext &context)
+        : context_(context), texts_(context.expression_texts.stack), texts_start_(texts_.size()) {}
+    ~Evaluator() { texts_.resize(texts_start_); }
+    Evaluator(const Evaluator &) = delete;
+    Evaluator &operator=(const Evaluator &) = delete;
 
     Value or_level();
+
+    // The text of a value: a text operand's own, or an integer's digits written into `digits`.
+    const char *text(const Value &value, NumberDigits &digits) {
+        return value.numeric ? number_digits(value.number, digits) : texts_.data() + value.text_at;
+    }
+    // The text of a text operand with its quoting markers dropped, cleaned where it is kept.
+    const char *cleaned(const Value &value) {
+        char *text = texts_.data() + value.text_at;
+        clean_text(text);
+        return text;
+    }
 
   private:
     Value and_level();
@@ -77,24 +86,25 @@ class Evaluator {
     Value arithmetic(const Value &left, char op, const Value &right);
     bool compare(Comparison op, const Value &left, const Value &right);
 
-    const char *token() { return token_text(context_); }
-    bool begins_with(char c) { return token_begins_with(context_, c); }
+    const char *token() const { return context_.scanner.next_token_text; }
+    bool begins_with(char c) const { return token()[0] == c; }
     // `word` is in lower case. Most tokens differ from it in their first letter already.
-    bool is_word(const char *word) {
+    bool is_word(const char *word) const {
         const char *t = token();
         return (t[0] | 0x20) == word[0] && name_compare(t, word) == 0;
     }
-    void next() { advance(context_); }
+    void next() { context_.scanner.scan_token(0, 0); }
     // A numeric value is its integer; a text is read as one (error 2039 when it is none).
     int32_t integer(const Value &value) {
-        return value.numeric() ? value.number()
-                               : number_value(context_, value.plain_text().c_str());
+        return value.numeric ? value.number : number_value(context_, texts_.data() + value.text_at);
     }
-    static bool is_not_number(const Value &value) {
-        return !value.numeric() && vornmac::is_not_number(value.plain_text().c_str());
+    bool is_not_number(const Value &value) const {
+        return !value.numeric && vornmac::is_not_number(texts_.data() + value.text_at);
     }
 
     ParserContext &context_;
+    std::string &texts_;
+    const size_t texts_start_; // what enclosing evaluations hold, given back at the end
 };
 
 Value Evaluator::or_level() {
@@ -141,7 +151,9 @@ Comparison Evaluator::comparison_operator() {
 bool Evaluator::compare(Comparison op, const Value &left, const Value &right) {
     int order = 0;
     if (is_not_number(left) || is_not_number(right)) {
-        order = compare_texts(left.text().c_str(), right.text().c_str());
+        NumberDigits left_digits;
+        NumberDigits right_digits;
+        order = compare_texts(text(left, left_digits), text(right, right_digits));
     } else {
         const int32_t a = integer(left);
         const int32_t b = integer(right);
@@ -251,32 +263,53 @@ Value Evaluator::number_literal() {
     const bool negate = begins_with('-');
     if (negate || begins_with('+')) next();
     int32_t value = 0;
-    if (vornmac::is_not_number(token()) || !read_integer(token(), value))
-        context_.errors.raise(not_a_number_literal, {token()});
+    if (!read_literal(token(), value)) context_.errors.raise(not_a_number_literal, {token()});
     next();
     return Value::of_number(negate ? static_cast<int32_t>(0u - static_cast<uint32_t>(value))
                                    : value);
 }
 
 Value Evaluator::text_operand() {
-    TextChain chain(context_.segments);
+    const size_t at = texts_.size();
     bool too_long = false;
     int depth = 0;
     for (;;) {
-        const auto first = static_cast<unsigned char>(token()[0]);
+        const char *t = token();
+        const auto first = static_cast<unsigned char>(t[0]);
         if (first == '\0') break; // nothing more can come of an empty token
-        if (first == marker && token()[1] != '\0') depth += (token()[1] % 2 != 0) ? 1 : -1;
-        if (depth == 0 && std::strchr(operator_characters, first) != nullptr) break;
-        if (!chain.append(token())) too_long = true;
+        if (first == marker_byte && t[1] != '\0') depth += (t[1] % 2 != 0) ? 1 : -1;
+        if (depth == 0 && ends_text_operand[first]) break;
+        // As a text chain takes it: a token that would pass the bound is left out.
+        const size_t length = std::strlen(t);
+        if (length > static_cast<size_t>(TextChain::max_length) - (texts_.size() - at))
+            too_long = true;
+        else
+            texts_.append(t, length);
         next();
     }
+    texts_.push_back('\0');
     if (too_long) context_.errors.raise(operand_too_long, {"An expression"});
-    return Value::of_text(chain.text());
+    return Value::of_text(at);
 }
 } // namespace
 
 std::string eval_expression(ParserContext &context) {
-    return Evaluator(context).or_level().text();
+    Evaluator evaluator(context);
+    const Value value = evaluator.or_level();
+    NumberDigits digits;
+    return evaluator.text(value, digits);
+}
+
+int32_t eval_integer(ParserContext &context) {
+    Evaluator evaluator(context);
+    const Value value = evaluator.or_level();
+    return value.numeric ? value.number : number_value(context, evaluator.cleaned(value));
+}
+
+bool eval_condition(ParserContext &context) {
+    Evaluator evaluator(context);
+    const Value value = evaluator.or_level();
+    return value.numeric ? value.number != 0 : name_compare(evaluator.cleaned(value), "0") != 0;
 }
 
 void eval_function(ParserContext &context, int16_t) {

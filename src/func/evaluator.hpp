@@ -17,9 +17,13 @@
 //   primary: a number (a token beginning with a digit, or a sign and the next token;
 //          error 2040 when it is none), else a text: tokens up to one beginning with one of
 //          "+-*/=<>!)(" outside quoting markers, white space kept.
-// Every value is a text; numbers travel as their decimal text. Arithmetic wraps at 32
+// Every value acts as a text; numbers act as their decimal text. Arithmetic wraps at 32
 // bits; division or mod by zero and the smallest integer divided by -1 raise error 4630
 // and give 0. Comparisons and logical operators give "1" or "0".
+//
+// Callers that want a number or a truth value take it from the evaluator as such
+// (eval_integer, eval_condition): a value an operator computed is then never written out
+// as digits and read back.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -28,10 +32,26 @@ namespace vornmac {
 
 class ParserContext;
 
+// The texts of the text operands of every expression being evaluated, one after another,
+// each zero-terminated. Evaluations nest (an expression may hold a %eval call, or a macro
+// call whose body holds an %if), and each gives back what it added when it ends, so the
+// buffer is a stack whose memory serves every evaluation of the run.
+struct ExpressionTexts {
+    std::string stack;
+};
+
 // Evaluates one expression that begins at the token just read (the scanner's next-token
 // buffer) and returns its value. On return the token just read is the first token after
 // the expression. Errors are raised through the reporter and may not return.
 std::string eval_expression(ParserContext &context);
+
+// eval_expression for a number: the value with its quoting markers dropped, read as an
+// integer (error 2039 when it is not one; the value read so far when the error returns).
+int32_t eval_integer(ParserContext &context);
+
+// eval_expression for a condition: false only when the value with its quoting markers
+// dropped equals "0" (keyword comparison, so "0 " is false too).
+bool eval_condition(ParserContext &context);
 
 // The %eval function: %eval( expression ), whose value is read back as program text.
 void eval_function(ParserContext &context, int16_t keyword_index);

@@ -3,6 +3,8 @@
 #include "host/parser_context.hpp"
 #include "vars/name_compare.hpp"
 
+#include <charconv>
+
 namespace vornmac {
 
 namespace {
@@ -47,16 +49,32 @@ int32_t number_value(ParserContext &context, const char *text) {
     return value;
 }
 
-bool is_not_number(const char *text) {
+bool read_literal(const char *text, int32_t &value) {
     const char *at = text;
+    const bool negative = *at == '-';
     if (*at == '-' || *at == '+') ++at;
-    while (is_digit(*at))
-        ++at;
-    return *skip_white(at) != '\0';
+    uint32_t magnitude = 0;
+    for (; is_digit(*at); ++at)
+        magnitude = magnitude * 10u + static_cast<uint32_t>(*at - '0');
+    if (*skip_white(at) != '\0') return false;
+    value = static_cast<int32_t>(negative ? 0u - magnitude : magnitude);
+    return true;
+}
+
+bool is_not_number(const char *text) {
+    int32_t ignored = 0;
+    return !read_literal(text, ignored);
+}
+
+const char *number_digits(int32_t value, NumberDigits &digits) {
+    // Always fits: eleven characters at most.
+    *std::to_chars(digits.data(), digits.data() + digits.size() - 1, value).ptr = '\0';
+    return digits.data();
 }
 
 std::string number_text(int32_t value) {
-    return std::to_string(value);
+    NumberDigits digits;
+    return number_digits(value, digits);
 }
 
 int compare_texts(const char *a, const char *b) {

@@ -2,6 +2,7 @@
 // as signed 32-bit integers, written back from them, and compared as texts. Integer
 // arithmetic wraps at 32 bits, so reading digits does too.
 #pragma once
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -23,8 +24,17 @@ int32_t number_value(ParserContext &context, const char *text);
 // are not.
 bool is_not_number(const char *text);
 
+// A plain integer literal in one pass: false when is_not_number holds, else true with the
+// value read_integer gives it (`value` is then set; otherwise it is left alone).
+bool read_literal(const char *text, int32_t &value);
+
 // The decimal text of an integer: "-" for negatives, no leading zeros, "0" for zero.
 std::string number_text(int32_t value);
+
+// Room for the decimal text of any 32-bit integer and its terminator.
+using NumberDigits = std::array<char, 12>;
+// number_text written into `digits`; returns their start.
+const char *number_digits(int32_t value, NumberDigits &digits);
 
 // -1, 0 or 1. Two-byte markers (a byte from 1 to 10 and the byte after it) are skipped,
 // white space at the end never matters and runs of it match a single blank; other bytes

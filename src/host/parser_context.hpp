@@ -4,6 +4,7 @@
 // outlives the memory it came from.
 #pragma once
 #include "error/error_reporter.hpp"
+#include "func/evaluator.hpp"
 #include "func/put_file.hpp"
 #include "host/block_pool.hpp"
 #include "host/buffered_file.hpp"
@@ -60,6 +61,7 @@ class ParserContext : public parser_context {
     MacroLibrary macros{*this};
     MacroCalls macro_calls;
     LoopRecords loops;
+    ExpressionTexts expression_texts;
 
     Tracer trace;
     ModuleFlags flags;

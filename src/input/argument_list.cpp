@@ -1,7 +1,6 @@
 #include "input/argument_list.hpp"
 
 #include "func/evaluator.hpp"
-#include "func/expression_values.hpp"
 #include "host/parser_context.hpp"
 #include "input/quoting_bytes.hpp"
 #include "input/text_chain.hpp"
@@ -136,7 +135,7 @@ std::string ArgumentList::collect(TokenForm form, bool last) {
 }
 
 int32_t ArgumentList::number() {
-    return number_value(context_, cleaned_text(eval_expression(context_).c_str()).c_str());
+    return eval_integer(context_);
 }
 
 bool ArgumentList::next_argument() {

@@ -52,7 +52,7 @@ int32_t evaluate_bound(ParserContext &context, const char *word, bool stop_at_se
         collect_condition(context, collected, word, stop_at_semicolon).stopped_at_semicolon;
     off.restore();
     if (collected.report_overflow("do")) return 0;
-    return integer_of(context, evaluate_collected(context, collected, at));
+    return collected_integer(context, collected, at);
 }
 
 // A number of the header: digits, or "-" and digits.

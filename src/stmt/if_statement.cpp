@@ -23,7 +23,7 @@ void if_statement(ParserContext &context, int16_t /*index*/) {
         collect_condition(context, collected, "then", false);
         off.restore();
         if (collected.report_overflow("if")) return;
-        condition = !is_false(evaluate_collected(context, collected, condition_at));
+        condition = collected_condition(context, collected, condition_at);
     }
 
     ExpansionOff off(context);

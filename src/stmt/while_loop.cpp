@@ -35,7 +35,7 @@ void dowhile_statement(ParserContext &context, int16_t /*index*/) {
     if (collected.report_overflow("dowhile")) return;
     bool go_on = false;
     try {
-        go_on = !is_false(evaluate_collected(context, collected, at));
+        go_on = collected_condition(context, collected, at);
     } catch (const RecoveryJump &) {
         leave_loop(context, loop_slot);
         throw;

@@ -111,6 +111,39 @@ TEST(Evaluator, TextOperandsKeepWhiteSpaceAndQuotedOperators) {
     EXPECT_EQ(value_of("%str(a<b)<%str(a<c)"), "1");
 }
 
+// An expression read inside another one's text operand (here through %eval; a macro body's
+// %if does the same) must leave the outer operand's text as it was.
+TEST(Evaluator, NestedEvaluationsKeepTheOuterTextOperand) {
+    EXPECT_EQ(value_of("left %eval(inner = inner) right = left 1 right"), "1");
+    EXPECT_EQ(value_of("a %eval(b %eval(c=c) d) e"), "a b 1 d e");
+    EXPECT_EQ(value_of("x %eval((1+2)*3) y < x 9 z"), "1");
+}
+
+// Statements that want a number or a truth value take texts with their markers dropped,
+// and computed values as the integers whose digits they stand for.
+TEST(Evaluator, NumbersAndConditionsOfStatements) {
+    const auto tokens = [](const char *text) {
+        TestHome home;
+        ProgramRequest request;
+        request.text = text;
+        const testing::ProgramRun run = run_program(home, request);
+        std::string errors;
+        for (size_t i = 0; i + 1 < run.jumps.size(); ++i) // the last is the end of the input
+            errors += " " + run.jumps[i].message;
+        return testing::joined(run.tokens) + errors;
+    };
+    EXPECT_EQ(tokens("%substr(abcdef,1+1,%str(3))."), "bcd|. ");
+    EXPECT_EQ(tokens("%substr(abcdef,(0-1)*-3,%str( 2 ))."), "cd|. ");
+    EXPECT_EQ(tokens("%substr(abcdef,2,%str(x))."), "|.  ERROR #2039 : not a number: x\n");
+    EXPECT_EQ(tokens("%do i = %str(1) %to 1+2; &i %end;."), "1 |2 |3 |. ");
+    for (const char *is_false : {"0", "00", "(2-2)", "%str(0)", "%str(0 )", "1>2", "abc=abd"})
+        EXPECT_EQ(tokens(("%if " + std::string(is_false) + " %then a; %else b;.").c_str()), "b |. ")
+            << is_false;
+    for (const char *is_true : {"1", "-1", "(2-1)", "abc", "%str(00)", "%str(0)x", "0=0"})
+        EXPECT_EQ(tokens(("%if " + std::string(is_true) + " %then a; %else b;.").c_str()), "a |. ")
+            << is_true;
+}
+
 TEST(Evaluator, ErrorsOfBadExpressions) {
     EXPECT_EQ(error_of("abc+1"), "ERROR #2039 : not a number: abc\n");
     EXPECT_EQ(error_of("10<9a"), "ERROR #2040 : not a number literal: 9a\n");
