@@ -8,6 +8,8 @@
 // is closed once it has been forgotten (finish_parser with mode 2) and the last record
 // on it is closed, so a context never loses the log another context still writes to.
 #pragma once
+#include "input/token_copy.hpp"
+
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -62,6 +64,25 @@ class BufferedFile {
             return;
         }
         write_text_in_pieces(text, length);
+    }
+    // write_text for the text of a token buffer (see token_copy.hpp) with no line feed
+    // before its last character: copied a word at a time where the room allows.
+    void write_token_line(const char *text, size_t length) {
+        if (handle_ < 0 || length + token_word_size >= static_cast<size_t>(limit_ - position_)) {
+            write_text(text, length);
+            return;
+        }
+        char *const to = buffer_.data() + position_;
+        for (size_t at = 0; at < length; at += token_word_size)
+            store_token_word(to + at, load_token_word(text + at));
+        size_t written = length;
+        if (length > 0 && text[length - 1] == '\n') {
+            to[length - 1] = '\r';
+            to[length] = '\n';
+            ++written;
+        }
+        position_ += static_cast<int32_t>(written);
+        total_ += static_cast<int64_t>(written);
     }
     void write_line_end() { write("\r\n", 2); }
     // Returns count, or the bytes that were left when the file ran out (not copied).

@@ -81,20 +81,26 @@ void Scanner::gettoken(bool shift) {
     begin_token();
     if (take_plain_token(0)) {
         context_.input.token_completed();
-        echo_and_blank(static_cast<size_t>(next_length));
+        // Its only line feed can be its last character, unless it is a blank line's.
+        echo_and_blank(static_cast<size_t>(next_length), next_token_text[0] != '\n');
         return;
     }
     next_token(0);
     // The text up to its terminator is what the host reads of a token.
-    echo_and_blank(std::strlen(next_token_text));
+    echo_and_blank(std::strlen(next_token_text), false);
 }
 
-void Scanner::echo_and_blank(size_t length) {
+void Scanner::echo_and_blank(size_t length, bool one_line) {
     const ModuleFlags &flags = context_.flags;
     const char kind = context_.input.kind;
     const bool echoed = kind == ' ' || ((kind == 'm' || kind == 's') && flags.macro_echo);
-    if (flags.write_program && echoed && context_.log)
-        context_.log->write_text(next_token_text, length);
+    if (flags.write_program && echoed && context_.log) {
+        static_assert(token_size % token_word_size == 0);
+        if (one_line)
+            context_.log->write_token_line(next_token_text, length);
+        else
+            context_.log->write_text(next_token_text, length);
+    }
     if (!flags.blank_whitespace) return;
     for (size_t i = 0; i < length; ++i)
         if (is_white(static_cast<unsigned char>(next_token_text[i]))) next_token_text[i] = ' ';
@@ -107,7 +113,7 @@ void Scanner::begin_token() {
 }
 
 void Scanner::shift_token() {
-    static_assert(token_size % sizeof(uint64_t) == 0);
+    static_assert(token_size % token_word_size == 0);
     copy_token_text(next_token_text, current_token, token_size);
 }
 

@@ -108,9 +108,9 @@ class Scanner {
     // general steps are needed.
     bool ampersand_before_name();
     bool read_name_in_view(char *destination);
-    // Echoes the new next token (`length` characters) to the log and blanks its white space,
-    // as the host's flags ask.
-    void echo_and_blank(size_t length);
+    // Echoes the new next token (`length` characters; `one_line`: no line feed before the
+    // last) to the log and blanks its white space, as the host's flags ask.
+    void echo_and_blank(size_t length, bool one_line);
 
     ParserContext &context_;
 };

@@ -11,18 +11,28 @@
 
 namespace vornmac {
 
+inline constexpr size_t token_word_size = sizeof(uint64_t);
+
+inline uint64_t load_token_word(const char *from) {
+    uint64_t word;
+    std::memcpy(&word, from, token_word_size);
+    return word;
+}
+
+inline void store_token_word(char *to, uint64_t word) {
+    std::memcpy(to, &word, token_word_size);
+}
+
 // Copies the zero-terminated text at the start of `from`, a buffer of `buffer_size` bytes
 // (a multiple of eight), to `to`, where `buffer_size` bytes are free; gives the text's
 // length (`buffer_size` when no terminator is found). Bytes after the terminator are copied
 // up to the end of its word: `to` holds the text and its terminator, and then what the
 // source buffer held.
 inline size_t copy_token_text(const char *from, char *to, size_t buffer_size) {
-    constexpr size_t word_size = sizeof(uint64_t);
     constexpr uint64_t lows = 0x7f7f7f7f7f7f7f7fu;
-    for (size_t length = 0; length < buffer_size; length += word_size) {
-        uint64_t word;
-        std::memcpy(&word, from + length, word_size);
-        std::memcpy(to + length, &word, word_size);
+    for (size_t length = 0; length < buffer_size; length += token_word_size) {
+        const uint64_t word = load_token_word(from + length);
+        store_token_word(to + length, word);
         // The high bit of each zero byte, and of no other.
         const uint64_t zeros = ~(((word & lows) + lows) | word | lows);
         if (zeros == 0) continue;

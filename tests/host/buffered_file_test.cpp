@@ -4,6 +4,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -76,8 +77,9 @@ TEST_F(BufferedFileTest, TextLineFeedsBecomeCarriageReturnLineFeed) {
 }
 
 TEST_F(BufferedFileTest, TextOfAGivenLengthIsTranslatedAlikeWhereverTheBufferStands) {
-    // The text is copied straight into the buffer when it fits even were it all line feeds,
-    // in pieces otherwise: near the buffer's end, each way must give the same bytes.
+    // The text is copied straight into the buffer (a token's a word at a time) when it fits
+    // even were it all line feeds, in pieces otherwise: near the buffer's end, each way must
+    // give the same bytes.
     const std::string text("ab\n\0\n\nc", 7);
     std::string expected;
     for (int32_t filled = BufferedFile::buffer_size - 16; filled <= BufferedFile::buffer_size;
@@ -87,8 +89,11 @@ TEST_F(BufferedFileTest, TextOfAGivenLengthIsTranslatedAlikeWhereverTheBufferSta
         f->write(before.data(), filled);
         f->write_text(text.data(), text.size());
         f->write_text("z\n");
+        char token[200] = "token line\n"; // a token buffer, read a word at a time
+        f->write_token_line(token, std::strlen(token));
         f->close();
-        EXPECT_EQ(contents(), before + std::string("ab\r\n\0\r\n\r\nc", 10) + "z\r\n") << filled;
+        EXPECT_EQ(contents(), before + std::string("ab\r\n\0\r\n\r\nc", 10) + "z\r\ntoken line\r\n")
+            << filled;
     }
 }
 
