@@ -7,16 +7,27 @@
 #include "stmt/dispatch.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 namespace vornmac {
 
 namespace {
 constexpr int16_t undefined_variable = 2021;
 
+// The characters a word may start with that are not name characters. A table: every
+// character of every %-word and reference name is asked.
+constexpr std::array<bool, 256> special_characters = [] {
+    std::array<bool, 256> table{};
+    for (const char c : std::string_view("*()%'\"&"))
+        table[static_cast<unsigned char>(c)] = true;
+    return table;
+}();
+
 bool is_special(unsigned char c) {
-    return c != '\0' && std::strchr("*()%'\"&", c) != nullptr;
+    return special_characters[c];
 }
 
 // How the plain-token fast path sees a byte. `general`: a character that cannot start a
@@ -460,7 +471,7 @@ void Scanner::read_word(int16_t mode, char *destination) {
         }
         const bool takes_name = is_name_char(c) && collected != Collected::special && !white_taken;
         const bool takes_white = is_white(c) && collected != Collected::nothing;
-        const bool takes_special = is_special(c) && collected == Collected::nothing;
+        const bool takes_special = collected == Collected::nothing && is_special(c);
         if (!takes_name && !takes_white && !takes_special) {
             in.step_back();
             break;
