@@ -433,9 +433,9 @@ bool InputStack::reload_text() {
 }
 
 int32_t read_source_block(int handle, int32_t offset, int32_t length, ReadBuffer &block) {
-    platform::raw_seek(handle, offset, 0);
     const int32_t wanted = std::min<int32_t>(length - offset + 1, read_buffer_size);
-    const int32_t got = std::max<int32_t>(0, platform::raw_read(handle, block.data(), wanted));
+    const int32_t got =
+        std::max<int32_t>(0, platform::raw_read_at(handle, offset, block.data(), wanted));
     std::fill(block.begin() + got, block.end(), ' ');
     return got;
 }

@@ -52,17 +52,33 @@ OpenedFile raw_open_file(const char *name, Access access, bool devices_too) {
     return {handle, false};
 }
 
-int32_t raw_read(int handle, void *buffer, int32_t count) {
+namespace {
+// Reads until `count` bytes are in or the file ends; `read_some(to, size, done)` makes one
+// system call for the bytes from `done` on.
+template <typename ReadSome> int32_t read_fully(void *buffer, int32_t count, ReadSome read_some) {
     auto *out = static_cast<char *>(buffer);
     int32_t done = 0;
     while (done < count) {
-        const ssize_t n = ::read(handle, out + done, static_cast<size_t>(count - done));
+        const ssize_t n = read_some(out + done, static_cast<size_t>(count - done), done);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return done > 0 ? done : -1;
         if (n == 0) break;
         done += static_cast<int32_t>(n);
     }
     return done;
+}
+} // namespace
+
+int32_t raw_read(int handle, void *buffer, int32_t count) {
+    return read_fully(buffer, count, [handle](char *to, size_t size, int32_t) {
+        return ::read(handle, to, size);
+    });
+}
+
+int32_t raw_read_at(int handle, int64_t offset, void *buffer, int32_t count) {
+    return read_fully(buffer, count, [handle, offset](char *to, size_t size, int32_t done) {
+        return ::pread(handle, to, size, static_cast<off_t>(offset + done));
+    });
 }
 
 int32_t raw_write(int handle, const void *buffer, int32_t count) {

@@ -24,6 +24,9 @@ struct OpenedFile {
 OpenedFile raw_open_file(const char *name, Access access, bool devices_too);
 
 int32_t raw_read(int handle, void *buffer, int32_t count);
+// Reads from `offset` on, in one system call where a seek and a read would take two; the
+// file's position is left where it was.
+int32_t raw_read_at(int handle, int64_t offset, void *buffer, int32_t count);
 int32_t raw_write(int handle, const void *buffer, int32_t count);
 // origin: 0 start, 1 current, 2 end. Returns the new position, -1 on failure.
 int64_t raw_seek(int handle, int64_t offset, int origin);
