@@ -19,12 +19,8 @@
 namespace vornmac {
 namespace {
 
-void set_fast_reads(bool on) {
-    InputStack::fast_reads = on;
-}
-
 TEST(FastReads, GoldenCasesGiveTheSameRunEitherWay) {
-    EXPECT_GT(testing::expect_golden_cases_agree(set_fast_reads), 100);
+    EXPECT_GT(testing::expect_golden_cases_agree(InputStack::fast_reads), 100);
 }
 
 // Pieces that reach every branch of the reading: words, white space with carriage
@@ -94,14 +90,28 @@ std::string random_program(std::mt19937 &random, size_t pieces) {
     return text;
 }
 
-TEST(FastReads, RandomProgramsGiveTheSameTokensEitherWay) {
-    std::mt19937 random(20261206);
+// Calls `check(home, program, file, as_text, round)` for `rounds` random programs of
+// growing size, each read from a file and as host text.
+template <typename Check>
+void for_each_random_program(unsigned seed, int rounds, size_t first_size, size_t size_step,
+                             Check check) {
+    std::mt19937 random(seed);
     testing::TestHome home;
-    for (int round = 0; round < 60; ++round) {
-        const std::string program = random_program(random, 20 + static_cast<size_t>(round) * 10);
+    for (int round = 0; round < rounds; ++round) {
+        const std::string program =
+            random_program(random, first_size + static_cast<size_t>(round) * size_step);
         home.write("program.vm", program);
         const std::string file = home.path("program.vm");
-        for (const bool as_text : {false, true}) {
+        for (const bool as_text : {false, true})
+            check(home, program, file, as_text, round);
+    }
+}
+
+TEST(FastReads, RandomProgramsGiveTheSameTokensEitherWay) {
+    for_each_random_program(
+        20261206, 60, 20, 10,
+        [](const testing::TestHome &home, const std::string &program, const std::string &file,
+           bool as_text, int round) {
             testing::ProgramRequest request;
             (as_text ? request.text : request.file) = as_text ? program.c_str() : file.c_str();
             request.variables = {{"x", "ab&y cd"},
@@ -109,7 +119,7 @@ TEST(FastReads, RandomProgramsGiveTheSameTokensEitherWay) {
                                  {std::string(198, 'n'), "long "},
                                  {std::string(199, 'n'), "longer"}};
             request.max_tokens = 5000;
-            const auto [fast, general] = testing::run_both_ways(set_fast_reads, [&] {
+            const auto [fast, general] = testing::run_both_ways(InputStack::fast_reads, [&] {
                 std::filesystem::remove(home.log_file()); // each run's log of its own
                 return run_program(home, request);
             });
@@ -119,8 +129,7 @@ TEST(FastReads, RandomProgramsGiveTheSameTokensEitherWay) {
             ASSERT_EQ(fast.jumps.size(), general.jumps.size()) << "round " << round;
             for (size_t i = 0; i < fast.jumps.size(); ++i)
                 EXPECT_EQ(fast.jumps[i].message, general.jumps[i].message) << "round " << round;
-        }
-    }
+        });
 }
 
 // Each token the scanner gives, in either mode, with where the reading stood after it:
@@ -154,21 +163,17 @@ std::vector<std::string> scan_steps(const testing::TestHome &home, const char *f
 }
 
 TEST(FastReads, ScannerStandsAtTheSamePlaceAfterEveryToken) {
-    std::mt19937 random(7);
-    testing::TestHome home;
-    for (int round = 0; round < 40; ++round) {
-        const std::string program = random_program(random, 30 + static_cast<size_t>(round) * 8);
-        home.write("program.vm", program);
-        const std::string file = home.path("program.vm");
-        for (const bool as_text : {false, true}) {
+    for_each_random_program(
+        7, 40, 30, 8,
+        [](const testing::TestHome &home, const std::string &program, const std::string &file,
+           bool as_text, int round) {
             const bool upper_case = round % 2 == 1;
-            const auto [fast, general] = testing::run_both_ways(set_fast_reads, [&] {
+            const auto [fast, general] = testing::run_both_ways(InputStack::fast_reads, [&] {
                 return scan_steps(home, as_text ? nullptr : file.c_str(),
                                   as_text ? program.c_str() : nullptr, upper_case);
             });
             ASSERT_EQ(fast, general) << "round " << round << " text " << as_text;
-        }
-    }
+        });
 }
 
 } // namespace

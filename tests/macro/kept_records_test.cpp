@@ -14,12 +14,8 @@
 namespace vornmac {
 namespace {
 
-void set_kept_records(bool on) {
-    MacroLibrary::keeps_records = on;
-}
-
 TEST(KeptRecords, GoldenCasesGiveTheSameRunEitherWay) {
-    EXPECT_GT(testing::expect_golden_cases_agree(set_kept_records), 100);
+    EXPECT_GT(testing::expect_golden_cases_agree(MacroLibrary::keeps_records), 100);
 }
 
 // The program's tokens, run with the records kept and without; both must be `expected`.
@@ -32,7 +28,7 @@ void expect_tokens_either_way(const std::string &program, const std::string &exp
     const std::string file = home.path("program.vm");
     testing::ProgramRequest request;
     request.file = file.c_str();
-    const auto [kept, read] = testing::run_both_ways(set_kept_records, [&] {
+    const auto [kept, read] = testing::run_both_ways(MacroLibrary::keeps_records, [&] {
         std::remove(home.path("one.mac").c_str());
         std::remove(home.path("two.mac").c_str());
         return testing::run_program(home, request);
