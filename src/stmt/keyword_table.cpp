@@ -193,10 +193,11 @@ int16_t find_keyword(const char *name) {
     return hash_slot(name, name_hash(name)).index;
 }
 
+// Names are unique but for the "xyz" placeholders, which all share one flag, so the hashed
+// lookup gives what the first match in index order would.
 bool keyword_statement_flag(const char *name) {
-    for (const Keyword &k : table)
-        if (name_compare(name, k.name) == 0) return k.statement;
-    return false;
+    const int16_t index = find_keyword(name);
+    return index >= 0 && table[static_cast<size_t>(index)].statement;
 }
 
 } // namespace vornmac
