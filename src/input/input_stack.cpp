@@ -2,6 +2,7 @@
 
 #include "error/recovery_jump.hpp"
 #include "host/parser_context.hpp"
+#include "input/quoting_bytes.hpp"
 #include "input/scanner.hpp"
 #include "input/text_chain.hpp"
 #include "platform/raw_file.hpp"
@@ -27,7 +28,6 @@ constexpr int16_t program_text_too_long = 4608;
 constexpr int16_t reference_cycle = 4609;
 constexpr int16_t program_file_too_large = 4610;
 constexpr int16_t program_pipe_not_kept = 4611;
-constexpr char line_end_marker[] = "\x01\x01\x01\x02";
 
 bool is_trailing_junk(unsigned char byte) {
     return byte == 0 || byte == 26 || byte >= 128;
@@ -446,14 +446,17 @@ void InputStack::refill() {
 }
 
 unsigned char InputStack::read_terminal_line() {
-    char typed[terminal_line_limit + sizeof line_end_marker];
+    // A typed line ends in an empty quoting pair, as a stored text does.
+    char typed[terminal_line_limit + empty_quoting_pair.size() + 1];
     if (std::fgets(typed, terminal_line_limit + 1, stdin) == nullptr) {
         offset = length; // end of the terminal's input ends the program
         return ' ';
     }
+    const size_t typed_length = std::strlen(typed);
     if (context_.flags.write_program && context_.log)
-        context_.log->write(typed, static_cast<int32_t>(std::strlen(typed)));
-    std::strcat(typed, line_end_marker);
+        context_.log->write(typed, static_cast<int32_t>(typed_length));
+    std::memcpy(typed + typed_length, empty_quoting_pair.data(), empty_quoting_pair.size());
+    typed[typed_length + empty_quoting_pair.size()] = '\0';
     ++line;
     column = 0;
     const Tracer::Detached typed_input(context_.trace);
