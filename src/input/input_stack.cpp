@@ -51,6 +51,11 @@ int32_t program_file_length(int handle) {
 
 InputStack::InputStack(ParserContext &context) : context_(context) {
     context_.vars.set_text_reader(this);
+    temp_variables_.reserve(temp_names_.size());
+    for (size_t n = 0; n < temp_names_.size(); ++n) {
+        std::snprintf(temp_names_[n].data(), temp_names_[n].size(), "_TEMP%zu", n);
+        temp_variables_.emplace_back(temp_names_[n].data());
+    }
 }
 
 InputStack::~InputStack() {
@@ -272,23 +277,23 @@ void InputStack::push_text(const char *name, const char *value, int16_t blanks) 
 
 void InputStack::reread_text(int16_t slot, TextChain *chain, int16_t blanks, int16_t at_line,
                              int16_t at_column, const std::string &value) {
-    const std::string name = "_TEMP" + std::to_string(slot + 1);
+    KnownName &variable = temp_variables_.at(static_cast<size_t>(slot + 1));
+    const char *name = temp_names_[static_cast<size_t>(slot + 1)].data();
     VarStore &vars = context_.vars;
     const VarLevel *stored = nullptr;
     if (chain != nullptr) {
         char *joined = chain->flatten();
-        stored = vars.save(vars.current_level, name.c_str(), joined);
+        stored = vars.save(vars.current_level, variable, joined);
         context_.pool.free(joined);
     } else {
-        stored = vars.save(vars.current_level, name.c_str(), value.c_str());
+        stored = vars.save(vars.current_level, variable, value.c_str());
     }
     save(0);
     line = at_line;
     column = at_column;
     // What was stored is the variable's text at the current level; only a refused text
     // leaves it to be looked up.
-    push_text(name.c_str(), stored != nullptr ? stored->text : vars.optstring(name.c_str()),
-              blanks);
+    push_text(name, stored != nullptr ? stored->text : vars.optstring(variable), blanks);
 }
 
 bool InputStack::open_main(const char *file_name, const char *main_text) {

@@ -28,6 +28,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vornmac {
 
@@ -245,6 +246,10 @@ class InputStack final : public TextReader {
 
     ParserContext &context_;
     std::array<std::unique_ptr<InputSource>, slot_count> slots_;
+    // "_TEMP<n>", the variable a text re-read from slot n - 1 is stored in (n = 0 for the
+    // main program's text), for every slot; each is searched for in the store once.
+    std::array<std::array<char, 8>, slot_count + 1> temp_names_{};
+    std::vector<KnownName> temp_variables_;
     std::string kept_text_; // a released text still being read
 };
 

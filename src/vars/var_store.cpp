@@ -199,6 +199,21 @@ VarLevel *VarStore::save(int16_t level, const char *name, const char *text) {
     return v;
 }
 
+VarLevel *VarStore::save(int16_t level, KnownName &known, const char *text) {
+    if (known.var_ != nullptr && level >= lowest_level && level < level_limit) {
+        const size_t length = std::strlen(text);
+        for (VarLevel *v = known.var_->values; v != nullptr; v = v->next) {
+            if (v->level != level) continue;
+            if (length >= BlockPool::usable_size(v->text)) break;
+            replace_text(*v, text, length);
+            return v;
+        }
+    }
+    VarLevel *saved = save(level, known.name_, text);
+    if (saved != nullptr) known.var_ = saved->owner;
+    return saved;
+}
+
 void VarStore::replace_text(VarLevel &value, const char *text, size_t length) {
     if (length >= BlockPool::usable_size(value.text) || value.level >= level_limit) {
         save(value.level, value.owner->name, text);

@@ -89,6 +89,10 @@ class VarStore {
     // The value of `var` seen from `level`: its own, else the nearest below (never -2).
     static VarLevel *visible_value(MacroVar *var, int16_t level);
     VarLevel *save(int16_t level, const char *name, const char *text);
+    // save() under a name saved to again and again: the variable is searched for by name
+    // the first time only, and a value already at the level is given the text in place
+    // (replace_text). `text` must not lie in a value's text.
+    VarLevel *save(int16_t level, KnownName &known, const char *text);
     // Gives the value the text, as a save at the value's own level would, writing it into
     // the value's own block when it fits there. `text` must not lie in the value's text.
     void replace_text(VarLevel &value, const char *text, size_t length);

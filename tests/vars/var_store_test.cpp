@@ -158,6 +158,53 @@ TEST_F(VarStoreTest, KnownNameReadsAsTheNameWould) {
     agrees("");
 }
 
+// A save through a known name leaves the store as a save by name would, whether it writes
+// in place or not, and tells the reader of a text before that text changes.
+TEST_F(VarStoreTest, KnownNameSaveActsAsSaveByName) {
+    struct Reader : TextReader {
+        std::vector<std::string> told;
+        void text_released(const char *text) override { told.emplace_back(text); }
+    };
+    ChunkAllocator other_chunks;
+    BlockPool other_pool{other_chunks};
+    std::vector<int16_t> other_errors;
+    VarStore by_name{other_chunks, other_pool,
+                     [&](int16_t n, std::vector<vornmac::ErrorArg>) { other_errors.push_back(n); }};
+    Reader reader;
+    Reader other_reader;
+    store.set_text_reader(&reader);
+    by_name.set_text_reader(&other_reader);
+
+    KnownName known("_TEMP3");
+    const std::string long_text(300, 'x');
+    const std::string too_long(70000, 'y');
+    const std::vector<std::pair<int16_t, std::string>> saves{
+        {0, "first"}, {0, "2nd"},    {0, long_text}, {0, "short again"},
+        {2, "inner"}, {2, too_long}, {1, "middle"},  {75, "deep"},
+        {2, ""},      {0, "last"}};
+    for (const auto &[level, text] : saves) {
+        const VarLevel *known_saved = store.save(level, known, text.c_str());
+        const VarLevel *named_saved = by_name.save(level, "_TEMP3", text.c_str());
+        EXPECT_EQ(known_saved == nullptr, named_saved == nullptr) << level << " " << text.size();
+        for (int16_t at_level = -2; at_level <= 75; ++at_level) {
+            const VarLevel *a = store.find_var_level(at_level, "_temp3");
+            const VarLevel *b = by_name.find_var_level(at_level, "_temp3");
+            ASSERT_EQ(a == nullptr, b == nullptr);
+            if (a != nullptr) {
+                EXPECT_STREQ(a->text, b->text);
+            }
+        }
+        if (level == 2 && text.empty()) {
+            store.drop_level(2);
+            by_name.drop_level(2);
+        }
+    }
+    EXPECT_EQ(errors, other_errors);
+    EXPECT_EQ(reader.told, other_reader.told);
+    EXPECT_EQ(store.count(), 1);
+    store.set_text_reader(nullptr);
+}
+
 // Saving replaces the value at its own level only, and may be given text that lives in
 // the value it replaces.
 TEST_F(VarStoreTest, SaveReplacesItsLevelFromItsOwnText) {
