@@ -13,9 +13,8 @@
 namespace vornmac {
 namespace {
 
-using testing::ProgramRequest;
 using testing::ProgramRun;
-using testing::run_program;
+using testing::run_text;
 using testing::TestHome;
 
 // A reader over text in memory that hands it out in small pieces, so that lines cross
@@ -65,13 +64,6 @@ TEST(MessageFile, LongLinesAreReadInPieces) {
     // The rest of a line beyond 199 characters is read as a line of its own.
     const std::string file = "1 1 " + std::string(195, 'a') + "2 5 tail\n";
     EXPECT_EQ(find_message(file, 2)->format, "tail\n");
-}
-
-ProgramRun run_text(const TestHome &home, const char *text, testing::Options variables = {}) {
-    ProgramRequest request;
-    request.text = text;
-    request.variables = std::move(variables);
-    return run_program(home, request);
 }
 
 TEST(ErrorReporter, MessageVariablesAndLogFollowEachError) {

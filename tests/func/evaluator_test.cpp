@@ -19,12 +19,8 @@ struct Evaluation {
 };
 
 Evaluation evaluate(const std::string &expression, testing::Options variables = {}) {
-    TestHome home;
-    ProgramRequest request;
-    const std::string text = "[%eval(" + expression + ")]";
-    request.text = text.c_str();
-    request.variables = std::move(variables);
-    const testing::ProgramRun run = run_program(home, request);
+    const testing::ProgramRun run =
+        testing::run_text(TestHome{}, "[%eval(" + expression + ")]", std::move(variables));
     Evaluation result;
     for (const std::string &token : run.tokens)
         result.value += token;
@@ -123,10 +119,7 @@ TEST(Evaluator, NestedEvaluationsKeepTheOuterTextOperand) {
 // and computed values as the integers whose digits they stand for.
 TEST(Evaluator, NumbersAndConditionsOfStatements) {
     const auto tokens = [](const char *text) {
-        TestHome home;
-        ProgramRequest request;
-        request.text = text;
-        const testing::ProgramRun run = run_program(home, request);
+        const testing::ProgramRun run = testing::run_text(TestHome{}, text);
         std::string errors;
         for (size_t i = 0; i + 1 < run.jumps.size(); ++i) // the last is the end of the input
             errors += " " + run.jumps[i].message;

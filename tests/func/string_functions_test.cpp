@@ -70,11 +70,8 @@ struct Outcome {
 };
 
 Outcome run(const char *text, testing::Options variables) {
-    testing::TestHome home;
-    testing::ProgramRequest request;
-    request.text = text;
-    request.variables = std::move(variables);
-    const testing::ProgramRun run = testing::run_program(home, request);
+    const testing::ProgramRun run =
+        testing::run_text(testing::TestHome{}, text, std::move(variables));
     Outcome outcome{testing::joined(run.tokens), {}};
     for (const testing::Jump &jump : run.jumps)
         outcome.errors.push_back(jump.message);

@@ -26,10 +26,7 @@ class SystemHome : public TestHome {
 
     ProgramRun run(const std::string &text, Options variables = {}) const {
         variables.emplace_back("dir", dir());
-        ProgramRequest request;
-        request.text = text.c_str();
-        request.variables = std::move(variables);
-        return run_program(*this, request);
+        return run_text(*this, text, std::move(variables));
     }
     bool exists(const std::string &name) const { return std::filesystem::exists(path(name)); }
 };

@@ -10,15 +10,12 @@ using testing::joined;
 using testing::ProgramRequest;
 using testing::ProgramRun;
 using testing::run_program;
+using testing::run_text;
 using testing::TestHome;
 
 std::string tokens_of(const char *text, testing::Options variables = {},
                       testing::Options options = {}) {
-    TestHome home(options);
-    ProgramRequest request;
-    request.text = text;
-    request.variables = std::move(variables);
-    return joined(run_program(home, request).tokens);
+    return joined(run_text(TestHome(options), text, std::move(variables)).tokens);
 }
 
 TEST(Scanner, TokensCarryTheirWhiteSpaceUpToTheFirstLineFeed) {
@@ -69,10 +66,7 @@ TEST(Scanner, LongWordsAreCutAtTheBufferBound) {
 }
 
 TEST(Scanner, UndefinedReferenceRaisesAndScanningGoesOn) {
-    TestHome home;
-    ProgramRequest request;
-    request.text = "a &nope b c";
-    const testing::ProgramRun run = run_program(home, request);
+    const ProgramRun run = run_text(TestHome{}, "a &nope b c");
     EXPECT_EQ(joined(run.tokens), "a |b |c ");
     ASSERT_EQ(run.jumps.size(), 2u);
     EXPECT_EQ(run.jumps[0].value, 1);
@@ -84,13 +78,8 @@ TEST(Scanner, UndefinedReferenceRaisesAndScanningGoesOn) {
 TEST(Scanner, QuotedCharacterKeepsAllOfALongWhiteRun) {
     TestHome home;
     const std::string white(250, ' ');
-    ProgramRequest request;
-    const std::string quoted = "%(" + white + "x\n";
-    request.text = quoted.c_str();
-    const ProgramRun with_percent = run_program(home, request);
-    const std::string plain = "(" + white + "x\n";
-    request.text = plain.c_str();
-    const ProgramRun without = run_program(home, request);
+    const ProgramRun with_percent = run_text(home, "%(" + white + "x\n");
+    const ProgramRun without = run_text(home, "(" + white + "x\n");
     EXPECT_EQ(joined(with_percent.tokens, ""), joined(without.tokens, ""));
     EXPECT_EQ(joined(with_percent.tokens, "").size(), 253u);
 }

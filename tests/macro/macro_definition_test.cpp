@@ -16,7 +16,6 @@ namespace vornmac {
 namespace {
 
 using namespace std::string_literals;
-using testing::ProgramRequest;
 using testing::ProgramRun;
 using testing::TestHome;
 
@@ -28,10 +27,7 @@ struct StoredMacro {
 class MacroDefinitionTest : public ::testing::Test {
   protected:
     ProgramRun run(const char *text) {
-        ProgramRequest request;
-        request.text = text;
-        request.variables = {{"_macromacro", home.path("defs")}, {"v", "V"}};
-        return testing::run_program(home, request);
+        return testing::run_text(home, text, {{"_macromacro", home.path("defs")}, {"v", "V"}});
     }
 
     // The definition file's records, newest first, with their bodies.

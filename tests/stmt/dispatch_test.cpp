@@ -13,12 +13,9 @@ using testing::ProgramRun;
 using testing::run_program;
 using testing::TestHome;
 
+// Each program in a home of its own.
 ProgramRun run_text(const char *text, testing::Options variables = {}) {
-    TestHome home;
-    ProgramRequest request;
-    request.text = text;
-    request.variables = std::move(variables);
-    return run_program(home, request);
+    return testing::run_text(TestHome{}, text, std::move(variables));
 }
 
 std::vector<std::string> messages(const ProgramRun &run) {

@@ -82,6 +82,13 @@ ProgramRun run_program(const TestHome &home, const ProgramRequest &request) {
     return state->run;
 }
 
+ProgramRun run_text(const TestHome &home, const std::string &text, Options variables) {
+    ProgramRequest request;
+    request.text = text.c_str();
+    request.variables = std::move(variables);
+    return run_program(home, request);
+}
+
 ProgramRun run_terminal_program(const TestHome &home, const std::string &typed) {
     int pipe_ends[2];
     if (pipe(pipe_ends) != 0) return {};

@@ -31,6 +31,8 @@ struct ProgramRequest {
 };
 
 ProgramRun run_program(const TestHome &home, const ProgramRequest &request);
+// Runs `text` as the main program the host hands over, with `variables` set at level 0.
+ProgramRun run_text(const TestHome &home, const std::string &text, Options variables = {});
 // Runs the main program from the terminal, with `typed` as what the user types.
 ProgramRun run_terminal_program(const TestHome &home, const std::string &typed);
 // The tokens joined, for compact expectations.
