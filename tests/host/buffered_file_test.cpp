@@ -1,15 +1,14 @@
 #include "host/buffered_file.hpp"
+#include "support/file_size_limit.hpp"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <sys/resource.h>
 #include <unistd.h>
 
 namespace vornmac {
@@ -158,23 +157,20 @@ TEST_F(BufferedFileTest, AppendPositionsBeyondTwoGibibytesAreKept) {
 }
 
 TEST_F(BufferedFileTest, AFailingFileShowsOneMessage) {
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto previous_handler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 64;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    ::testing::internal::CaptureStderr();
+    std::string shown;
     {
-        auto f = BufferedFile::open(path.c_str(), "w");
-        const std::string data(20000, 'x');
-        f->write(data.data(), static_cast<int32_t>(data.size()));
-        f->close();
-        EXPECT_TRUE(f->write_failed());
+        const testing::FileSizeLimit limit(64);
+        ASSERT_TRUE(limit.active());
+        ::testing::internal::CaptureStderr();
+        {
+            auto f = BufferedFile::open(path.c_str(), "w");
+            const std::string data(20000, 'x');
+            f->write(data.data(), static_cast<int32_t>(data.size()));
+            f->close();
+            EXPECT_TRUE(f->write_failed());
+        }
+        shown = ::testing::internal::GetCapturedStderr();
     }
-    const std::string shown = ::testing::internal::GetCapturedStderr();
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previous_handler);
     EXPECT_EQ(shown, "Database Error: Write File Error\n");
 }
 

@@ -1,5 +1,6 @@
 // The variable file at start-up and finish: what makes a parser refuse to start, where the
 // file is looked for, and what the save writes back.
+#include "support/file_size_limit.hpp"
 #include "support/test_home.hpp"
 #include "vars/option_file.hpp"
 #include "vornmac/vornmac.h"
@@ -7,9 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <csignal>
 #include <filesystem>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -211,19 +210,16 @@ TEST(OptionFile, AShortWriteNeverReplacesTheOldFile) {
     TestHome home;
     const std::string path = home.options_file();
     const std::string before = home.read("vorn_opt.dat");
-    // A file size limit makes the write come up short, as a full disk would.
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto previous_handler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 64;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    ::testing::internal::CaptureStderr();
-    std::string temporary = home.path("vorn_opt.$$9");
-    const ReplaceResult result = replace_file(path, temporary, std::string(5000, 'x'), true);
-    const std::string shown = ::testing::internal::GetCapturedStderr();
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previous_handler);
+    ReplaceResult result{};
+    std::string shown;
+    {
+        const testing::FileSizeLimit limit(64);
+        ASSERT_TRUE(limit.active());
+        ::testing::internal::CaptureStderr();
+        std::string temporary = home.path("vorn_opt.$$9");
+        result = replace_file(path, temporary, std::string(5000, 'x'), true);
+        shown = ::testing::internal::GetCapturedStderr();
+    }
     EXPECT_EQ(result, ReplaceResult::cannot_write);
     EXPECT_EQ(shown.rfind("Database Error: Write File Error\n", 0), 0u) << shown;
     EXPECT_EQ(home.read("vorn_opt.dat"), before);
