@@ -8,31 +8,27 @@ Damage plan_space(const LibraryFile &file, const FileHeader &header, int32_t rec
                   SpacePlan &plan) {
     plan = SpacePlan{};
     int32_t previous = 0;
-    for (ChainWalk walk(header.free_head); !walk.at_end();) {
-        FreeBlock block;
-        if (Damage d =
-                file.read_free_block(static_cast<int32_t>(walk.offset()), header.end_offset, block))
-            return d;
-        if (block.size >= record_size) {
-            const int32_t remaining = block.size - record_size;
-            plan.offset = block.offset;
-            plan.previous_block = previous;
-            plan.from_free_list = true;
-            if (remaining >= split_remainder_minimum) {
-                plan.remainder_offset = block.offset + record_size;
-                plan.remainder_next = block.next;
-                plan.remainder_size = static_cast<uint16_t>(remaining);
-                plan.replacement = static_cast<uint32_t>(plan.remainder_offset);
-            } else {
-                plan.replacement = block.next;
-            }
-            return {};
+    const Damage damage = walk_free_list(file, header, [&](const FreeBlock &block) {
+        if (block.size < record_size) {
+            previous = block.offset;
+            return true;
         }
-        previous = block.offset;
-        if (Damage d = walk.advance(block.next, "free list")) return d;
-    }
-    plan.offset = static_cast<int32_t>(header.end_offset);
-    return {};
+        const int32_t remaining = block.size - record_size;
+        plan.offset = block.offset;
+        plan.previous_block = previous;
+        plan.from_free_list = true;
+        if (remaining >= split_remainder_minimum) {
+            plan.remainder_offset = block.offset + record_size;
+            plan.remainder_next = block.next;
+            plan.remainder_size = static_cast<uint16_t>(remaining);
+            plan.replacement = static_cast<uint32_t>(plan.remainder_offset);
+        } else {
+            plan.replacement = block.next;
+        }
+        return false;
+    });
+    if (!damage && !plan.from_free_list) plan.offset = static_cast<int32_t>(header.end_offset);
+    return damage;
 }
 
 namespace {

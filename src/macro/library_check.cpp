@@ -14,38 +14,6 @@ struct Extent {
     std::string what;
 };
 
-void walk_records(const LibraryFile &file, LibraryReport &report) {
-    MacroRecord record;
-    for (ChainWalk walk(report.header.list_head); !walk.at_end();) {
-        if (Damage d = file.read_record(static_cast<int32_t>(walk.offset()),
-                                        report.header.end_offset, record)) {
-            report.faults.push_back(std::move(d));
-            return;
-        }
-        report.records.push_back(record);
-        if (Damage d = walk.advance(record.header.next, "macro list")) {
-            report.faults.push_back(std::move(d));
-            return;
-        }
-    }
-}
-
-void walk_free_blocks(const LibraryFile &file, LibraryReport &report) {
-    FreeBlock block;
-    for (ChainWalk walk(report.header.free_head); !walk.at_end();) {
-        if (Damage d = file.read_free_block(static_cast<int32_t>(walk.offset()),
-                                            report.header.end_offset, block)) {
-            report.faults.push_back(std::move(d));
-            return;
-        }
-        report.free_blocks.push_back(block);
-        if (Damage d = walk.advance(block.next, "free list")) {
-            report.faults.push_back(std::move(d));
-            return;
-        }
-    }
-}
-
 void check_end_markers(const LibraryFile &file, LibraryReport &report) {
     for (const MacroRecord &r : report.records) {
         std::string tail(macro_end_marker.size(), '\0');
@@ -93,8 +61,17 @@ LibraryReport inspect_library(const LibraryFile &file) {
         return report;
     }
     report.header_sound = true;
-    walk_records(file, report);
-    walk_free_blocks(file, report);
+    // A fault ends its own list only.
+    if (Damage d = walk_macro_list(file, report.header, [&](const MacroRecord &record) {
+            report.records.push_back(record);
+            return true;
+        }))
+        report.faults.push_back(std::move(d));
+    if (Damage d = walk_free_list(file, report.header, [&](const FreeBlock &block) {
+            report.free_blocks.push_back(block);
+            return true;
+        }))
+        report.faults.push_back(std::move(d));
     check_end_markers(file, report);
     check_overlaps(report);
     return report;

@@ -353,4 +353,39 @@ Damage ChainWalk::advance(uint32_t next, const char *list_name) {
     return {};
 }
 
+namespace {
+// `read` fills an element from its offset; `next_of` gives the element's link.
+template <typename Element, typename Read, typename NextOf>
+Damage walk_list(uint32_t head, const char *list_name, Read read, NextOf next_of,
+                 const std::function<bool(const Element &)> &visit) {
+    Element element;
+    for (ChainWalk walk(head); !walk.at_end();) {
+        if (Damage d = read(static_cast<int32_t>(walk.offset()), element)) return d;
+        if (!visit(element)) return {};
+        if (Damage d = walk.advance(next_of(element), list_name)) return d;
+    }
+    return {};
+}
+} // namespace
+
+Damage walk_macro_list(const LibraryFile &file, const FileHeader &header,
+                       const std::function<bool(const MacroRecord &)> &visit) {
+    return walk_list(
+        header.list_head, "macro list",
+        [&](int32_t offset, MacroRecord &record) {
+            return file.read_record(offset, header.end_offset, record);
+        },
+        [](const MacroRecord &record) { return record.header.next; }, visit);
+}
+
+Damage walk_free_list(const LibraryFile &file, const FileHeader &header,
+                      const std::function<bool(const FreeBlock &)> &visit) {
+    return walk_list(
+        header.free_head, "free list",
+        [&](int32_t offset, FreeBlock &block) {
+            return file.read_free_block(offset, header.end_offset, block);
+        },
+        [](const FreeBlock &block) { return block.next; }, visit);
+}
+
 } // namespace vornmac::maclib

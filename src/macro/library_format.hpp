@@ -13,6 +13,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -157,5 +158,13 @@ class ChainWalk {
     uint32_t next_;
     std::unordered_set<uint32_t> seen_;
 };
+
+// Walk a whole list from its head in the file header, reading each element with the
+// checks of LibraryFile; `visit` gets the elements in list order and returns false to stop
+// early. The result is the damage of the first bad element or link, if any.
+Damage walk_macro_list(const LibraryFile &file, const FileHeader &header,
+                       const std::function<bool(const MacroRecord &)> &visit);
+Damage walk_free_list(const LibraryFile &file, const FileHeader &header,
+                      const std::function<bool(const FreeBlock &)> &visit);
 
 } // namespace vornmac::maclib

@@ -123,15 +123,8 @@ bool MacroLibrary::for_each_definition(
     if (definition_handle_ == -1) return false;
     const maclib::LibraryFile file(definition_handle_);
     current_handle = definition_handle_;
-    maclib::MacroRecord record;
-    for (maclib::ChainWalk walk(header_.list_head); !walk.at_end();) {
-        if (maclib::Damage d =
-                file.read_record(static_cast<int32_t>(walk.offset()), header_.end_offset, record))
-            return fail_damaged(definition_name_, d);
-        if (!visit(record)) return true;
-        if (maclib::Damage d = walk.advance(record.header.next, "macro list"))
-            return fail_damaged(definition_name_, d);
-    }
+    if (maclib::Damage d = maclib::walk_macro_list(file, header_, visit))
+        return fail_damaged(definition_name_, d);
     return true;
 }
 
@@ -216,13 +209,11 @@ bool MacroLibrary::open_library_slot(int16_t index, const char *macro_name) {
     maclib::FileHeader header;
     const bool is_library = file.starts_with_magic();
     maclib::Damage damage = is_library ? file.read_file_header(header) : maclib::Damage{};
-    maclib::MacroRecord record;
-    for (maclib::ChainWalk walk(header.list_head); is_library && !damage && !walk.at_end();) {
-        damage = file.read_record(static_cast<int32_t>(walk.offset()), header.end_offset, record);
-        if (damage) break;
-        names.emplace_back(record.name, record.offset);
-        damage = walk.advance(record.header.next, "macro list");
-    }
+    if (is_library && !damage)
+        damage = maclib::walk_macro_list(file, header, [&](const maclib::MacroRecord &record) {
+            names.emplace_back(record.name, record.offset);
+            return true;
+        });
     if (!is_library || damage) {
         close_slot_file(s);
         if (!is_library) {
