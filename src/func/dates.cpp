@@ -49,6 +49,20 @@ void day_date(int32_t n, int16_t &month, int16_t &day, int16_t &year) {
     year = static_cast<int16_t>(static_cast<int32_t>(y));
 }
 
+bool is_valid_minutes(double minutes) {
+    return std::isfinite(minutes) && minutes >= 0 && minutes <= 1e9 * 1440;
+}
+
+MinutesTime minutes_time(double minutes) {
+    MinutesTime time;
+    const auto day = static_cast<int32_t>(minutes / 1440);
+    const auto in_day = static_cast<int32_t>(minutes - day * 1440.0);
+    day_date(day, time.month, time.day, time.year);
+    time.hour = in_day / 60;
+    time.minute = in_day % 60;
+    return time;
+}
+
 double current_minutes() {
     const std::tm now = platform::local_time_now();
     const int32_t days =

@@ -9,7 +9,6 @@
 #include "vars/name_compare.hpp"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <vector>
 
@@ -19,9 +18,6 @@ namespace {
 
 constexpr size_t display_width = 50;
 constexpr int32_t body_chunk = 200;
-// Time stamps outside this range are shown as day 0: no real definition lies there, and
-// the range keeps the conversions to integers defined.
-constexpr double latest_stamp = 1e9 * 1440;
 } // namespace
 
 std::string display_name(const std::string &name) {
@@ -37,15 +33,12 @@ std::string display_name(const std::string &name) {
 }
 
 std::string summary_line(const maclib::MacroRecord &record) {
-    double stamp = record.header.time_stamp;
-    if (!std::isfinite(stamp) || stamp < 0 || stamp > latest_stamp) stamp = 0;
-    const auto day = static_cast<int32_t>(stamp / 1440);
-    const auto minutes = static_cast<int32_t>(stamp - day * 1440.0);
-    int16_t month = 0, day_of_month = 0, year = 0;
-    day_date(day, month, day_of_month, year);
+    // A stamp no definition can have is shown as day 0.
+    const double stamp = record.header.time_stamp;
+    const MinutesTime t = minutes_time(is_valid_minutes(stamp) ? stamp : 0);
     char line[120];
-    std::snprintf(line, sizeof line, "    %2d/%2d/%2d:%2d.%2d", month, day_of_month, year,
-                  minutes / 60, minutes % 60);
+    std::snprintf(line, sizeof line, "    %2d/%2d/%2d:%2d.%2d", t.month, t.day, t.year, t.hour,
+                  t.minute);
     return display_name(record.name) + line;
 }
 

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace vornmac {
 namespace {
 
@@ -48,6 +50,19 @@ TEST(DatesTest, CurrentMinutesMatchesLocalTime) {
     const double now = current_minutes();
     EXPECT_LE(before, now);
     EXPECT_LE(now, minutes(platform::local_time_now()));
+}
+
+TEST(DatesTest, MinutesSplitIntoDateAndTimeOfDayOnlyWhenAClockCouldGiveThem) {
+    const MinutesTime t = minutes_time(day_number(2, 29, 2024) * 1440.0 + 23 * 60 + 59.9);
+    EXPECT_EQ(t.year, 2024);
+    EXPECT_EQ(t.month, 2);
+    EXPECT_EQ(t.day, 29);
+    EXPECT_EQ(t.hour, 23);
+    EXPECT_EQ(t.minute, 59); // parts of a minute are dropped, never rounded up
+    EXPECT_TRUE(is_valid_minutes(0));
+    EXPECT_TRUE(is_valid_minutes(1e9 * 1440));
+    for (const double never : {-1.0, 1e9 * 1440 + 1, 1e300, std::nan(""), HUGE_VAL})
+        EXPECT_FALSE(is_valid_minutes(never)) << never;
 }
 
 } // namespace

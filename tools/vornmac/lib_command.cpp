@@ -9,7 +9,6 @@
 
 #include <CLI/CLI.hpp>
 
-#include <cmath>
 #include <cstdio>
 #include <fcntl.h>
 #include <string>
@@ -68,14 +67,11 @@ class OpenFile {
 };
 
 std::string defined_at(double minutes) {
-    if (!std::isfinite(minutes) || minutes < 0 || minutes > 1e12) return "(no valid time)";
-    const auto day = static_cast<int32_t>(minutes / 1440);
-    const auto in_day = static_cast<int32_t>(minutes - day * 1440.0);
-    int16_t month = 0, day_of_month = 0, year = 0;
-    day_date(day, month, day_of_month, year);
+    if (!is_valid_minutes(minutes)) return "(no valid time)";
+    const MinutesTime t = minutes_time(minutes);
     char text[40];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d", year, month, day_of_month,
-                  in_day / 60, in_day % 60);
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d", t.year, t.month, t.day, t.hour,
+                  t.minute);
     return text;
 }
 
