@@ -49,7 +49,18 @@ Value truth(bool value) {
     return Value::of_number(value ? 1 : 0);
 }
 
-enum class Comparison { none, not_equal, less_equal, less, greater_equal, greater, equal };
+enum class Comparison { not_equal, less_equal, less, greater_equal, greater, equal };
+
+// The binary operators by how loosely they bind, loosest first; `none` for a token that is
+// no binary operator.
+enum class Binding : unsigned char {
+    or_level,
+    and_level,
+    comparison,
+    additive,
+    multiplicative,
+    none
+};
 
 class Evaluator {
   public:
@@ -59,7 +70,7 @@ class Evaluator {
     Evaluator(const Evaluator &) = delete;
     Evaluator &operator=(const Evaluator &) = delete;
 
-    Value or_level();
+    Value expression() { return operators_from(Binding::or_level); }
 
     // The text of a value: a text operand's own, or an integer's digits written into `digits`.
     const char *text(const Value &value, NumberDigits &digits) {
@@ -73,10 +84,8 @@ class Evaluator {
     }
 
   private:
-    Value and_level();
-    Value comparison();
-    Value additive();
-    Value multiplicative();
+    Value operators_from(Binding loosest);
+    Binding binding() const;
     Value unary();
     Value primary();
     Value number_literal();
@@ -88,11 +97,8 @@ class Evaluator {
 
     const char *token() const { return context_.scanner.next_token_text; }
     bool begins_with(char c) const { return token()[0] == c; }
-    // `word` is in lower case. Most tokens differ from it in their first letter already.
-    bool is_word(const char *word) const {
-        const char *t = token();
-        return (t[0] | 0x20) == word[0] && name_compare(t, word) == 0;
-    }
+    // `word` is in lower case; the token's first letter has been seen to match it.
+    bool is_word(const char *word) const { return name_compare(token(), word) == 0; }
     void next() { context_.scanner.scan_token(0, 0); }
     // A numeric value is its integer; a text is read as one (error 2039 when it is none).
     int32_t integer(const Value &value) {
@@ -107,26 +113,94 @@ class Evaluator {
     const size_t texts_start_; // what enclosing evaluations hold, given back at the end
 };
 
-Value Evaluator::or_level() {
-    Value left = and_level();
-    while (is_word("or")) {
-        next();
-        const Value right = and_level();
-        const bool either = integer(left) != 0;
-        left = truth((integer(right) != 0) || either);
+Binding Evaluator::binding() const {
+    switch (token()[0]) {
+    case '*':
+    case '/':
+        return Binding::multiplicative;
+    case '+':
+    case '-':
+        return Binding::additive;
+    case '=':
+    case '<':
+    case '>':
+        return Binding::comparison;
+    case 'm':
+    case 'M':
+        return is_word("mod") ? Binding::multiplicative : Binding::none;
+    case 'a':
+    case 'A':
+        return is_word("and") ? Binding::and_level : Binding::none;
+    case 'o':
+    case 'O':
+        return is_word("or") ? Binding::or_level : Binding::none;
+    default:
+        return Binding::none;
     }
-    return left;
 }
 
-Value Evaluator::and_level() {
-    Value left = comparison();
-    while (is_word("and")) {
+// The operators that bind no looser than `loosest`, by precedence climbing: each operator
+// takes as its right operand the operators that bind tighter than itself. A sign may open
+// an additive operand, and applies to its first multiplicative term. After an operator is
+// applied, only operators as loose as it may follow: tighter ones went to its right
+// operand, and one found there anyway was refused by it (a second comparison, which
+// leaves the expression there).
+Value Evaluator::operators_from(Binding loosest) {
+    Value left{};
+    const bool negate = begins_with('-');
+    if (loosest <= Binding::additive && (negate || begins_with('+'))) {
         next();
-        const Value right = comparison();
-        const bool first = integer(left) != 0;
-        left = truth((integer(right) != 0) && first);
+        left = operators_from(Binding::multiplicative);
+        if (negate) left = arithmetic(Value::of_number(0), '-', left);
+    } else {
+        left = unary();
     }
-    return left;
+    Binding tightest = Binding::multiplicative;
+    for (;;) {
+        const Binding found = binding();
+        if (found < loosest || found > tightest) return left;
+        switch (found) {
+        case Binding::or_level: {
+            next();
+            const Value right = operators_from(Binding::and_level);
+            const bool either = integer(left) != 0;
+            left = truth((integer(right) != 0) || either);
+            break;
+        }
+        case Binding::and_level: {
+            next();
+            const Value right = operators_from(Binding::comparison);
+            const bool first = integer(left) != 0;
+            left = truth((integer(right) != 0) && first);
+            break;
+        }
+        case Binding::comparison: {
+            const Comparison op = comparison_operator();
+            const Value right = operators_from(Binding::additive);
+            left = truth(compare(op, left, right));
+            // One comparison only: a < b < c leaves the second "<" unread.
+            tightest = Binding::and_level;
+            continue;
+        }
+        case Binding::additive: {
+            const char op = token()[0];
+            next();
+            const Value right = operators_from(Binding::multiplicative);
+            left = arithmetic(left, op, right);
+            break;
+        }
+        case Binding::multiplicative: {
+            const char op = token()[0] == '*' || token()[0] == '/' ? token()[0] : '%';
+            next();
+            const Value right = unary();
+            left = arithmetic(left, op, right);
+            break;
+        }
+        case Binding::none:
+            return left;
+        }
+        tightest = found;
+    }
 }
 
 Comparison Evaluator::comparison_operator() {
@@ -135,7 +209,6 @@ Comparison Evaluator::comparison_operator() {
         return Comparison::equal;
     }
     const bool less = begins_with('<');
-    if (!less && !begins_with('>')) return Comparison::none;
     next();
     if (less && begins_with('>')) {
         next();
@@ -171,18 +244,9 @@ bool Evaluator::compare(Comparison op, const Value &left, const Value &right) {
     case Comparison::greater:
         return order > 0;
     case Comparison::equal:
-    case Comparison::none:
         break;
     }
     return order == 0;
-}
-
-Value Evaluator::comparison() {
-    Value left = additive();
-    const Comparison op = comparison_operator();
-    if (op == Comparison::none) return left;
-    const Value right = additive();
-    return truth(compare(op, left, right));
 }
 
 Value Evaluator::arithmetic(const Value &left, char op, const Value &right) {
@@ -208,45 +272,17 @@ Value Evaluator::arithmetic(const Value &left, char op, const Value &right) {
     return Value::of_number(op == '/' ? a / b : a % b);
 }
 
-Value Evaluator::additive() {
-    const bool negate = begins_with('-');
-    if (negate || begins_with('+')) next();
-    Value left = multiplicative();
-    if (negate) left = arithmetic(Value::of_number(0), '-', left);
-    for (;;) {
-        const char op = token()[0];
-        if (op != '+' && op != '-') return left;
-        next();
-        const Value right = multiplicative();
-        left = arithmetic(left, op, right);
-    }
-}
-
-Value Evaluator::multiplicative() {
-    Value left = unary();
-    for (;;) {
-        char op = token()[0];
-        if (is_word("mod"))
-            op = '%';
-        else if (op != '*' && op != '/')
-            return left;
-        next();
-        const Value right = unary();
-        left = arithmetic(left, op, right);
-    }
-}
-
 Value Evaluator::unary() {
     if (begins_with('(')) {
         next();
-        Value value = or_level();
+        Value value = expression();
         if (begins_with(')'))
             next();
         else
             context_.errors.raise(missing_close_in_expression);
         return value;
     }
-    if (begins_with('!') || is_word("not")) {
+    if (begins_with('!') || ((token()[0] | 0x20) == 'n' && is_word("not"))) {
         next();
         return truth(integer(unary()) == 0);
     }
@@ -295,20 +331,20 @@ Value Evaluator::text_operand() {
 
 std::string eval_expression(ParserContext &context) {
     Evaluator evaluator(context);
-    const Value value = evaluator.or_level();
+    const Value value = evaluator.expression();
     NumberDigits digits;
     return evaluator.text(value, digits);
 }
 
 int32_t eval_integer(ParserContext &context) {
     Evaluator evaluator(context);
-    const Value value = evaluator.or_level();
+    const Value value = evaluator.expression();
     return value.numeric ? value.number : number_value(context, evaluator.cleaned(value));
 }
 
 bool eval_condition(ParserContext &context) {
     Evaluator evaluator(context);
-    const Value value = evaluator.or_level();
+    const Value value = evaluator.expression();
     return value.numeric ? value.number != 0 : name_compare(evaluator.cleaned(value), "0") != 0;
 }
 

@@ -1,7 +1,8 @@
 // The expression evaluator: integer and text expressions for %eval, the conditions of %if
-// and the loops, and the number arguments of the string functions. It is a recursive
-// descent that reads its operands and operators straight from the scanner, so references
-// and function calls inside an expression are expanded before it sees them.
+// and the loops, and the number arguments of the string functions. It parses by precedence
+// climbing (one loop over the binary operators instead of a function per level) and reads
+// its operands and operators straight from the scanner, so references and function calls
+// inside an expression are expanded before it sees them.
 //
 // Grammar, lowest precedence first (operators are recognised by a token's first character,
 // or for the words by the keyword comparison: case-insensitive, trailing white space

@@ -56,6 +56,27 @@ TEST(Evaluator, PrecedenceAndIntegerDivision) {
     EXPECT_EQ(value_of("-0"), "0");
 }
 
+// Each operator takes the tighter ones as its operands; a sign opens an additive operand
+// (applying to its first term), elsewhere it belongs to a number; and an expression holds
+// one comparison only, at whatever depth of "and" and "or" a second one is met.
+TEST(Evaluator, OperatorLevelsSignsAndASingleComparison) {
+    EXPECT_EQ(value_of("-2*3+1"), "-5");
+    EXPECT_EQ(value_of("- 2 mod 3 + 1"), "-1");
+    EXPECT_EQ(value_of("1 - -2"), "3");
+    EXPECT_EQ(value_of("2*-3+1"), "-5");
+    EXPECT_EQ(value_of("!-1"), "0");
+    EXPECT_EQ(value_of("not 1 < 2"), "1");
+    EXPECT_EQ(value_of("7 mod 4*2"), "6");
+    EXPECT_EQ(value_of("16/4/2"), "2");
+    EXPECT_EQ(value_of("1 or 0 and 0"), "1");
+    EXPECT_EQ(value_of("0 and 1 or 1"), "1");
+    EXPECT_EQ(value_of("1+2=3 and 2*2=4"), "1");
+    EXPECT_EQ(value_of("-1<0"), "1");
+    EXPECT_EQ(value_of("(1<2)<3"), "1");
+    for (const char *chained : {"1<2<3", "0 or 1<2<3", "1<2 and 2<3<4", "1=1 or 2>1<0"})
+        EXPECT_EQ(error_of(chained), "ERROR #2011 : %Eval needs ) but found <\n") << chained;
+}
+
 TEST(Evaluator, ArithmeticWrapsAtThirtyTwoBits) {
     EXPECT_EQ(value_of("2147483647+1"), "-2147483648");
     EXPECT_EQ(value_of("65536*65536"), "0");
