@@ -147,9 +147,10 @@ bool ArgumentList::next_argument() {
 void ArgumentList::deliver(const std::string &result) {
     // Raised before the push: an error unwinds the input stack, which would drop it.
     if (too_long_) context_.errors.raise(argument_too_long, {label_});
+    static const std::string nothing;
     InputStack &in = context_.input;
     in.reread_text(in.top, nullptr, trailing_blanks(token_text(context_)), in.line, in.column,
-                   too_long_ ? std::string() : result);
+                   too_long_ ? nothing : result);
 }
 
 } // namespace vornmac
