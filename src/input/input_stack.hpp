@@ -92,6 +92,21 @@ class InputStack final : public TextReader {
         if (top > before) silent_depth = depth;
     }
 
+    // A text that would be pushed now by `substitute`, read to its end and popped, can be
+    // read in place instead when the live source comes back from its slot unchanged: a
+    // file-like source, open, not the terminal, with room for the push and no cycle to
+    // refuse. Nothing may run while such a text is read in place.
+    bool substitutes_in_place() const {
+        return kind != 's' && !interactive && handle > 0 && top + 1 < slot_count &&
+               trigger_depth + 1 < slot_count;
+    }
+    // What popping the text read in place leaves changed: resume's drop of the level above,
+    // and the column, which runs one on where the text ended (see check_source_end).
+    void end_in_place_text() {
+        drop_above_current_level();
+        ++column;
+    }
+
     // The main program becomes slot 0 at the global level: a file, host text stored as
     // _TEMP0, or the terminal when both are absent. False when the file cannot be found or
     // the text is longer than a variable may be.

@@ -154,7 +154,7 @@ void Scanner::scan_raw_token(int16_t mode) {
         begin_token();
         if (take_plain_token(mode)) return;
         in.read_char();
-        if (expand_triggers()) return;
+        if (expand_triggers(mode)) return;
         const unsigned char c = in.ch;
         // Markers act alike in every source, program files included.
         if (c == marker_byte) {
@@ -257,16 +257,21 @@ void Scanner::take_into_token(std::string_view ready, size_t count) {
     context_.input.take(count);
 }
 
-bool Scanner::expand_triggers() {
+bool Scanner::expand_triggers(int16_t mode) {
     InputStack &in = context_.input;
     while (quote_state == 0 && triggers_active && (in.ch == '&' || in.ch == '%')) {
         in.note_trigger();
         // An ampersand before a name, the common case, is a reference: read_word would take
-        // the ampersand alone.
-        if (in.ch == '&' && ampersand_before_name())
-            resolve_reference(0);
-        else if (expand_trigger_word())
+        // the ampersand alone. A value of name characters begins a word.
+        if (in.ch == '&' && ampersand_before_name()) {
+            bool white_taken = false;
+            if (reference_into_word(mode, white_taken)) {
+                scan_word_rest(mode, white_taken);
+                return true;
+            }
+        } else if (expand_trigger_word()) {
             return true;
+        }
         skip_white();
         in.read_char();
     }
@@ -359,7 +364,11 @@ void Scanner::scan_word(int16_t mode) {
     InputStack &in = context_.input;
     token_append(in.ch);
     in.advance_offset();
-    bool white_taken = false;
+    scan_word_rest(mode, false);
+}
+
+void Scanner::scan_word_rest(int16_t mode, bool white_taken) {
+    InputStack &in = context_.input;
     while (next_length < token_limit) {
         if (!white_taken) {
             // Fast path: the rest of a run of name characters in one step.
@@ -386,7 +395,7 @@ void Scanner::scan_word(int16_t mode) {
             // The variable's text is read on as part of this word.
             in.note_trigger();
             in.advance_offset();
-            resolve_reference(0);
+            reference_into_word(mode, white_taken);
         } else {
             in.step_back();
             break;
@@ -523,14 +532,63 @@ bool Scanner::read_name_in_view(char *destination) {
     return true;
 }
 
+void Scanner::read_reference_name(int16_t mode, char *word) {
+    if (mode != 0 || !read_name_in_view(word)) read_word(mode, word);
+}
+
 void Scanner::resolve_reference(int16_t mode) {
     char word[token_size];
-    if (mode != 0 || !read_name_in_view(word)) read_word(mode, word);
+    read_reference_name(mode, word);
     run_traced(context_, VORNMAC_TRACE_REFERENCE, word, [&] { substitute_reference(mode, word); });
 }
 
+bool Scanner::reference_into_word(int16_t scan_mode, bool &white_taken) {
+    char word[token_size];
+    read_reference_name(0, word);
+    // A traced reference shows its value as a source does.
+    if (!values_in_place || word[0] == '&' || context_.trace.on() ||
+        !context_.input.substitutes_in_place()) {
+        run_traced(context_, VORNMAC_TRACE_REFERENCE, word, [&] { substitute_reference(0, word); });
+        return false;
+    }
+    VarStore &vars = context_.vars;
+    const VarLevel *value = vars.find_var_level(vars.current_level, word);
+    if (value == nullptr) {
+        context_.errors.raise(undefined_variable, {word});
+        return false;
+    }
+    if (value_into_word(scan_mode, word, *value, white_taken)) return true;
+    push_value(0, word, *value);
+    return false;
+}
+
+bool Scanner::value_into_word(int16_t scan_mode, const char *word, const VarLevel &value,
+                              bool &white_taken) {
+    const int16_t blanks = trailing_blanks(word);
+    // In mode 1 the first blank would end the token with the text not yet popped.
+    if (blanks > 0 && scan_mode == 1) return false;
+    // The token must not fill up before the pop: the word goes on after it.
+    const int room = token_limit - 1 - next_length - blanks;
+    const auto &bytes = context_.flags.upper_case ? word_bytes_lowered : word_bytes_as_read;
+    const auto *text = reinterpret_cast<const unsigned char *>(value.text);
+    char *to = next_token_text + next_length;
+    int length = 0;
+    while (length < room && bytes[text[length]] != 0) {
+        to[length] = static_cast<char>(bytes[text[length]]);
+        ++length;
+    }
+    // Anything but name characters is left to the general steps: white space at the
+    // value's start is skipped, other characters may end the token inside the value or
+    // act as triggers and markers. The bytes written past the token are written over.
+    if (length == 0 || text[length] != '\0') return false;
+    std::memset(to + length, ' ', static_cast<size_t>(blanks));
+    next_length = static_cast<int16_t>(next_length + length + blanks);
+    white_taken = blanks > 0;
+    context_.input.end_in_place_text();
+    return true;
+}
+
 void Scanner::substitute_reference(int16_t mode, char *word) {
-    InputStack &in = context_.input;
     if (word[0] == '&') {
         resolve_multiple(mode, word);
         return;
@@ -541,16 +599,21 @@ void Scanner::substitute_reference(int16_t mode, char *word) {
         context_.errors.raise(undefined_variable, {word});
         return;
     }
+    push_value(mode, word, *value);
+}
+
+void Scanner::push_value(int16_t mode, const char *word, const VarLevel &value) {
+    InputStack &in = context_.input;
     const int16_t blanks = trailing_blanks(word);
     if (mode == 0) {
         in.substitute(word, [&] {
             in.save(0);
-            in.push_text(word, value->text, blanks);
+            in.push_text(word, value.text, blanks);
         });
     } else {
         in.substitute(word, [&] {
             in.reread_text(in.top, nullptr, blanks, in.line, in.column,
-                           std::string("%") + value->text);
+                           std::string("%") + value.text);
         });
     }
 }

@@ -22,6 +22,7 @@
 namespace vornmac {
 
 class ParserContext;
+struct VarLevel;
 
 inline constexpr int16_t token_size = 200;
 inline constexpr int16_t token_limit = token_size - 1;
@@ -71,6 +72,8 @@ class Scanner {
     // Handlers run inside the scan that met their keyword and scan on themselves, so
     // statements written inside statements nest on the stack; dispatch keeps this bounded.
     int16_t dispatch_depth = 0;
+    // On by default; the differential test turns it off to push every value as a source.
+    static inline bool values_in_place = true;
 
   private:
     void token_append(unsigned char c);
@@ -93,15 +96,32 @@ class Scanner {
     // over them.
     void take_into_token(std::string_view ready, size_t count);
     void scan_word(int16_t mode);
+    // The rest of a word whose first characters are in the token (`white_taken`: white
+    // space after them too).
+    void scan_word_rest(int16_t mode, bool white_taken);
     // Returns true when a comment began: the token is then to be scanned anew.
     bool scan_other(int16_t mode);
     void skip_comment();
-    bool expand_triggers();
+    bool expand_triggers(int16_t mode);
     // A trigger read whole by read_word: text, a quoted character, a reference, a keyword.
     // True when it made a token.
     bool expand_trigger_word();
-    // resolve_reference once the name is read (`word`, a buffer of token_size).
+    // The name after a reference's ampersand (or its first word of several), into `word`
+    // (a buffer of token_size).
+    void read_reference_name(int16_t mode, char *word);
+    // resolve_reference once the name is read.
     void substitute_reference(int16_t mode, char *word);
+    // Pushes the value found for a single reference.
+    void push_value(int16_t mode, const char *word, const VarLevel &value);
+    // A reference (mode 0) met where a word of a scan in `scan_mode` is being read or is
+    // about to begin. A value that is a run of name characters short enough for the token,
+    // read from a file-like source, is appended to the token with the blanks that end the
+    // name, as reading it as a source up to its pop would append it, and reading goes on
+    // where the pop would leave it (`white_taken` then tells whether blanks were appended).
+    // Any other reference is resolved as resolve_reference does; false then.
+    bool reference_into_word(int16_t scan_mode, bool &white_taken);
+    bool value_into_word(int16_t scan_mode, const char *word, const VarLevel &value,
+                         bool &white_taken);
     void resolve_multiple(int16_t mode, char *word);
     // Fast paths of read_word(0) at a reference, for when everything they look at is in
     // view (see InputStack::ready); each gives false, having read nothing, where the

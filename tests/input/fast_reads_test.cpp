@@ -1,13 +1,15 @@
 // The input stack reads the common character inline, and the scanner takes whole plain
 // tokens and runs of name characters from what the input has ready; the rest goes through
-// the general steps. Every program must give the same tokens, jumps, output and variables
-// either way: each golden case and random programs (from a file longer than the read
-// buffer, and as host text) are run with the fast paths on and off, and the runs compared.
-// The scanner itself is compared token by token too, with where the reading stood after
-// each one, since line and column show only in error messages.
+// the general steps. A value of name characters is taken into the token in place instead
+// of being pushed as a source. Every program must give the same tokens, jumps, output and
+// variables either way: each golden case and random programs (from a file longer than the
+// read buffer, and as host text) are run with each fast path on and off, and the runs
+// compared. The scanner itself is compared token by token too, with where the reading stood
+// after each one, since line and column show only in error messages.
 #include "error/recovery_jump.hpp"
 #include "host/parser_context.hpp"
 #include "input/input_stack.hpp"
+#include "input/scanner.hpp"
 #include "support/golden_both_ways.hpp"
 #include "support/program_run.hpp"
 
@@ -23,9 +25,14 @@ TEST(FastReads, GoldenCasesGiveTheSameRunEitherWay) {
     EXPECT_GT(testing::expect_golden_cases_agree(InputStack::fast_reads), 100);
 }
 
+TEST(ValuesInPlace, GoldenCasesGiveTheSameRunEitherWay) {
+    EXPECT_GT(testing::expect_golden_cases_agree(Scanner::values_in_place), 100);
+}
+
 // Pieces that reach every branch of the reading: words, white space with carriage
-// returns, references (with every kind of character after the name, and names at a
-// word's length bound: "&n"), statements, comments, quotes and the stored-text markers.
+// returns, references (with every kind of character after the name, inside words, to
+// values of every kind, and names at a word's length bound: "&n"), statements, comments,
+// quotes and the stored-text markers.
 std::string random_program(std::mt19937 &random, size_t pieces) {
     using namespace std::string_view_literals; // a piece may hold a zero byte
     static constexpr std::string_view piece[] = {
@@ -49,6 +56,16 @@ std::string random_program(std::mt19937 &random, size_t pieces) {
         "&&&y"sv,
         "&x&y"sv,
         "&n"sv,
+        "x&y.z"sv,
+        "&k&y."sv,
+        "&k  &k;"sv,
+        "&K\t."sv,
+        "w&long.w"sv,
+        "&e."sv,
+        "&e x"sv,
+        "&p "sv,
+        "&q."sv,
+        "&lead."sv,
         "%let x=ab c;"sv,
         ";"sv,
         "/* note */"sv,
@@ -90,6 +107,20 @@ std::string random_program(std::mt19937 &random, size_t pieces) {
     return text;
 }
 
+// Values of every kind: name characters (long ones reach a token's bound), empty, and
+// holding a reference, a per cent sign, a quote, white space at either end or a marker.
+const testing::Options random_variables = {{"x", "ab&y cd"},
+                                           {"y", "x"},
+                                           {"k", "K\xe9y_9"},
+                                           {"long", std::string(60, 'L')},
+                                           {"e", ""},
+                                           {"p", "50%"},
+                                           {"q", "it's"},
+                                           {"lead", " \tlead "},
+                                           {"m", "a\x01\x03b"},
+                                           {std::string(198, 'n'), "long "},
+                                           {std::string(199, 'n'), "longer"}};
+
 // Calls `check(home, program, file, as_text, round)` for `rounds` random programs of
 // growing size, each read from a file and as host text.
 template <typename Check>
@@ -107,19 +138,16 @@ void for_each_random_program(unsigned seed, int rounds, size_t first_size, size_
     }
 }
 
-TEST(FastReads, RandomProgramsGiveTheSameTokensEitherWay) {
+void expect_random_programs_agree(bool &fast_path_on) {
     for_each_random_program(
         20261206, 60, 20, 10,
-        [](const testing::TestHome &home, const std::string &program, const std::string &file,
-           bool as_text, int round) {
+        [&](const testing::TestHome &home, const std::string &program, const std::string &file,
+            bool as_text, int round) {
             testing::ProgramRequest request;
             (as_text ? request.text : request.file) = as_text ? program.c_str() : file.c_str();
-            request.variables = {{"x", "ab&y cd"},
-                                 {"y", "x"},
-                                 {std::string(198, 'n'), "long "},
-                                 {std::string(199, 'n'), "longer"}};
+            request.variables = random_variables;
             request.max_tokens = 5000;
-            const auto [fast, general] = testing::run_both_ways(InputStack::fast_reads, [&] {
+            const auto [fast, general] = testing::run_both_ways(fast_path_on, [&] {
                 std::filesystem::remove(home.log_file()); // each run's log of its own
                 return run_program(home, request);
             });
@@ -132,13 +160,23 @@ TEST(FastReads, RandomProgramsGiveTheSameTokensEitherWay) {
         });
 }
 
+TEST(FastReads, RandomProgramsGiveTheSameTokensEitherWay) {
+    expect_random_programs_agree(InputStack::fast_reads);
+}
+
+TEST(ValuesInPlace, RandomProgramsGiveTheSameTokensEitherWay) {
+    expect_random_programs_agree(Scanner::values_in_place);
+}
+
 // Each token the scanner gives, in either mode, with where the reading stood after it:
-// the token's start, the line and column, the offset, the current character and the
-// quote state.
+// the token's start, the line and column, the source, the offset, the current character
+// and the quote state.
 std::vector<std::string> scan_steps(const testing::TestHome &home, const char *file,
                                     const char *text, bool upper_case) {
     parser_context *ctx = home.create(file, text);
     auto &context = *static_cast<ParserContext *>(ctx);
+    for (const auto &[name, value] : random_variables)
+        call_savemacrochar(ctx, 0, name.c_str(), value.c_str());
     char first[200];
     start_parser_module(ctx, first);
     context.flags.upper_case = upper_case;
@@ -153,8 +191,8 @@ std::vector<std::string> scan_steps(const testing::TestHome &home, const char *f
                             std::to_string(scanner.token_start_line) + ":" +
                             std::to_string(scanner.token_start_column) + "|" +
                             std::to_string(in.line) + ":" + std::to_string(in.column) + "|" +
-                            std::to_string(in.offset) + "|" + std::to_string(in.ch) + "|" +
-                            std::to_string(scanner.quote_state));
+                            std::to_string(in.top) + "|" + std::to_string(in.offset) + "|" +
+                            std::to_string(in.ch) + "|" + std::to_string(scanner.quote_state));
         }
     } catch (const InputExhausted &) {
     }
@@ -162,18 +200,44 @@ std::vector<std::string> scan_steps(const testing::TestHome &home, const char *f
     return steps;
 }
 
-TEST(FastReads, ScannerStandsAtTheSamePlaceAfterEveryToken) {
+void expect_scan_steps_agree(bool &fast_path_on) {
     for_each_random_program(
         7, 40, 30, 8,
-        [](const testing::TestHome &home, const std::string &program, const std::string &file,
-           bool as_text, int round) {
+        [&](const testing::TestHome &home, const std::string &program, const std::string &file,
+            bool as_text, int round) {
             const bool upper_case = round % 2 == 1;
-            const auto [fast, general] = testing::run_both_ways(InputStack::fast_reads, [&] {
+            const auto [fast, general] = testing::run_both_ways(fast_path_on, [&] {
                 return scan_steps(home, as_text ? nullptr : file.c_str(),
                                   as_text ? program.c_str() : nullptr, upper_case);
             });
             ASSERT_EQ(fast, general) << "round " << round << " text " << as_text;
         });
+}
+
+TEST(FastReads, ScannerStandsAtTheSamePlaceAfterEveryToken) {
+    expect_scan_steps_agree(InputStack::fast_reads);
+}
+
+TEST(ValuesInPlace, ScannerStandsAtTheSamePlaceAfterEveryToken) {
+    expect_scan_steps_agree(Scanner::values_in_place);
+}
+
+// A value that would fill the token is read as a source, which is still on the stack when
+// the token ends: words of every length up to the bound, with references after them.
+TEST(ValuesInPlace, ValuesAtTheTokenBoundLeaveTheSameSteps) {
+    std::string program;
+    for (size_t length = 185; length < token_size; ++length)
+        for (const char *reference : {"&y  ;", "&y.w\n", "&k ;", "&k\n"})
+            program += std::string(length, 'w') + reference;
+    testing::TestHome home;
+    home.write("program.vm", program);
+    const std::string file = home.path("program.vm");
+    for (const bool upper_case : {false, true}) {
+        const auto [fast, general] = testing::run_both_ways(Scanner::values_in_place, [&] {
+            return scan_steps(home, file.c_str(), nullptr, upper_case);
+        });
+        EXPECT_EQ(fast, general);
+    }
 }
 
 } // namespace
