@@ -14,6 +14,8 @@
 
 namespace vornmac {
 
+struct MacroVar;
+
 inline constexpr int16_t read_buffer_size = 1024;
 using ReadBuffer = std::array<char, read_buffer_size>;
 
@@ -29,6 +31,9 @@ struct InputSource {
     int16_t silent_depth = 0; // see InputStack::silent_depth
     std::string current_name; // shown in traces: the macro name for kind 'm'
     std::string source_name;  // what the source is opened by: file or variable name
+    // Kind 's': the variable named source_name, once a resume has found it; null until then.
+    // Variables are never removed from the store, so the search by name would find it again.
+    MacroVar *variable = nullptr;
     std::unique_ptr<ReadBuffer> buffer;
     int16_t buffer_position = read_buffer_size;
 

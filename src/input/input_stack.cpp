@@ -270,6 +270,7 @@ void InputStack::push_text(const char *name, const char *value, int16_t blanks) 
     store_live(source);
     source.current_name.clear();
     copy_name(source.source_name, name);
+    source.variable = nullptr;
     top = index;
     if (context_.trace.on()) [[unlikely]]
         context_.trace.note_text(std::string_view(text, text_size));
@@ -422,8 +423,14 @@ void InputStack::drop_above_current_level() {
 
 bool InputStack::reload_text() {
     // Looked up at the level the source was pushed at, where its _TEMP text was stored.
-    const VarLevel *value =
-        context_.vars.find_var_level(context_.vars.current_level, source_name().c_str());
+    // The variable is searched by name the first time only: a loop's text is resumed after
+    // every call and reference in its body.
+    InputSource &source = slot_for(top);
+    VarStore &vars = context_.vars;
+    if (source.variable == nullptr) source.variable = vars.lookup(source.source_name.c_str(), true);
+    const VarLevel *value = source.variable != nullptr
+                                ? VarStore::visible_value(source.variable, vars.current_level)
+                                : nullptr;
     if (value == nullptr) {
         text = "";
         text_size = 0;
