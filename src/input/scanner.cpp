@@ -261,14 +261,17 @@ bool Scanner::expand_triggers(int16_t mode) {
     InputStack &in = context_.input;
     while (quote_state == 0 && triggers_active && (in.ch == '&' || in.ch == '%')) {
         in.note_trigger();
-        // An ampersand before a name, the common case, is a reference: read_word would take
-        // the ampersand alone. A value of name characters begins a word.
-        if (in.ch == '&' && ampersand_before_name()) {
+        // A trigger before a name, the common case, is a reference, a keyword or a macro
+        // call: read_word would take the trigger alone. A value of name characters begins
+        // a word.
+        if (in.ch == '&' && trigger_before_name()) {
             bool white_taken = false;
             if (reference_into_word(mode, white_taken)) {
                 scan_word_rest(mode, white_taken);
                 return true;
             }
+        } else if (in.ch == '%' && trigger_before_name()) {
+            dispatch_name();
         } else if (expand_trigger_word()) {
             return true;
         }
@@ -494,12 +497,12 @@ void Scanner::read_word(int16_t mode, char *destination) {
     destination[length] = '\0';
 }
 
-bool Scanner::ampersand_before_name() {
-    // The ampersand has been read: read_word would take it alone and step back from the
-    // name character after it.
+bool Scanner::trigger_before_name() {
+    // The trigger has been read: read_word would take it alone and step back from the name
+    // character after it.
     InputStack &in = context_.input;
-    // ready() counts the ampersand as still to come: it holds the character after it when
-    // it holds two.
+    // ready() counts the trigger as still to come: it holds the character after it when it
+    // holds two.
     const std::string_view ready = in.ready();
     if (ready.size() < 2 || !is_name_char(static_cast<unsigned char>(ready[0]))) return false;
     in.advance_offset();
@@ -534,6 +537,15 @@ bool Scanner::read_name_in_view(char *destination) {
 
 void Scanner::read_reference_name(int16_t mode, char *word) {
     if (mode != 0 || !read_name_in_view(word)) read_word(mode, word);
+}
+
+void Scanner::dispatch_name() {
+    // A name begins with a name character, so it is neither a quoted character nor a
+    // reference, and read_word reads it alike in either mode.
+    char name[token_size];
+    if (!read_name_in_view(name)) read_word(1, name);
+    dispatch_keyword(context_, name);
+    next_length = 0;
 }
 
 void Scanner::resolve_reference(int16_t mode) {

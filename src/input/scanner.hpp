@@ -123,11 +123,14 @@ class Scanner {
     bool value_into_word(int16_t scan_mode, const char *word, const VarLevel &value,
                          bool &white_taken);
     void resolve_multiple(int16_t mode, char *word);
-    // Fast paths of read_word(0) at a reference, for when everything they look at is in
-    // view (see InputStack::ready); each gives false, having read nothing, where the
-    // general steps are needed.
-    bool ampersand_before_name();
+    // Fast paths of read_word at a trigger before a name (a reference, a keyword or a macro
+    // call), for when everything they look at is in view (see InputStack::ready); each gives
+    // false, having read nothing, where the general steps are needed.
+    bool trigger_before_name();
     bool read_name_in_view(char *destination);
+    // A `%` before a name, once trigger_before_name has stepped over it: reads the name and
+    // runs it as expand_trigger_word would.
+    void dispatch_name();
     // Echoes the new next token (`length` characters; `one_line`: no line feed before the
     // last) to the log and blanks its white space, as the host's flags ask.
     void echo_and_blank(size_t length, bool one_line);
