@@ -61,11 +61,15 @@ std::optional<FoundMacro> locate(ParserContext &context, const char *name) {
 // unless an argument names it.
 class ArgumentBinder {
   public:
-    ArgumentBinder(ParserContext &context, const maclib::MacroRecord &record)
-        : context_(context), scanner_(context.scanner), parameters_(record.parameters),
-          positional_count_(record.header.positional_count), lease_(context.macro_calls),
-          arguments_(lease_.texts()), level_(static_cast<int16_t>(context.vars.current_level + 1)) {
+    ArgumentBinder(ParserContext &context, const CalledMacro &called)
+        : context_(context), scanner_(context.scanner), parameters_(called.record.parameters),
+          names_(called.parameter_names), positional_count_(called.record.header.positional_count),
+          lease_(context.macro_calls), arguments_(lease_.texts()),
+          level_(static_cast<int16_t>(context.vars.current_level + 1)) {
         if (arguments_.size() < parameters_.size()) arguments_.resize(parameters_.size());
+        if (names_.empty())
+            for (const maclib::MacroParameter &parameter : parameters_)
+                names_.emplace_back(parameter.name.c_str());
         // Each parameter starts as its default: "" for a positional one.
         for (size_t i = 0; i < parameters_.size(); ++i)
             arguments_[i].assign(parameters_[i].default_text);
@@ -77,11 +81,10 @@ class ArgumentBinder {
         if (context_.trace.on()) [[unlikely]]
             for (size_t i = 0; i < parameters_.size(); ++i)
                 context_.trace.note_argument(parameters_[i].name, value_of(i));
-        VarStore &vars = context_.vars;
         // Positional parameters come first in the record, so this is their order and then
         // the named ones'.
         for (size_t i = 0; i < parameters_.size(); ++i)
-            vars.save(level_, parameters_[i].name.c_str(), value_of(i));
+            context_.vars.save(level_, names_[i], value_of(i));
     }
 
   private:
@@ -146,6 +149,7 @@ class ArgumentBinder {
     ParserContext &context_;
     Scanner &scanner_;
     const std::vector<maclib::MacroParameter> &parameters_;
+    std::vector<KnownName> &names_;
     size_t positional_count_;
     MacroCalls::Lease lease_;
     // The argument's text, or else the default, for each parameter.
@@ -164,7 +168,7 @@ void call_macro(ParserContext &context, const char *name) {
             context.errors.raise(var_errors::level_too_deep);
             return;
         }
-        ArgumentBinder(context, found->called->record).bind();
+        ArgumentBinder(context, *found->called).bind();
         // A statement among the arguments may have closed the library; look again.
         if (!context.macros.slot(found->slot).is_open()) {
             found = locate(context, name);

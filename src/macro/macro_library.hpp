@@ -24,6 +24,7 @@
 #include "input/input_source.hpp"
 #include "macro/library_format.hpp"
 #include "macro/macro_directory.hpp"
+#include "vars/var_store.hpp"
 
 #include <array>
 #include <cstdint>
@@ -31,6 +32,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 namespace vornmac {
 
@@ -41,6 +43,9 @@ class ParserContext;
 struct CalledMacro {
     maclib::MacroRecord record;
     std::string first_block;
+    // The parameters' names as the variable store knows them, made by the first call: later
+    // calls save through them without a search by name.
+    mutable std::vector<KnownName> parameter_names;
 };
 
 struct LibrarySlot {

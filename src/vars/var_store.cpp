@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <new>
+#include <string_view>
 
 namespace vornmac {
 
@@ -164,27 +165,37 @@ char *VarStore::copy_text(const char *text, size_t length) {
     return copy;
 }
 
+size_t VarStore::storable_length(int16_t level, const char *name, const char *text) {
+    if (level < lowest_level) {
+        raise_(var_errors::level_out_of_range, {ErrorArg(static_cast<int>(level)), name});
+        return std::string_view::npos;
+    }
+    const size_t length = std::strlen(text);
+    if (length > max_text) {
+        raise_(var_errors::text_too_long, {name});
+        return std::string_view::npos;
+    }
+    return length;
+}
+
 VarLevel *VarStore::save(int16_t level, const char *name, const char *text) {
     if (name == nullptr || *name == '\0') {
         raise_(var_errors::empty_name, {});
         return nullptr;
     }
-    if (level < lowest_level) {
-        raise_(var_errors::level_out_of_range, {ErrorArg(static_cast<int>(level)), name});
-        return nullptr;
-    }
     if (text == nullptr) text = "";
-    const size_t length = std::strlen(text);
-    if (length > max_text) {
-        raise_(var_errors::text_too_long, {name});
-        return nullptr;
-    }
+    const size_t length = storable_length(level, name, text);
+    if (length == std::string_view::npos) return nullptr;
     MacroVar *var = lookup(name, false);
     if (var == nullptr) {
         raise_(var_errors::table_full, {name});
         return nullptr;
     }
-    VarLevel *v = var->values;
+    return store_value(level, *var, text, length);
+}
+
+VarLevel *VarStore::store_value(int16_t level, MacroVar &var, const char *text, size_t length) {
+    VarLevel *v = var.values;
     while (v != nullptr && v->level != level)
         v = v->next;
     // Copy before the old text goes: the caller may pass text that lives in it.
@@ -192,7 +203,7 @@ VarLevel *VarStore::save(int16_t level, const char *name, const char *text) {
     if (v != nullptr)
         free_text(v->text);
     else
-        v = new_var_level(var, level);
+        v = new_var_level(&var, level);
     v->text = copy;
     // Raised only once the value is complete: the reporter may not return.
     if (level >= level_limit) raise_(var_errors::level_too_deep, {});
@@ -200,8 +211,14 @@ VarLevel *VarStore::save(int16_t level, const char *name, const char *text) {
 }
 
 VarLevel *VarStore::save(int16_t level, KnownName &known, const char *text) {
-    if (known.var_ != nullptr && level >= lowest_level && level < level_limit) {
-        const size_t length = std::strlen(text);
+    if (known.var_ == nullptr) {
+        VarLevel *saved = save(level, known.name_, text);
+        if (saved != nullptr) known.var_ = saved->owner;
+        return saved;
+    }
+    const size_t length = storable_length(level, known.name_, text);
+    if (length == std::string_view::npos) return nullptr;
+    if (level < level_limit) {
         for (VarLevel *v = known.var_->values; v != nullptr; v = v->next) {
             if (v->level != level) continue;
             if (length >= BlockPool::usable_size(v->text)) break;
@@ -209,9 +226,7 @@ VarLevel *VarStore::save(int16_t level, KnownName &known, const char *text) {
             return v;
         }
     }
-    VarLevel *saved = save(level, known.name_, text);
-    if (saved != nullptr) known.var_ = saved->owner;
-    return saved;
+    return store_value(level, *known.var_, text, length);
 }
 
 void VarStore::replace_text(VarLevel &value, const char *text, size_t length) {

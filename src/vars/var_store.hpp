@@ -90,8 +90,9 @@ class VarStore {
     static VarLevel *visible_value(MacroVar *var, int16_t level);
     VarLevel *save(int16_t level, const char *name, const char *text);
     // save() under a name saved to again and again: the variable is searched for by name
-    // the first time only, and a value already at the level is given the text in place
-    // (replace_text). `text` must not lie in a value's text.
+    // the first time only (messages name it as the KnownName does), and a value already at
+    // the level is given the text in place (replace_text). `text` must not lie in a value's
+    // text.
     VarLevel *save(int16_t level, KnownName &known, const char *text);
     // Gives the value the text, as a save at the value's own level would, writing it into
     // the value's own block when it fits there. `text` must not lie in the value's text.
@@ -124,6 +125,10 @@ class VarStore {
     void link_to_level(VarLevel *v, int16_t level);
     void release(VarLevel *v);
     char *copy_text(const char *text, size_t length);
+    // The length of `text` when a value at `level` may hold it; else the error is raised
+    // and the result is npos.
+    size_t storable_length(int16_t level, const char *name, const char *text);
+    VarLevel *store_value(int16_t level, MacroVar &var, const char *text, size_t length);
     void free_text(char *text);
 
     // Variables found or made lately, by name_hash. A hit is confirmed with name_compare,
