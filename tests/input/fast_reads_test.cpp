@@ -31,8 +31,8 @@ TEST(ValuesInPlace, GoldenCasesGiveTheSameRunEitherWay) {
 
 // Pieces that reach every branch of the reading: words, white space with carriage
 // returns, references (with every kind of character after the name, inside words, to
-// values of every kind, and names at a word's length bound: "&n"), statements, comments,
-// quotes and the stored-text markers.
+// values of every kind, and names at a word's length bound: "&n"), statements, macro
+// calls, command variables, comments, quotes and the stored-text markers.
 std::string random_program(std::mt19937 &random, size_t pieces) {
     using namespace std::string_view_literals; // a piece may hold a zero byte
     static constexpr std::string_view piece[] = {
@@ -79,6 +79,9 @@ std::string random_program(std::mt19937 &random, size_t pieces) {
         "%eval(1+2)"sv,
         "%str(a;b)"sv,
         "%do i=1 %to 2; z&i %end;"sv,
+        "%LET w=x;"sv,
+        "%nosuch[&x] "sv,
+        "%sys_c1."sv,
         "abcdefghijklmnopqrstuvwxyz0123456789_abcdefghijklmnopqrstuvwxyz"sv,
         "MiXed CASE"sv,
         "\xe9t\xe9 \xff"sv,

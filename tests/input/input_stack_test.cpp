@@ -118,6 +118,18 @@ TEST(InputStack, ResumedTextIsLookedUpAtTheLevelItWasPushedAt) {
     finish_parser(ctx, 2);
 }
 
+// A resumed variable text is found again through its slot: a slot that a later reference
+// takes over must resume that reference's variable, not the one it held before.
+TEST(InputStack, ResumedSlotFindsTheVariableItNowReads) {
+    TestHome home;
+    ProgramRequest request;
+    request.text = "&x. &z. &x. end";
+    request.variables = {{"x", "a &y. b "}, {"z", "c &y. d "}, {"y", "Y"}};
+    const ProgramRun run = run_program(home, request);
+    EXPECT_EQ(joined(run.tokens), "a |Y |b  |c |Y |d  |a |Y |b  |end ");
+    EXPECT_EQ(run.jumps.size(), 1u); // the end of the input only
+}
+
 // A variable's text is read in place. Changed while it is read, it is read on as it
 // stood, even when its old block is handed out again at once (the 40 Q of u take the
 // block of x); a byte changed in place ahead of the reading is seen, as the reading is in
