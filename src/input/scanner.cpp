@@ -183,26 +183,20 @@ bool Scanner::take_plain_token(int16_t mode) {
     const auto *from = reinterpret_cast<const unsigned char *>(ready.data());
     const size_t room = std::min(ready.size(), static_cast<size_t>(token_limit));
     // As scan_word and scan_other read: the word or the one character, then the white space
-    // after it up to and including a line feed (one character of it in mode 1). Each byte is
-    // copied as it is looked at; should the general steps be needed after all, they write
-    // the same bytes over it.
-    const auto &word = context_.flags.upper_case ? word_bytes_lowered : word_bytes_as_read;
+    // after it up to and including a line feed (one character of it in mode 1).
     size_t length = 0;
-    while (length < room && word[from[length]] != 0) {
-        next_token_text[length] = static_cast<char>(word[from[length]]);
+    while (length < room && plain_classes[from[length]] == PlainClass::name)
         ++length;
-    }
-    const size_t end = length != 0 ? length : 1;
-    if (length == 0) {
+    const bool is_word = length != 0;
+    if (!is_word) {
         if (plain_classes[from[0]] == PlainClass::general) return false;
-        next_token_text[0] = static_cast<char>(from[0]);
         length = 1;
     }
+    const size_t end = length;
     bool line_feed = false;
     while (length < room) {
         const PlainClass kind = plain_classes[from[length]];
         if (kind != PlainClass::white && kind != PlainClass::line_feed) break;
-        next_token_text[length] = static_cast<char>(from[length]);
         ++length;
         line_feed = kind == PlainClass::line_feed;
         if (line_feed || mode == 1) break;
@@ -216,8 +210,9 @@ bool Scanner::take_plain_token(int16_t mode) {
         // A carriage return is folded with the character after it.
         if (after == '\r') return false;
         // A reference right after a word is read on as part of it.
-        if (after == '&' && length == end && word[from[0]] != 0) return false;
+        if (after == '&' && length == end && is_word) return false;
     }
+    store_token_text(ready, length, next_token_text, context_.flags.upper_case);
     if (from[0] == '\n') {
         // A blank line's line feed starts a token of its own and counts as a line.
         in.take(1);
@@ -230,7 +225,6 @@ bool Scanner::take_plain_token(int16_t mode) {
     // The general steps read the character after the token and step back before it.
     if (!ended_by_white) in.ch = from[length];
     next_length = static_cast<int16_t>(length);
-    token_end();
     return true;
 }
 
