@@ -67,18 +67,25 @@ inline size_t first_marked(uint64_t marks) {
 }
 
 // Writes the first `length` bytes of `from` and a terminator to `to` in whole words, capitals
-// in lower case when `lower` is set; bytes after the terminator up to the end of its word
+// in lower case when `Lower` is set; bytes after the terminator up to the end of its word
 // are zero. `to` has room for the words.
-inline void store_token_text(std::string_view from, size_t length, char *to, bool lower) {
+template <bool Lower> void store_token_text(std::string_view from, size_t length, char *to) {
     for (size_t at = 0;; at += token_word_size) {
         uint64_t word = load_within(from, at);
-        if (lower) word = lower_capitals(word);
+        if constexpr (Lower) word = lower_capitals(word);
         if (length - at < token_word_size) {
             store_token_word(to + at, first_bytes(word, length - at));
             return;
         }
         store_token_word(to + at, word);
     }
+}
+
+inline void store_token_text(std::string_view from, size_t length, char *to, bool lower) {
+    if (lower)
+        store_token_text<true>(from, length, to);
+    else
+        store_token_text<false>(from, length, to);
 }
 
 // Copies the zero-terminated text at the start of `from`, a buffer of `buffer_size` bytes

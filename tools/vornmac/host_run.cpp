@@ -117,10 +117,14 @@ void Session::step() {
         out_.write(addnextoken(ctx_));
         phase_ = Phase::tokens;
         return;
-    case Phase::tokens:
-        call_gettoken(ctx_);
-        out_.write(addnextoken(ctx_));
-        return;
+    case Phase::tokens: {
+        // Only a jump to the mark leaves this loop: the end of the input is one.
+        const char *next = addnextoken(ctx_);
+        for (;;) {
+            call_gettoken(ctx_);
+            out_.write(next);
+        }
+    }
     case Phase::finishing: {
         phase_ = Phase::done;
         // A variable file that could not be saved is an error of the run.

@@ -6,7 +6,8 @@ namespace vornmac::tool {
 
 TokenWriter::TokenWriter(std::FILE *out, std::unique_ptr<std::FILE, Closer> owned, Layout layout,
                          bool flush_each)
-    : out_(out), owned_(std::move(owned)), layout_(layout), flush_each_(flush_each) {
+    : out_(out), owned_(std::move(owned)), layout_(layout), flush_each_(flush_each),
+      gathers_text_(owned_ && layout == Layout::text && !flush_each) {
     if (owned_) block_ = std::make_unique<char[]>(block_size);
 }
 
@@ -23,6 +24,20 @@ std::optional<TokenWriter> TokenWriter::open(const std::optional<std::string> &p
     std::setvbuf(file.get(), nullptr, _IONBF, 0);
     std::FILE *out = file.get();
     return TokenWriter(out, std::move(file), layout, flush_each);
+}
+
+void TokenWriter::write_each(const char *token) {
+    if (block_) {
+        gather(token);
+        if (layout_ == Layout::token_lines) {
+            if (gathered_ == block_size) write_block();
+            block_[gathered_++] = '\n';
+        }
+    } else {
+        fputs_unlocked(token, out_);
+        if (layout_ == Layout::token_lines) putc_unlocked('\n', out_);
+    }
+    if (flush_each_) flush();
 }
 
 void TokenWriter::write_block() {

@@ -5,12 +5,12 @@
 // Tokens are short, so they are gathered into 64 KiB blocks before they are written, and
 // copied a word at a time. Standard output is shared with the library's
 // own console output (%display, prompts), which goes through the same stream: tokens for it
-// go straight into the stream's buffer (the stream is used by this program's thread only,
-// so it is written without locking), and the two stay in order without any flushing of
-// ours; the library flushes the stream before it shows a prompt or reads a line. The -o
-// file is this writer's alone: tokens for it gather in a block of its own, which costs a
-// third of a stream write per byte. A terminal keeps its usual line buffering, and an
-// interactive session flushes each token.
+// go straight into the stream's buffer, a token at a time (the stream is used by this
+// program's thread only, so it is written without locking), and the two stay in order
+// without any flushing of ours; the library flushes the stream before it shows a prompt or reads a
+// line. The -o file is this writer's alone: tokens for it gather in a block of its own, which costs
+// a third of a stream write per byte. A terminal keeps its usual line buffering, and an interactive
+// session flushes each token.
 #pragma once
 #include "input/token_copy.hpp"
 
@@ -34,9 +34,11 @@ class TokenWriter {
 
     // `token` is one of the library's token buffers (or one as large).
     void write(const char *token) {
-        put(token);
-        if (layout_ == Layout::token_lines) put_line_end();
-        if (flush_each_) flush();
+        if (gathers_text_) {
+            gather(token);
+            return;
+        }
+        write_each(token);
     }
     // Flushes and closes; false when any write failed.
     bool finish();
@@ -50,23 +52,13 @@ class TokenWriter {
     TokenWriter(std::FILE *out, std::unique_ptr<std::FILE, Closer> owned, Layout layout,
                 bool flush_each);
 
-    void put(const char *text) {
-        if (!block_) {
-            for (const char *c = text; *c != '\0'; ++c)
-                putc_unlocked(*c, out_);
-            return;
-        }
+    // The -o file's tokens as program text, the bulk of most runs: copied into the block.
+    void gather(const char *token) {
         if (block_size - gathered_ < token_buffer_size) write_block();
-        gathered_ += copy_token_text(text, block_.get() + gathered_, token_buffer_size);
+        gathered_ += copy_token_text(token, block_.get() + gathered_, token_buffer_size);
     }
-    void put_line_end() {
-        if (!block_) {
-            putc_unlocked('\n', out_);
-            return;
-        }
-        if (gathered_ == block_size) write_block();
-        block_[gathered_++] = '\n';
-    }
+    // Every other way: standard output, a token per line, a token shown as soon as known.
+    void write_each(const char *token);
     // Hands the gathered bytes to the stream.
     void write_block();
     // The gathered bytes and the stream's own buffer to the file.
@@ -75,7 +67,8 @@ class TokenWriter {
     std::FILE *out_;
     std::unique_ptr<std::FILE, Closer> owned_;
     Layout layout_;
-    bool flush_each_;               // a terminal session shows each token as soon as it is known
+    bool flush_each_; // a terminal session shows each token as soon as it is known
+    bool gathers_text_;
     std::unique_ptr<char[]> block_; // the -o file's tokens, not yet handed to its stream
     size_t gathered_ = 0;
 };
