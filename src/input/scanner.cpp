@@ -193,24 +193,33 @@ bool Scanner::take_plain_token(int16_t mode) {
         length = 1;
     }
     const size_t end = length;
+    bool ended_by_white = false; // by a line feed, a mode 1 token's white space or the room
     bool line_feed = false;
     while (length < room) {
         const PlainClass kind = plain_classes[from[length]];
-        if (kind != PlainClass::white && kind != PlainClass::line_feed) break;
-        ++length;
-        line_feed = kind == PlainClass::line_feed;
-        if (line_feed || mode == 1) break;
+        if (kind == PlainClass::white) {
+            ++length;
+            if (mode == 1) {
+                ended_by_white = true;
+                break;
+            }
+        } else {
+            line_feed = kind == PlainClass::line_feed;
+            ended_by_white = line_feed;
+            length += line_feed ? 1 : 0;
+            break;
+        }
     }
-    const bool ended_by_white =
-        line_feed || (mode == 1 && length > end) || length == static_cast<size_t>(token_limit);
+    if (length == static_cast<size_t>(token_limit)) ended_by_white = true;
     if (!ended_by_white) {
         // The character after the token decides; it must be ready too.
         if (length == ready.size()) return false;
+        // A carriage return is folded with the character after it; a reference right after a
+        // word is read on as part of it. Any other character starts the next token.
         const unsigned char after = from[length];
-        // A carriage return is folded with the character after it.
-        if (after == '\r') return false;
-        // A reference right after a word is read on as part of it.
-        if (after == '&' && length == end && is_word) return false;
+        if (plain_classes[after] == PlainClass::general &&
+            (after == '\r' || (after == '&' && length == end && is_word)))
+            return false;
     }
     store_token_text(ready, length, next_token_text, context_.flags.upper_case);
     if (from[0] == '\n') {

@@ -70,15 +70,11 @@ inline size_t first_marked(uint64_t marks) {
 // in lower case when `Lower` is set; bytes after the terminator up to the end of its word
 // are zero. `to` has room for the words.
 template <bool Lower> void store_token_text(std::string_view from, size_t length, char *to) {
-    for (size_t at = 0;; at += token_word_size) {
-        uint64_t word = load_within(from, at);
-        if constexpr (Lower) word = lower_capitals(word);
-        if (length - at < token_word_size) {
-            store_token_word(to + at, first_bytes(word, length - at));
-            return;
-        }
-        store_token_word(to + at, word);
-    }
+    auto folded = [](uint64_t word) { return Lower ? lower_capitals(word) : word; };
+    size_t at = 0;
+    for (; length - at >= token_word_size; at += token_word_size)
+        store_token_word(to + at, folded(load_within(from, at)));
+    store_token_word(to + at, first_bytes(folded(load_within(from, at)), length - at));
 }
 
 inline void store_token_text(std::string_view from, size_t length, char *to, bool lower) {
