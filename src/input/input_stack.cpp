@@ -421,16 +421,19 @@ void InputStack::drop_above_current_level() {
         context_.vars.drop_level(above);
 }
 
-bool InputStack::reload_text() {
+const VarLevel *InputStack::resumed_value() {
     // Looked up at the level the source was pushed at, where its _TEMP text was stored.
     // The variable is searched by name the first time only: a loop's text is resumed after
     // every call and reference in its body.
     InputSource &source = slot_for(top);
     VarStore &vars = context_.vars;
     if (source.variable == nullptr) source.variable = vars.lookup(source.source_name.c_str(), true);
-    const VarLevel *value = source.variable != nullptr
-                                ? VarStore::visible_value(source.variable, vars.current_level)
-                                : nullptr;
+    return source.variable != nullptr ? VarStore::visible_value(source.variable, vars.current_level)
+                                      : nullptr;
+}
+
+bool InputStack::reload_text() {
+    const VarLevel *value = resumed_value();
     if (value == nullptr) {
         text = "";
         text_size = 0;
@@ -442,6 +445,13 @@ bool InputStack::reload_text() {
     text_size = std::strlen(text);
     text_position = std::min(static_cast<size_t>(offset), text_size);
     return true;
+}
+
+bool InputStack::text_resumes_unchanged() {
+    if (top < 0) return false;
+    const VarLevel *value = resumed_value();
+    return value != nullptr && value->text == text && std::strlen(text) == text_size &&
+           text_position == std::min(static_cast<size_t>(offset), text_size);
 }
 
 int32_t read_source_block(int handle, int32_t offset, int32_t length, ReadBuffer &block) {

@@ -94,11 +94,12 @@ class InputStack final : public TextReader {
 
     // A text that would be pushed now by `substitute`, read to its end and popped, can be
     // read in place instead when the live source comes back from its slot unchanged: a
-    // file-like source, open, not the terminal, with room for the push and no cycle to
-    // refuse. Nothing may run while such a text is read in place.
-    bool substitutes_in_place() const {
-        return kind != 's' && !interactive && handle > 0 && top + 1 < slot_count &&
-               trigger_depth + 1 < slot_count;
+    // file-like source, open, not the terminal, or a variable's text that resume would find
+    // as it stands; with room for the push and no cycle to refuse. Nothing may run while
+    // such a text is read in place.
+    bool substitutes_in_place() {
+        if (top + 1 >= slot_count || trigger_depth + 1 >= slot_count) return false;
+        return kind == 's' ? text_resumes_unchanged() : !interactive && handle > 0;
     }
     // What popping the text read in place leaves changed: resume's drop of the level above,
     // and the column, which runs one on where the text ended (see check_source_end).
@@ -254,6 +255,11 @@ class InputStack final : public TextReader {
     // Kind 's': the source's variable text, read on from the offset. False when the
     // variable is gone; the source then has nothing more to read.
     bool reload_text();
+    // Kind 's': the value reload_text reads the source's text from, or null.
+    const VarLevel *resumed_value();
+    // Kind 's': whether reload_text would leave the text, its size and the reading as they
+    // stand (not so once the variable shows another text, or a zero byte was set into it).
+    bool text_resumes_unchanged();
     // A source resumed takes back the variable level it was read at; deeper ones are gone.
     void drop_above_current_level();
     unsigned char read_terminal_line();

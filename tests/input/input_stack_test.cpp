@@ -1,6 +1,7 @@
 // The input stack: file lengths, line ends, nesting bounds, levels of resumed sources, the
 // terminal, and the end of the input.
 #include "host/parser_context.hpp"
+#include "support/golden_both_ways.hpp"
 #include "support/program_run.hpp"
 #include "vornmac/vornmac.h"
 
@@ -128,6 +129,21 @@ TEST(InputStack, ResumedSlotFindsTheVariableItNowReads) {
     const ProgramRun run = run_program(home, request);
     EXPECT_EQ(joined(run.tokens), "a |Y |b  |c |Y |d  |a |Y |b  |end ");
     EXPECT_EQ(run.jumps.size(), 1u); // the end of the input only
+}
+
+// A reference in a variable's text whose value is read in place must leave the reading
+// where the pop after a pushed value leaves it: in the text that the variable now holds
+// (x is replaced by 60 Q while it is read), at the same offset, as well as in a text that
+// has not changed (z).
+TEST(InputStack, ReferenceInAReplacedTextGoesOnInTheNewValue) {
+    TestHome home;
+    ProgramRequest request;
+    request.text = "&x. &z. end\n";
+    request.variables = {{"x", "%setstring x = 60 Q; a &y. b "}, {"y", "Y"}, {"z", "c &y. d "}};
+    const auto [in_place, pushed] = testing::run_both_ways(
+        Scanner::values_in_place, [&] { return joined(run_program(home, request).tokens); });
+    EXPECT_EQ(in_place, pushed);
+    EXPECT_EQ(pushed, "a |YQQQ |c |Y |d  |end ");
 }
 
 // A variable's text is read in place. Changed while it is read, it is read on as it
