@@ -165,13 +165,19 @@ TEST_F(VarStoreTest, KnownNameSaveActsAsSaveByName) {
         std::vector<std::string> told;
         void text_released(const char *text) override { told.emplace_back(text); }
     };
+    // The readers outlive the stores that tell them of released texts: the fixture's store
+    // lets go of its reader on every way out of the test, and `by_name` is made after them.
+    Reader reader;
+    Reader other_reader;
+    struct DetachReader {
+        VarStore &store;
+        ~DetachReader() { store.set_text_reader(nullptr); }
+    } detach{store};
     ChunkAllocator other_chunks;
     BlockPool other_pool{other_chunks};
     std::vector<int16_t> other_errors;
     VarStore by_name{other_chunks, other_pool,
                      [&](int16_t n, std::vector<vornmac::ErrorArg>) { other_errors.push_back(n); }};
-    Reader reader;
-    Reader other_reader;
     store.set_text_reader(&reader);
     by_name.set_text_reader(&other_reader);
 
