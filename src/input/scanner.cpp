@@ -514,72 +514,87 @@ bool Scanner::trigger_before_name() {
     return true;
 }
 
-bool Scanner::read_name_in_view(char *destination) {
+bool Scanner::read_name_in_view(ReferenceName &name) {
     // A name, the white space after it and the character that ends the word (a period is
     // taken), shorter than a word may be. A carriage return would be folded with the
-    // character after it, so the general steps read it.
+    // character after it, so the general steps read it. The name is hashed and its end
+    // blanks counted on the way.
     InputStack &in = context_.input;
     const std::string_view ready = in.ready();
-    auto at_char = [&](size_t i) { return static_cast<unsigned char>(ready[i]); };
+    const auto *from = reinterpret_cast<const unsigned char *>(ready.data());
+    const size_t limit = std::min(ready.size(), static_cast<size_t>(token_limit));
+    uint32_t hash = name_hash_seed;
     size_t at = 0;
-    while (at < ready.size() && is_name_char(at_char(at)))
+    while (at < limit && is_name_char(from[at])) {
+        name.word[at] = static_cast<char>(from[at]);
+        hash = name_hash_step(hash, from[at]);
         ++at;
+    }
     if (at == 0) return false;
-    while (at < ready.size() && is_white(at_char(at)) && at_char(at) != '\r')
+    int16_t blanks = 0;
+    while (at < limit && is_white(from[at]) && from[at] != '\r') {
+        name.word[at] = static_cast<char>(from[at]);
+        blanks = from[at] == ' ' ? static_cast<int16_t>(blanks + 1) : int16_t{0};
         ++at;
-    if (at >= ready.size() || at >= static_cast<size_t>(token_limit) || at_char(at) == '\r')
-        return false;
-    const unsigned char ending = at_char(at);
-    ready.copy(destination, at);
-    destination[at] = '\0';
+    }
+    if (at >= limit || from[at] == '\r') return false;
+    const unsigned char ending = from[at];
+    name.word[at] = '\0';
+    name.hash = hash;
+    name.end_blanks = blanks;
     period_flag = ending == '.';
     in.take(period_flag ? at + 1 : at);
     in.ch = ending;
     return true;
 }
 
-void Scanner::read_reference_name(int16_t mode, char *word) {
-    if (mode != 0 || !read_name_in_view(word)) read_word(mode, word);
+void Scanner::read_reference_name(int16_t mode, ReferenceName &name) {
+    if (mode == 0 && read_name_in_view(name)) return;
+    read_word(mode, name.word);
+    name.hash = name_hash(name.word);
+    name.end_blanks = trailing_blanks(name.word);
 }
 
 void Scanner::dispatch_name() {
     // A name begins with a name character, so it is neither a quoted character nor a
     // reference, and read_word reads it alike in either mode.
-    char name[token_size];
-    if (!read_name_in_view(name)) read_word(1, name);
-    dispatch_keyword(context_, name);
+    ReferenceName name;
+    if (!read_name_in_view(name)) read_word(1, name.word);
+    dispatch_keyword(context_, name.word);
     next_length = 0;
 }
 
 void Scanner::resolve_reference(int16_t mode) {
-    char word[token_size];
-    read_reference_name(mode, word);
-    run_traced(context_, VORNMAC_TRACE_REFERENCE, word, [&] { substitute_reference(mode, word); });
+    ReferenceName name;
+    read_reference_name(mode, name);
+    run_traced(context_, VORNMAC_TRACE_REFERENCE, name.word,
+               [&] { substitute_reference(mode, name); });
 }
 
 bool Scanner::reference_into_word(int16_t scan_mode, bool &white_taken) {
-    char word[token_size];
-    read_reference_name(0, word);
+    ReferenceName name;
+    read_reference_name(0, name);
     // A traced reference shows its value as a source does.
-    if (!values_in_place || word[0] == '&' || context_.trace.on() ||
+    if (!values_in_place || name.word[0] == '&' || context_.trace.on() ||
         !context_.input.substitutes_in_place()) {
-        run_traced(context_, VORNMAC_TRACE_REFERENCE, word, [&] { substitute_reference(0, word); });
+        run_traced(context_, VORNMAC_TRACE_REFERENCE, name.word,
+                   [&] { substitute_reference(0, name); });
         return false;
     }
     VarStore &vars = context_.vars;
-    const VarLevel *value = vars.find_var_level(vars.current_level, word);
+    const VarLevel *value = vars.find_var_level(vars.current_level, name.word, name.hash);
     if (value == nullptr) {
-        context_.errors.raise(undefined_variable, {word});
+        context_.errors.raise(undefined_variable, {name.word});
         return false;
     }
-    if (value_into_word(scan_mode, word, *value, white_taken)) return true;
-    push_value(0, word, *value);
+    if (value_into_word(scan_mode, name, *value, white_taken)) return true;
+    push_value(0, name, *value);
     return false;
 }
 
-bool Scanner::value_into_word(int16_t scan_mode, const char *word, const VarLevel &value,
+bool Scanner::value_into_word(int16_t scan_mode, const ReferenceName &name, const VarLevel &value,
                               bool &white_taken) {
-    const int16_t blanks = trailing_blanks(word);
+    const int16_t blanks = name.end_blanks;
     // In mode 1 the first blank would end the token with the text not yet popped.
     if (blanks > 0 && scan_mode == 1) return false;
     // The token must not fill up before the pop: the word goes on after it.
@@ -596,38 +611,38 @@ bool Scanner::value_into_word(int16_t scan_mode, const char *word, const VarLeve
     // value's start is skipped, other characters may end the token inside the value or
     // act as triggers and markers. The bytes written past the token are written over.
     if (length == 0 || text[length] != '\0') return false;
-    std::memset(to + length, ' ', static_cast<size_t>(blanks));
+    for (int i = 0; i < blanks; ++i)
+        to[length + i] = ' ';
     next_length = static_cast<int16_t>(next_length + length + blanks);
     white_taken = blanks > 0;
     context_.input.end_in_place_text();
     return true;
 }
 
-void Scanner::substitute_reference(int16_t mode, char *word) {
-    if (word[0] == '&') {
-        resolve_multiple(mode, word);
+void Scanner::substitute_reference(int16_t mode, ReferenceName &name) {
+    if (name.word[0] == '&') {
+        resolve_multiple(mode, name.word);
         return;
     }
     VarStore &vars = context_.vars;
-    const VarLevel *value = vars.find_var_level(vars.current_level, word);
+    const VarLevel *value = vars.find_var_level(vars.current_level, name.word, name.hash);
     if (value == nullptr) {
-        context_.errors.raise(undefined_variable, {word});
+        context_.errors.raise(undefined_variable, {name.word});
         return;
     }
-    push_value(mode, word, *value);
+    push_value(mode, name, *value);
 }
 
-void Scanner::push_value(int16_t mode, const char *word, const VarLevel &value) {
+void Scanner::push_value(int16_t mode, const ReferenceName &name, const VarLevel &value) {
     InputStack &in = context_.input;
-    const int16_t blanks = trailing_blanks(word);
     if (mode == 0) {
-        in.substitute(word, [&] {
+        in.substitute(name.word, [&] {
             in.save(0);
-            in.push_text(word, value.text, blanks);
+            in.push_text(name.word, value.text, name.end_blanks);
         });
     } else {
-        in.substitute(word, [&] {
-            in.reread_text(in.top, nullptr, blanks, in.line, in.column,
+        in.substitute(name.word, [&] {
+            in.reread_text(in.top, nullptr, name.end_blanks, in.line, in.column,
                            std::string("%") + value.text);
         });
     }

@@ -41,6 +41,15 @@ constexpr bool is_name_char(unsigned char c) {
     return name_characters[c];
 }
 
+// A name as read after a trigger (for a reference, its ampersand's name or the first word
+// of several): the word with the white space after it, and what the search and the pushed
+// text take from it.
+struct ReferenceName {
+    char word[token_size];
+    uint32_t hash;      // name_hash(word)
+    int16_t end_blanks; // trailing_blanks(word)
+};
+
 class Scanner {
   public:
     explicit Scanner(ParserContext &context) : context_(context) {}
@@ -106,13 +115,11 @@ class Scanner {
     // A trigger read whole by read_word: text, a quoted character, a reference, a keyword.
     // True when it made a token.
     bool expand_trigger_word();
-    // The name after a reference's ampersand (or its first word of several), into `word`
-    // (a buffer of token_size).
-    void read_reference_name(int16_t mode, char *word);
+    void read_reference_name(int16_t mode, ReferenceName &name);
     // resolve_reference once the name is read.
-    void substitute_reference(int16_t mode, char *word);
+    void substitute_reference(int16_t mode, ReferenceName &name);
     // Pushes the value found for a single reference.
-    void push_value(int16_t mode, const char *word, const VarLevel &value);
+    void push_value(int16_t mode, const ReferenceName &name, const VarLevel &value);
     // A reference (mode 0) met where a word of a scan in `scan_mode` is being read or is
     // about to begin. A value that is a run of name characters short enough for the token,
     // read from a file-like source, is appended to the token with the blanks that end the
@@ -120,14 +127,14 @@ class Scanner {
     // where the pop would leave it (`white_taken` then tells whether blanks were appended).
     // Any other reference is resolved as resolve_reference does; false then.
     bool reference_into_word(int16_t scan_mode, bool &white_taken);
-    bool value_into_word(int16_t scan_mode, const char *word, const VarLevel &value,
+    bool value_into_word(int16_t scan_mode, const ReferenceName &name, const VarLevel &value,
                          bool &white_taken);
     void resolve_multiple(int16_t mode, char *word);
     // Fast paths of read_word at a trigger before a name (a reference, a keyword or a macro
     // call), for when everything they look at is in view (see InputStack::ready); each gives
     // false, having read nothing, where the general steps are needed.
     bool trigger_before_name();
-    bool read_name_in_view(char *destination);
+    bool read_name_in_view(ReferenceName &name);
     // A `%` before a name, once trigger_before_name has stepped over it: reads the name and
     // runs it as expand_trigger_word would.
     void dispatch_name();

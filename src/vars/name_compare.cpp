@@ -3,10 +3,6 @@
 namespace vornmac {
 
 namespace {
-unsigned char fold(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c;
-}
-
 bool rest_is_white(const char *s, int from) {
     for (int i = from; s[i] != '\0' && i < name_compare_limit; ++i)
         if (!is_white(static_cast<unsigned char>(s[i]))) return false;
@@ -17,13 +13,12 @@ bool rest_is_white(const char *s, int from) {
 uint32_t name_hash(const char *name) {
     // FNV-1a over the folded letters, each white-space character as a blank; the hash is
     // taken as it stood after the last other character, so trailing white space is left out.
-    uint32_t hash = 2166136261u;
+    uint32_t hash = name_hash_seed;
     uint32_t kept = hash;
     for (int i = 0; i < name_compare_limit && name[i] != '\0'; ++i) {
         const auto c = static_cast<unsigned char>(name[i]);
-        const bool white = is_white(c);
-        hash = (hash ^ (white ? ' ' : fold(c))) * 16777619u;
-        if (!white) kept = hash;
+        hash = name_hash_step(hash, c);
+        if (!is_white(c)) kept = hash;
     }
     return kept;
 }
@@ -40,8 +35,8 @@ int name_compare(const char *a, const char *b) {
         if (ca == '\0') return rest_is_white(b, i) ? 0 : -1;
         if (cb == '\0') return rest_is_white(a, i) ? 0 : 1;
         if (is_white(ca) && is_white(cb)) continue;
-        const unsigned char fa = fold(ca);
-        const unsigned char fb = fold(cb);
+        const unsigned char fa = fold_name_char(ca);
+        const unsigned char fb = fold_name_char(cb);
         if (fa != fb) return fa < fb ? -1 : 1;
     }
     return 0;

@@ -11,8 +11,19 @@ inline constexpr int name_compare_limit = 200;
 constexpr bool is_white(unsigned char c) {
     return c == ' ' || (c >= '\t' && c <= '\r');
 }
+// How names compare letters: A-Z as a-z.
+constexpr unsigned char fold_name_char(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
+}
 int name_compare(const char *a, const char *b);
 // A hash of the name as name_compare sees it: names that compare equal hash alike.
 uint32_t name_hash(const char *name);
+
+// The steps of name_hash, for a reader that hashes a name while it scans it: the hash
+// starts as name_hash_seed and takes each character up to the trailing white space.
+inline constexpr uint32_t name_hash_seed = 2166136261u;
+constexpr uint32_t name_hash_step(uint32_t hash, unsigned char c) {
+    return (hash ^ (is_white(c) ? ' ' : fold_name_char(c))) * 16777619u;
+}
 
 } // namespace vornmac

@@ -17,8 +17,8 @@ VarStore::~VarStore() {
         drop_level(level);
 }
 
-MacroVar *VarStore::lookup(const char *name, bool find_only) {
-    MacroVar *&recent = recent_[name_hash(name) % recent_count];
+MacroVar *VarStore::lookup(const char *name, bool find_only, uint32_t hash) {
+    MacroVar *&recent = recent_[hash % recent_count];
     if (recent != nullptr && name_compare(name, recent->name) == 0) return recent;
     MacroVar *path[max_depth + 1];
     int side[max_depth + 1];
@@ -98,8 +98,8 @@ MacroVar *VarStore::lookup(const char *name, bool find_only) {
     return created;
 }
 
-VarLevel *VarStore::find_var_level(int16_t level, const char *name) {
-    MacroVar *var = lookup(name, true);
+VarLevel *VarStore::find_var_level(int16_t level, const char *name, uint32_t hash) {
+    MacroVar *var = lookup(name, true, hash);
     return var != nullptr ? visible_value(var, level) : nullptr;
 }
 

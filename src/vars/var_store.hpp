@@ -14,6 +14,7 @@
 #pragma once
 #include "error/message_format.hpp"
 #include "host/block_pool.hpp"
+#include "vars/name_compare.hpp"
 
 #include <cstddef>
 #include <cstdint>
@@ -83,9 +84,16 @@ class VarStore {
     VarStore(const VarStore &) = delete;
     VarStore &operator=(const VarStore &) = delete;
 
-    // Finds the variable, or creates it unless find_only; null when not found.
-    MacroVar *lookup(const char *name, bool find_only);
-    VarLevel *find_var_level(int16_t level, const char *name);
+    // Finds the variable, or creates it unless find_only; null when not found. A caller
+    // that has hashed the name already passes its name_hash.
+    MacroVar *lookup(const char *name, bool find_only) {
+        return lookup(name, find_only, name_hash(name));
+    }
+    MacroVar *lookup(const char *name, bool find_only, uint32_t hash);
+    VarLevel *find_var_level(int16_t level, const char *name) {
+        return find_var_level(level, name, name_hash(name));
+    }
+    VarLevel *find_var_level(int16_t level, const char *name, uint32_t hash);
     // The value of `var` seen from `level`: its own, else the nearest below (never -2).
     static VarLevel *visible_value(MacroVar *var, int16_t level);
     VarLevel *save(int16_t level, const char *name, const char *text);
