@@ -72,8 +72,8 @@ void jump_to_host(ParserContext &context, int value) {
 }
 
 // One token request. After a jump the token being delivered stays in the current token,
-// and the next request delivers it instead of moving past it.
-int advance_token(ParserContext &context) {
+// and the next request delivers it instead of moving past it. Inline, as run_guarded is.
+[[gnu::always_inline]] inline int advance_token(ParserContext &context) {
     vornmac::Scanner &scanner = context.scanner;
     const int value = run_guarded([&] {
         const bool shift = !context.delivery_interrupted;

@@ -94,14 +94,15 @@ void Scanner::gettoken(bool shift) {
         context_.input.token_completed();
         // Its only line feed can be its last character, unless it is a blank line's.
         echo_and_blank(static_cast<size_t>(next_length), next_token_text[0] != '\n');
-        return;
+    } else {
+        next_token(0);
+        // The text up to its terminator is what the host reads of a token.
+        echo_and_blank(std::strlen(next_token_text), false);
     }
-    next_token(0);
-    // The text up to its terminator is what the host reads of a token.
-    echo_and_blank(std::strlen(next_token_text), false);
 }
 
-void Scanner::echo_and_blank(size_t length, bool one_line) {
+// Inline: every token passes here, and the call would cost as much as the flags' tests.
+[[gnu::always_inline]] inline void Scanner::echo_and_blank(size_t length, bool one_line) {
     const ModuleFlags &flags = context_.flags;
     const char kind = context_.input.kind;
     const bool echoed = kind == ' ' || ((kind == 'm' || kind == 's') && flags.macro_echo);
@@ -176,7 +177,9 @@ void Scanner::scan_raw_token(int16_t mode) {
     }
 }
 
-bool Scanner::take_plain_token(int16_t mode) {
+// Inline in both its callers: a plain token costs little more than the call and the saving of
+// the registers it needs.
+[[gnu::always_inline]] inline bool Scanner::take_plain_token(int16_t mode) {
     InputStack &in = context_.input;
     const std::string_view ready = in.ready();
     if (ready.empty()) return false;
