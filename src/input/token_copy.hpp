@@ -78,6 +78,11 @@ template <bool Lower> void store_token_text(std::string_view from, size_t length
 }
 
 inline void store_token_text(std::string_view from, size_t length, char *to, bool lower) {
+    // Most tokens fit in one word, with the word in view.
+    if (length < token_word_size && from.size() >= token_word_size && !lower) {
+        store_token_word(to, first_bytes(load_token_word(from.data()), length));
+        return;
+    }
     if (lower)
         store_token_text<true>(from, length, to);
     else
