@@ -268,7 +268,7 @@ void VarStore::drop_var_above(int16_t level, const char *name) {
     }
 }
 
-void VarStore::drop_level(int16_t level) {
+void VarStore::release_level(int16_t level) {
     VarLevel *&head = level_lists_[level - lowest_level];
     for (VarLevel *v = head; v != nullptr;) {
         VarLevel *next = v->level_next;

@@ -107,7 +107,11 @@ class VarStore {
     void replace_text(VarLevel &value, const char *text, size_t length);
     void move_var_level(VarLevel *value, int16_t level);
     void drop_var_above(int16_t level, const char *name);
-    void drop_level(int16_t level);
+    // Each pop of an input source drops the level above the one it goes back to, which
+    // mostly holds nothing: that case costs no call.
+    void drop_level(int16_t level) {
+        if (level_lists_[level - lowest_level] != nullptr) release_level(level);
+    }
     void drop_local_levels();
 
     int16_t current_level = 0;
@@ -132,6 +136,7 @@ class VarStore {
     void unlink_from_level(VarLevel *v);
     void link_to_level(VarLevel *v, int16_t level);
     void release(VarLevel *v);
+    void release_level(int16_t level);
     char *copy_text(const char *text, size_t length);
     // The length of `text` when a value at `level` may hold it; else the error is raised
     // and the result is npos.
