@@ -8,7 +8,8 @@
 // used up, reading resumes in the caller and the call's variables are gone.
 //
 // Calls are frequent, so what every call needs is kept from one call to the next in
-// MacroCalls: the `_macrocolon` option as a known name, and buffers for argument texts.
+// MacroCalls: the `_macrocolon` option as a known name, and buffers for argument texts; and
+// each record that a slot keeps holds its parameters as known names (CalledMacro).
 // A call inside an argument is bound while the outer call is still being bound, so each
 // binding leases a buffer of its own for as long as it runs.
 #pragma once
