@@ -4,6 +4,7 @@
 #include "host/parser_context.hpp"
 #include "input/quoting_bytes.hpp"
 #include "input/text_chain.hpp"
+#include "vars/name_compare.hpp"
 
 #include <algorithm>
 #include <cstring>
@@ -56,8 +57,7 @@ bool PlainRun::take(ParserContext &context, std::string &text, std::string_view 
     text.append(ready.data(), end);
     if (context.flags.upper_case)
         for (size_t i = start; i < text.size(); ++i)
-            if (text[i] >= 'A' && text[i] <= 'Z')
-                text[i] = static_cast<char>(text[i] + ('a' - 'A'));
+            text[i] = static_cast<char>(fold_name_char(static_cast<unsigned char>(text[i])));
     // Line by line: a line feed counts a line, and the column starts again after it.
     for (std::string_view rest = ready.substr(0, end); !rest.empty();) {
         const size_t feed = rest.find('\n');

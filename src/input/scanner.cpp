@@ -60,8 +60,9 @@ constexpr std::array<unsigned char, 256> word_bytes(bool lower_case) {
     std::array<unsigned char, 256> table{};
     for (int c = 0; c < 256; ++c)
         if (is_name_char(static_cast<unsigned char>(c)))
-            table[static_cast<size_t>(c)] = static_cast<unsigned char>(
-                lower_case && c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+            table[static_cast<size_t>(c)] = lower_case
+                                                ? fold_name_char(static_cast<unsigned char>(c))
+                                                : static_cast<unsigned char>(c);
     return table;
 }
 constexpr std::array<unsigned char, 256> word_bytes_as_read = word_bytes(false);
@@ -74,7 +75,7 @@ int16_t quoted_code(unsigned char c) {
 } // namespace
 
 void Scanner::token_append(unsigned char c) {
-    if (context_.flags.upper_case && c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c + 32);
+    if (context_.flags.upper_case) c = fold_name_char(c);
     next_token_text[next_length++] = static_cast<char>(c);
 }
 
@@ -253,8 +254,7 @@ void Scanner::take_into_token(std::string_view ready, size_t count) {
     char *to = next_token_text + next_length;
     if (context_.flags.upper_case) {
         for (size_t i = 0; i < count; ++i) {
-            const char c = ready[i];
-            to[i] = c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
+            to[i] = static_cast<char>(fold_name_char(static_cast<unsigned char>(ready[i])));
         }
     } else {
         std::memcpy(to, ready.data(), count);
