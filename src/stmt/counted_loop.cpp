@@ -43,17 +43,27 @@ int32_t wrapping_sum(int32_t a, int32_t b) {
     return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
 }
 
+// A bound (or the step) as evaluated, and whether its text ran to the statement's ";",
+// where the body begins.
+struct Bound {
+    int32_t value = 0;
+    bool ends_statement = false;
+    SourcePosition body_at{}; // where the input stood after the ";", when ends_statement
+};
+
 // Collects one bound up to `%word` (or the ";") and evaluates it.
-int32_t evaluate_bound(ParserContext &context, const char *word, bool stop_at_semicolon,
-                       bool &stopped_at_semicolon) {
+Bound evaluate_bound(ParserContext &context, const char *word, bool stop_at_semicolon) {
     const SourcePosition at = current_position(context);
     StatementText collected(context);
     ExpansionOff off(context);
-    stopped_at_semicolon =
+    Bound bound;
+    bound.ends_statement =
         collect_condition(context, collected, word, stop_at_semicolon).stopped_at_semicolon;
+    bound.body_at = current_position(context);
     off.restore();
-    if (collected.report_overflow("do")) return 0;
-    return collected_integer(context, collected, at);
+    if (collected.report_overflow("do")) return bound;
+    bound.value = collected_integer(context, collected, at);
+    return bound;
 }
 
 // A number of the header: digits, or "-" and digits.
@@ -187,16 +197,17 @@ void counted_loop_setup(ParserContext &context) {
     const char *equals = take_token(context);
     if (!begins_with(equals, '=')) context.errors.raise(stmt_errors::loop_needs_equals, {equals});
 
-    bool at_semicolon = false;
-    const int32_t from = evaluate_bound(context, "to", false, at_semicolon);
-    const int32_t limit = evaluate_bound(context, "by", true, at_semicolon);
-    int32_t step = 1;
-    if (!at_semicolon) step = evaluate_bound(context, any_word, true, at_semicolon);
+    const int32_t from = evaluate_bound(context, "to", false).value;
+    const Bound limit_bound = evaluate_bound(context, "by", true);
+    const int32_t limit = limit_bound.value;
+    const Bound step_bound = limit_bound.ends_statement ? Bound{1, true, limit_bound.body_at}
+                                                        : evaluate_bound(context, any_word, true);
+    const int32_t step = step_bound.value;
     if (step == 0) {
         context.errors.raise(stmt_errors::zero_step);
         return;
     }
-    const SourcePosition body_at = current_position(context);
+    const SourcePosition body_at = step_bound.body_at;
     VarStore &vars = context.vars;
     const int32_t before_from = wrapping_sum(from, -step);
     vars.save(vars.current_level, name.c_str(), number_text(before_from).c_str());
