@@ -312,7 +312,6 @@ Value Evaluator::text_operand() {
     for (;;) {
         const char *t = token();
         const auto first = static_cast<unsigned char>(t[0]);
-        if (first == '\0') break; // nothing more can come of an empty token
         if (first == marker_byte && t[1] != '\0') depth += (t[1] % 2 != 0) ? 1 : -1;
         if (depth == 0 && ends_text_operand[first]) break;
         // As a text chain takes it: a token that would pass the bound is left out.

@@ -73,6 +73,10 @@ class InputStack final : public TextReader {
     // (`token_completed`). Only a reference cycle nests that deep without a token, so at
     // the stack's bound it is stopped with error 4609: `push` (which saves the live source
     // and pushes the text) is then not run.
+    //
+    // The chain also notes which substitutions read a command variable (`command`: its
+    // digit, 0 for any other text), so that its cycles can be refused before they nest:
+    // see read_command_variable.
     void note_trigger() {
         trigger_depth = silent_depth;
         trigger_line = line;
@@ -80,7 +84,7 @@ class InputStack final : public TextReader {
         trigger_top = top;
     }
     void token_completed() { silent_depth = trigger_depth = 0; }
-    template <typename Push> void substitute(const char *name, Push push) {
+    template <typename Push> void substitute(const char *name, Push push, char command = 0) {
         const auto depth = static_cast<int16_t>(trigger_depth + 1);
         // Nesting that really fills the stack is refused by the push itself (4604).
         if (depth >= slot_count && top + 1 < slot_count) {
@@ -89,7 +93,10 @@ class InputStack final : public TextReader {
         }
         const int16_t before = top;
         push();
-        if (top > before) silent_depth = depth;
+        if (top > before) {
+            silent_depth = depth;
+            chain_commands_[static_cast<size_t>(depth)] = command;
+        }
     }
 
     // A text that would be pushed now by `substitute`, read to its end and popped, can be
@@ -237,9 +244,19 @@ class InputStack final : public TextReader {
 
     void text_released(const char *released) override;
 
+    // The depth the next substitution gets in the present chain.
+    int16_t next_substitution_depth() const { return static_cast<int16_t>(trigger_depth + 1); }
+    // Whether command variable `command` is read by a substitution that encloses the next
+    // one: chain_commands_[1] to [trigger_depth] are those of the present chain.
+    bool encloses_command(char command) const {
+        const auto end = chain_commands_.begin() + trigger_depth + 1;
+        return std::find(chain_commands_.begin() + 1, end, command) != end;
+    }
+    // Error 4609 for `name`, whose substitution would close a cycle at `depth`.
+    void refuse_cycle(const char *name, int16_t depth);
+
   private:
     InputSource &slot_for(int16_t index);
-    void refuse_cycle(const char *name, int16_t depth);
     void store_live(InputSource &source) const;
     void load_live(const InputSource &source);
     bool bound_reached(const char *name);
@@ -267,6 +284,9 @@ class InputStack final : public TextReader {
 
     ParserContext &context_;
     std::array<std::unique_ptr<InputSource>, slot_count> slots_;
+    // By silent depth: the digit of the command variable whose text the substitution at
+    // that depth pushed, 0 for any other text (see substitute).
+    std::array<char, slot_count + 1> chain_commands_{};
     // "_TEMP<n>", the variable a text re-read from slot n - 1 is stored in (n = 0 for the
     // main program's text), for every slot; each is searched for in the store once.
     std::array<std::array<char, 8>, slot_count + 1> temp_names_{};

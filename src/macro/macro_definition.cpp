@@ -58,12 +58,6 @@ class DefinitionReader {
             read_parameters();
             read_body();
         }
-        for (const Pending &error : errors_) {
-            std::vector<ErrorArg> args;
-            for (const std::string &text : error.texts)
-                args.emplace_back(text.c_str());
-            context_.errors.raise(error.number, std::move(args));
-        }
         // Positional parameters are stored first even when a named one came before them.
         std::stable_partition(definition_.parameters.begin(), definition_.parameters.end(),
                               [](const maclib::MacroParameter &p) { return !p.named; });
@@ -71,16 +65,13 @@ class DefinitionReader {
     }
 
   private:
-    struct Pending {
-        int16_t number;
-        std::vector<std::string> texts;
-    };
-
     const char *token() const { return scanner_.next_token_text; }
     void advance() { scanner_.scan_token(0, 0); }
 
-    void defer(int16_t number, std::vector<std::string> texts) {
-        errors_.push_back({number, std::move(texts)});
+    // An error is raised at the token where it is met, so a host that goes on after it
+    // reads on from there; reading is raw until the raise, triggers on again after it.
+    void raise(int16_t number, std::vector<ErrorArg> args) {
+        context_.errors.raise(number, std::move(args));
     }
 
     // Collects token texts up to the first token that begins with one of `enders`.
@@ -95,7 +86,7 @@ class DefinitionReader {
         advance();
         std::string name = token();
         if (name.size() - trailing_white(name.c_str()).size() > name_limit)
-            defer(name_too_long, {name});
+            raise(name_too_long, {name});
         if (name.size() > name_limit) name.resize(name_limit);
         definition_.name = name;
         advance();
@@ -126,13 +117,13 @@ class DefinitionReader {
                 parameter.named = true;
                 named_seen = true;
             } else if (named_seen) {
-                defer(positional_after_named, {definition_.name});
+                raise(positional_after_named, {definition_.name});
             }
             definition_.parameters.push_back(std::move(parameter));
             if (token()[0] == ',')
                 advance();
             else if (token()[0] != ']')
-                defer(bad_parameter_end, {definition_.name, token()});
+                raise(bad_parameter_end, {definition_.name, token()});
         }
         advance();
     }
@@ -141,7 +132,9 @@ class DefinitionReader {
         std::string body;
         int depth = 1;
         for (;;) {
-            if (std::char_traits<char>::compare(token(), "%", 2) == 0) {
+            // With the triggers off "%" is a token of its own, with the white space after
+            // it, which is not kept: "% 3" is stored as "%3".
+            if (token()[0] == '%') {
                 advance();
                 if (name_compare(token(), "macro") == 0) {
                     ++depth;
@@ -167,16 +160,15 @@ class DefinitionReader {
         advance();
         if (token()[0] != ';') {
             if (name_compare(token(), definition_.name.c_str()) != 0)
-                defer(mend_names_another, {definition_.name, token()});
+                raise(mend_names_another, {definition_.name, token()});
             advance();
         }
-        if (token()[0] != ';') defer(mend_without_semicolon, {definition_.name, token()});
+        if (token()[0] != ';') raise(mend_without_semicolon, {definition_.name, token()});
     }
 
     ParserContext &context_;
     Scanner &scanner_;
     maclib::MacroDefinition definition_;
-    std::vector<Pending> errors_;
 };
 } // namespace
 

@@ -5,9 +5,11 @@
 // "%do; ... %end;" block), every other is skipped, and only the chosen one is handed back
 // to be read. A case matches when one of its values equals VALUE by the name comparison
 // (case-insensitive, trailing white space ignored); %otherwise matches when no branch has
-// matched before it, wherever it stands.
+// matched before it, wherever it stands. VALUE is compared as the evaluator gives it, with
+// its quoting markers and bytes from 128 up: unlike a condition or a loop bound, it is not
+// put through the display conversion.
+#include "func/evaluator.hpp"
 #include "host/parser_context.hpp"
-#include "stmt/condition.hpp"
 #include "stmt/do_statement.hpp"
 #include "stmt/stmt_errors.hpp"
 #include "stmt/text_copier.hpp"
@@ -43,7 +45,7 @@ void selection(ParserContext &context, ExpansionOff &off) {
     scanner.triggers_active = true;
     if (!begins_with(take_token(context), '('))
         context.errors.raise(stmt_errors::select_needs_parenthesis);
-    const std::string value = evaluate_here(context);
+    const std::string value = eval_expression(context);
     scanner.triggers_active = false;
     if (begins_with(statement_token(context), ';')) take_token(context);
 

@@ -306,6 +306,12 @@ expect_line "vars --set" out '  -1 _errorlog = "no"'
 expect_line "vars --set" out '  -1 fresh = "a = b"'
 grep -q ' _upper = ' "$work/out" && fail "vars --unset: _upper is still there"
 expect_line "vars --set keeps the rest" out '  -1 _errorfile = "vornmac.msg"'
+# Names are escaped as values are: a line feed or a quote in a name keeps to its line.
+run_tool vars "$work/edit.dat" --set $'two\nlines"=x'
+expect_rc "vars --set of an odd name" 0
+run_tool vars "$work/edit.dat"
+expect_line "vars escapes names" out '  -1 two\nlines\" = "x"'
+run_tool vars "$work/edit.dat" --unset $'two\nlines"'
 # Edits apply in the order given, --set and --unset interleaved: an unset before a set of
 # the same name, and a set before an unset, both count.
 run_tool vars "$work/edit.dat" --unset fresh --set fresh=again --set=gone=1 --unset=gone

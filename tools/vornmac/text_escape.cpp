@@ -4,8 +4,8 @@
 
 namespace vornmac::tool {
 
-std::string escaped_quoted(std::string_view text) {
-    std::string out = "\"";
+std::string escaped(std::string_view text) {
+    std::string out;
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
         if (c == '"' || c == '\\') {
@@ -25,7 +25,11 @@ std::string escaped_quoted(std::string_view text) {
             out += c;
         }
     }
-    return out + '"';
+    return out;
+}
+
+std::string escaped_quoted(std::string_view text) {
+    return '"' + escaped(text) + '"';
 }
 
 } // namespace vornmac::tool

@@ -6,6 +6,9 @@
 
 namespace vornmac::tool {
 
+// The text with control characters, quotes and backslashes escaped.
+std::string escaped(std::string_view text);
+// The escaped text in double quotes.
 std::string escaped_quoted(std::string_view text);
 
 } // namespace vornmac::tool

@@ -20,7 +20,8 @@ namespace {
 constexpr const char vars_notes[] =
     R"(The listing shows the file's version, the input records saved with it, and every saved
 value with its level, one per line. Texts are shown in double quotes, with control
-characters, quotes and backslashes escaped. With NAME, the command prints that saved
+characters, quotes and backslashes escaped; names are escaped the same way, without the
+quotes. With NAME, the command prints that saved
 value's text as it stands, followed by a line feed.
 
 --set and --unset change saved values in place, in the order given: --set gives NAME the
@@ -48,7 +49,7 @@ void print(const Listing &file) {
     }
     std::printf("values %zu\n", file.values.size());
     for (const SavedValue &value : file.values)
-        std::printf("  %d %s = %s\n", value.level, value.name.c_str(),
+        std::printf("  %d %s = %s\n", value.level, escaped(value.name).c_str(),
                     escaped_quoted(value.text).c_str());
 }
 
