@@ -98,18 +98,22 @@ TEST_F(MacroLibraryTest, RecordTooLargeIsRefusedAndNothingIsWritten) {
 }
 
 TEST_F(MacroLibraryTest, DeleteTakesTheNewestOfTheNameAndIgnoresMissingNames) {
+    // Two records of one name, as another installation may leave them, and a third.
+    LibraryBytes lib;
+    lib.header(16 + 90, 0, 16 + 90 + LibraryBytes::record_size("z", ""));
+    lib.record(16, 0, "m", "old").raw("\0"s).record(61, 16, "m", "new").raw("\0"s);
+    lib.record(106, 61, "z", "");
+    home.write("defs.mac", lib.bytes);
     ASSERT_TRUE(library.open_definition_file());
-    ASSERT_TRUE(library.store_macro(definition("m", "old")));
-    ASSERT_TRUE(library.store_macro(definition("m", "new")));
-    ASSERT_TRUE(library.store_macro(definition("z", "")));
     ASSERT_TRUE(library.delete_macro("nothing"));
+    EXPECT_EQ(file(), lib.bytes);
     ASSERT_TRUE(library.delete_macro("m"));
     std::vector<std::string> left;
     ASSERT_TRUE(library.for_each_definition([&](const maclib::MacroRecord &r) {
         left.push_back(r.name + "@" + std::to_string(r.offset));
         return true;
     }));
-    EXPECT_EQ(left, (std::vector<std::string>{"z@" + std::to_string(16 + 2 * 45), "m@16"}));
+    EXPECT_EQ(left, (std::vector<std::string>{"z@106", "m@16"}));
 }
 
 TEST_F(MacroLibraryTest, EmptyMacromacroAndForeignFilesAreRefused) {
@@ -177,26 +181,37 @@ TEST_F(MacroLibraryTest, SlotLoadsNamesNewestFirstAndDirectoryFindsThemInAnyCase
     ASSERT_NE(entry, nullptr);
     EXPECT_EQ(entry->offsets[1], static_cast<int32_t>(16 + size));
     EXPECT_EQ(entry->offsets[0], -1);
-    maclib::MacroRecord record;
-    ASSERT_TRUE(library.read_slot_record(1, entry->offsets[1], record));
-    EXPECT_EQ(record.name, "M");
+    bool stale = true;
+    const auto called = library.called_macro(1, entry->offsets[1], stale);
+    ASSERT_NE(called, nullptr);
+    EXPECT_FALSE(stale);
+    EXPECT_EQ(called->record.name, "M");
+    EXPECT_EQ(called->body, "2\x01\x01\x01\x02");
     EXPECT_EQ(library.current_handle, library.slot(1).handle);
 
     library.clear_slot(1);
     EXPECT_EQ(library.directory.lookup("m")->offsets[1], -1);
 }
 
-TEST_F(MacroLibraryTest, SlotErrorsCloseTheSlotAndAddNoNames) {
+// A file that cannot be opened leaves the slot closed, to be tried again; one that is no
+// library, or a damaged one, leaves it open with no names, so the later slots are searched.
+TEST_F(MacroLibraryTest, UnusableSlotFilesAddNoNames) {
     library.set_slot_file(0, home.path("missing.mac"));
     EXPECT_FALSE(library.open_library_slot(0, "m"));
     EXPECT_EQ(last_error(), 2008);
+    EXPECT_FALSE(library.slot(0).is_open());
     home.write("bad.mac", LibraryBytes().header(16, 0, 16 + 60).bytes +
                               LibraryBytes().record(16, 9999, "m", "x").bytes + "\0"s);
-    library.set_slot_file(0, home.path("bad.mac"));
-    EXPECT_FALSE(library.open_library_slot(0, "m"));
-    EXPECT_EQ(last_error(), 4650);
-    EXPECT_FALSE(library.slot(0).is_open());
-    EXPECT_EQ(library.directory.lookup("m"), nullptr);
+    home.write("text.mac", "no library at all");
+    for (const char *file : {"bad.mac", "text.mac"}) {
+        SCOPED_TRACE(file);
+        library.set_slot_file(0, home.path(file));
+        EXPECT_FALSE(library.open_library_slot(0, "m"));
+        EXPECT_EQ(last_error(), std::string(file) == "bad.mac" ? 4650 : 2007);
+        EXPECT_TRUE(library.slot(0).is_open());
+        EXPECT_EQ(library.directory.lookup("m"), nullptr);
+        EXPECT_TRUE(library.refresh_slot(0, "m"));
+    }
 }
 
 TEST_F(MacroLibraryTest, DefinitionFileAndSlotOfOneFileAreNeverOpenTogether) {
