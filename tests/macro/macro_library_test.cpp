@@ -136,7 +136,7 @@ TEST_F(MacroLibraryTest, DamagedDefinitionFilesAreRefusedUnchanged) {
         LibraryBytes().header(16, 0, 16 + LibraryBytes::record_size("m", "x")).bytes + rec +
         "\0tail"s;
     const uint32_t size = LibraryBytes::record_size("m", "x");
-    const std::vector<std::string> damaged = {
+    std::vector<std::string> damaged = {
         LibraryBytes().header(0, 0, 16).bytes.substr(0, 10),               // truncated header
         LibraryBytes().header(16, 0, 16 + size).bytes + rec.substr(0, 20), // truncated record
         LibraryBytes().header(9000, 0, 16).bytes,                          // head outside
@@ -145,6 +145,24 @@ TEST_F(MacroLibraryTest, DamagedDefinitionFilesAreRefusedUnchanged) {
         LibraryBytes().header(0, 16, 16 + 12).bytes +
             LibraryBytes().u32(22).u16(6).u32(16).u16(6).bytes, // free list cycle
     };
+    // Free lists whose first block would take a new record but that are damaged: a block
+    // inside a live record, a block linked to itself, two blocks that overlap, a link past
+    // the end offset. Each `free_at_59` has record m at 16 and 60 bytes for blocks at 59.
+    std::string inside_record = LibraryBytes().header(16, 80, 158).bytes +
+                                LibraryBytes().record(16, 0, "m", std::string(100, 'x')).bytes;
+    inside_record.replace(80, 6, LibraryBytes().u32(0).u16(60).bytes); // in m's body
+    damaged.push_back(inside_record);
+    const std::string free_at_59 =
+        LibraryBytes().header(16, 59, 119).bytes + rec + std::string(60, '\0');
+    for (const auto &[first, second] : std::vector<std::pair<std::string, std::string>>{
+             {LibraryBytes().u32(59).u16(60).bytes, ""},                                  // itself
+             {LibraryBytes().u32(80).u16(60).bytes, LibraryBytes().u32(0).u16(30).bytes}, // overlap
+             {LibraryBytes().u32(900).u16(60).bytes, ""}}) { // past end
+        std::string bytes = free_at_59;
+        bytes.replace(59, 6, first);
+        if (!second.empty()) bytes.replace(80, 6, second);
+        damaged.push_back(bytes);
+    }
     for (size_t i = 0; i < damaged.size(); ++i) {
         SCOPED_TRACE(i);
         home.write("defs.mac", damaged[i]);
