@@ -154,7 +154,8 @@ int lib_command(const LibRequest &request) {
     const char *path = request.path.c_str();
     const char *action = action_name(request.action);
     // Never waits on a FIFO: only a regular file can be a library.
-    const platform::OpenedFile opened = platform::raw_open_file(path, platform::Access::read, false);
+    const platform::OpenedFile opened =
+        platform::raw_open_file(path, platform::Access::read, false);
     const platform::UniqueHandle open(opened.handle);
     if (open.get() < 0) {
         std::fprintf(stderr, "vornmac lib %s: %s %s\n", action,
