@@ -87,6 +87,9 @@ void system_statement(ParserContext &context, int16_t) {
                           command.interpreter ? platform::Interpreter::shell
                                               : platform::Interpreter::none,
                           wait ? platform::Waiting::yes : platform::Waiting::no);
+    // The command may have changed a library (a run of its own defined macros): the next
+    // call looks at the files again, even within the same clock tick.
+    if (wait) context.macros.expect_changes();
 }
 
 } // namespace vornmac

@@ -2,7 +2,6 @@
 
 #include "host/parser_context.hpp"
 #include "input/quoting_bytes.hpp"
-#include "platform/raw_file.hpp"
 
 #include <algorithm>
 #include <exception>
@@ -19,18 +18,6 @@ std::string without_trailing_white(std::string name) {
     return name;
 }
 
-// The bytes of a macro body, read without moving the library file's position.
-std::string read_body(int handle, int32_t from, int32_t to) {
-    if (handle < 0 || to <= from) return {};
-    const int64_t position = platform::raw_seek(handle, 0, 1);
-    std::string bytes(static_cast<size_t>(to - from), '\0');
-    int32_t got = 0;
-    if (platform::raw_seek(handle, from, 0) == from)
-        got = std::max<int32_t>(0, platform::raw_read(handle, bytes.data(), to - from));
-    bytes.resize(static_cast<size_t>(got));
-    if (position >= 0) platform::raw_seek(handle, position, 0);
-    return bytes;
-}
 } // namespace
 
 TracedAction::TracedAction(ParserContext &context, int kind, std::string name)
@@ -82,10 +69,6 @@ void Tracer::note_text(std::string_view text) {
     if (innermost_ != nullptr) innermost_->text_ = std::string(text);
 }
 
-void Tracer::note_macro_body(int handle, int32_t from, int32_t to) {
-    if (innermost_ != nullptr) innermost_->body_ = TracedAction::MacroBody{handle, from, to};
-}
-
 void Tracer::note_argument(const std::string &name, const std::string &value) {
     if (innermost_ == nullptr) return;
     innermost_->argument_names_.push_back(without_trailing_white(name));
@@ -98,11 +81,7 @@ void Tracer::rename_innermost(std::string name) {
 
 void Tracer::report(const TracedAction &action, int error) {
     std::optional<std::string> text;
-    if (action.body_)
-        text =
-            without_markers(read_body(action.body_->handle, action.body_->from, action.body_->to));
-    else if (action.text_)
-        text = without_markers(*action.text_);
+    if (action.text_) text = without_markers(*action.text_);
     std::vector<const char *> names;
     std::vector<const char *> values;
     for (size_t i = 0; i < action.argument_names_.size(); ++i) {

@@ -154,6 +154,8 @@ void InputStack::load_live(const InputSource &source) {
     end_blanks = source.end_blanks;
     buffer = source.buffer.get();
     buffer_position = source.buffer_position;
+    body = source.body.get();
+    body_start = source.body_start;
 }
 
 bool InputStack::bound_reached(const char *name) {
@@ -219,7 +221,7 @@ void InputStack::push_file(const std::string &name) {
 
 void InputStack::push_macro_text(const std::string &file_name, const std::string &macro_name,
                                  int library_handle, int32_t body_offset, int32_t body_end,
-                                 int16_t blanks, const std::string *first_block) {
+                                 int16_t blanks, std::shared_ptr<const std::string> body_text) {
     if (bound_reached(macro_name.c_str())) return;
     interactive = false;
     ++context_.vars.current_level;
@@ -230,17 +232,15 @@ void InputStack::push_macro_text(const std::string &file_name, const std::string
     end_blanks = blanks;
     line = 1;
     column = 0;
+    body = body_text.get();
+    body_start = body_offset;
     InputSource &source = store_new_top();
     source.current_name = macro_name;
     source.source_name = file_name;
-    if (first_block != nullptr) {
-        std::copy(first_block->begin(), first_block->end(), buffer->begin());
-        std::fill(buffer->begin() + static_cast<std::ptrdiff_t>(first_block->size()), buffer->end(),
-                  ' ');
-        buffer_position = 0;
-    }
-    if (context_.trace.on()) [[unlikely]]
-        context_.trace.note_macro_body(library_handle, body_offset, body_end);
+    source.body = std::move(body_text);
+    source.body_start = body_offset;
+    if (body != nullptr && context_.trace.on()) [[unlikely]]
+        context_.trace.note_text(*body);
 }
 
 InputSource &InputStack::store_new_top() {
@@ -250,6 +250,7 @@ InputSource &InputStack::store_new_top() {
     buffer = source.buffer.get();
     buffer_position = read_buffer_size;
     store_live(source);
+    source.body.reset();
     top = index;
     return source;
 }
@@ -268,6 +269,7 @@ void InputStack::push_text(const char *name, const char *value, int16_t blanks) 
     InputSource &source = slot_for(index);
     buffer_position = read_buffer_size;
     store_live(source);
+    source.body.reset();
     source.current_name.clear();
     copy_name(source.source_name, name);
     source.variable = nullptr;
@@ -463,8 +465,19 @@ int32_t read_source_block(int handle, int32_t offset, int32_t length, ReadBuffer
 }
 
 void InputStack::refill() {
-    read_source_block(handle, offset, length, *buffer);
+    if (kind == 'm' && body != nullptr)
+        copy_body_block();
+    else
+        read_source_block(handle, offset, length, *buffer);
     buffer_position = 0;
+}
+
+void InputStack::copy_body_block() {
+    const auto from = static_cast<size_t>(std::max<int32_t>(offset - body_start, 0));
+    const size_t count = std::min<size_t>(body->size() - std::min(from, body->size()),
+                                          static_cast<size_t>(read_buffer_size));
+    std::copy_n(body->data() + from, count, buffer->begin());
+    std::fill(buffer->begin() + static_cast<std::ptrdiff_t>(count), buffer->end(), ' ');
 }
 
 unsigned char InputStack::read_terminal_line() {

@@ -55,12 +55,11 @@ class InputStack final : public TextReader {
     void push_text(const char *name, const char *text, int16_t end_blanks);
     // A macro body: the bytes from `offset` up to `end` of the library file open as `handle`
     // (the file stays the library's), read one variable level above the caller, followed
-    // by the caller's end blanks. `file_name` reopens it when the slot is resumed.
-    // `first_block`, when given, holds the bytes read_source_block gives for the body's
-    // start, kept from an earlier call: the first read of the file is then not made.
+    // by the caller's end blanks. `body` holds those bytes as read with the record; the
+    // source reads them, never the file. `file_name` names the library in traces and checks.
     void push_macro_text(const std::string &file_name, const std::string &macro_name, int handle,
                          int32_t offset, int32_t end, int16_t end_blanks,
-                         const std::string *first_block = nullptr);
+                         std::shared_ptr<const std::string> body);
     // Stores the text (or the chain's text, releasing the chain) as "_TEMP<slot + 1>" at
     // the current level and pushes it to be read at the given line and column.
     void reread_text(int16_t slot, TextChain *chain, int16_t end_blanks, int16_t line,
@@ -235,6 +234,9 @@ class InputStack final : public TextReader {
     int16_t trigger_column = 0;
     int16_t trigger_top = -1;
     int handle = -1;
+    // Kind 'm': the body the source reads (see InputSource::body), or null.
+    const std::string *body = nullptr;
+    int32_t body_start = 0;
     ReadBuffer *buffer = nullptr;
     int16_t buffer_position = read_buffer_size;
     bool interactive = true;
@@ -269,6 +271,8 @@ class InputStack final : public TextReader {
     InputSource &store_new_top();
     [[noreturn]] void exhausted();
     void refill();
+    // Kind 'm': a block of the body the source holds, as read_source_block would give it.
+    void copy_body_block();
     // Kind 's': the source's variable text, read on from the offset. False when the
     // variable is gone; the source then has nothing more to read.
     bool reload_text();

@@ -175,9 +175,8 @@ class DefinitionReader {
 void define_macro(ParserContext &context, int16_t) {
     maclib::MacroDefinition definition = DefinitionReader(context).read();
     MacroLibrary &library = context.macros;
-    if (!library.open_definition_file()) return;
-    if (!library.delete_macro(definition.name.c_str())) return;
-    library.store_macro(std::move(definition));
+    // The new record replaces the newest of its name in one update.
+    if (library.open_definition_file()) library.store_macro(std::move(definition));
 }
 
 } // namespace vornmac

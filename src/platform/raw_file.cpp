@@ -1,5 +1,7 @@
 #include "platform/raw_file.hpp"
 
+#include "platform/write_fault.hpp"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -82,6 +84,7 @@ int32_t raw_read_at(int handle, int64_t offset, void *buffer, int32_t count) {
 }
 
 int32_t raw_write(int handle, const void *buffer, int32_t count) {
+    if (!write_fault::allows(handle)) return -1;
     const auto *in = static_cast<const char *>(buffer);
     int32_t done = 0;
     while (done < count) {

@@ -13,6 +13,7 @@ namespace vornmac {
 namespace {
 constexpr int16_t program_file_missing = 160;
 constexpr int16_t skipped_call_not_ended = 161;
+constexpr int16_t program_file_not_regular = 4653;
 
 enum class FileAction { include, go_to, skip };
 
@@ -27,8 +28,13 @@ void file_statement(ParserContext &context, FileAction action) {
     while (end < joined.size() && !is_white(static_cast<unsigned char>(joined[end])))
         ++end;
     const std::string resolved = find_program_file(context, joined.substr(0, end));
-    if (!can_open_for_reading(resolved)) {
-        context.errors.raise(program_file_missing, {resolved.c_str()});
+    const ProgramFileKind kind = program_file_kind(resolved);
+    if (kind != ProgramFileKind::regular) {
+        // Only the main program may be a pipe or a terminal; an included FIFO would wait
+        // for a writer for ever.
+        context.errors.raise(kind == ProgramFileKind::missing ? program_file_missing
+                                                              : program_file_not_regular,
+                             {resolved.c_str()});
         return;
     }
     InputStack &in = context.input;

@@ -3,6 +3,7 @@
 #include "default_messages.hpp"
 
 #include "macro/library_format.hpp"
+#include "platform/new_file.hpp"
 
 #include <vornmac/vornmac.h>
 
@@ -70,9 +71,12 @@ bool write_default_variable_file(const Home &home) {
                                        names.data(), values.data()) == 0;
 }
 
-std::string empty_macro_library() {
+// Runs started together on a new home each find the library missing: it is created so
+// that none replaces the one another has already defined macros in.
+bool create_empty_macro_library(const std::string &path) {
     const auto header = maclib::encode_file_header(maclib::FileHeader{});
-    return std::string(header.begin(), header.end());
+    return platform::create_whole_file(path.c_str(), header.data(), maclib::file_header_size) !=
+           platform::NewFile::failed;
 }
 
 } // namespace
@@ -94,7 +98,7 @@ std::optional<std::string> prepare_home(const Home &home) {
         !write_whole_file(home.message_file(), default_message_file()))
         return "cannot write " + home.message_file();
     if (!std::filesystem::exists(home.macro_library(), error) &&
-        !write_whole_file(home.macro_library(), empty_macro_library()))
+        !create_empty_macro_library(home.macro_library()))
         return "cannot write " + home.macro_library();
     if (!std::filesystem::exists(home.variable_file(), error) && !write_default_variable_file(home))
         return "cannot write " + home.variable_file();

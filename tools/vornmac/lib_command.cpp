@@ -5,15 +5,16 @@
 #include "func/dates.hpp"
 #include "input/quoting_bytes.hpp"
 #include "macro/library_check.hpp"
+#include "macro/macro_library.hpp"
+#include "platform/file_lock.hpp"
+#include "platform/raw_file.hpp"
 #include "vars/name_compare.hpp"
 
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
-#include <fcntl.h>
 #include <string>
 #include <string_view>
-#include <unistd.h>
 
 namespace vornmac::tool {
 
@@ -26,7 +27,8 @@ given) as %macro ... %mend; text that a program can run again. check walks the m
 and the free list and reports every fault it finds: which record or block, which field,
 and what was expected.
 
-None of the commands changes the file. Exit status: 0 for a sound file, 1 for a file that
+None of the commands changes the file; each reads it under a shared lock, waiting (up to 10
+seconds) for a run that is changing it. Exit status: 0 for a sound file, 1 for a file that
 cannot be read or is damaged (the faults go to standard error, or to standard output for
 check) or a NAME that is not in it, 2 for a bad command line.
 )";
@@ -50,21 +52,6 @@ const char *action_name(Action action) {
         if (form.action == action) return form.name;
     return "";
 }
-
-// Closes the descriptor it was given, whatever path the command takes.
-class OpenFile {
-  public:
-    explicit OpenFile(const char *path) : handle_(::open(path, O_RDONLY | O_CLOEXEC)) {}
-    ~OpenFile() {
-        if (handle_ >= 0) ::close(handle_);
-    }
-    OpenFile(const OpenFile &) = delete;
-    OpenFile &operator=(const OpenFile &) = delete;
-    int handle() const { return handle_; }
-
-  private:
-    int handle_;
-};
 
 std::string defined_at(double minutes) {
     if (!is_valid_minutes(minutes)) return "(no valid time)";
@@ -165,12 +152,25 @@ void add_lib_command(CLI::App &root, LibRequest &request) {
 
 int lib_command(const LibRequest &request) {
     const char *path = request.path.c_str();
-    const OpenFile open(path);
-    if (open.handle() < 0) {
-        std::fprintf(stderr, "vornmac lib %s: cannot open %s\n", action_name(request.action), path);
+    const char *action = action_name(request.action);
+    // Never waits on a FIFO: only a regular file can be a library.
+    const platform::OpenedFile opened =
+        platform::raw_open_file(path, platform::Access::read, false);
+    const platform::UniqueHandle open(opened.handle);
+    if (open.get() < 0) {
+        std::fprintf(stderr, "vornmac lib %s: %s %s\n", action,
+                     opened.wrong_kind ? "not a regular file:" : "cannot open", path);
         return 1;
     }
-    const maclib::LibraryFile file(open.handle());
+    // Read under the shared lock, so that an update another run is making is never seen
+    // half done.
+    const platform::FileLock lock(open.get(), platform::LockKind::shared,
+                                  MacroLibrary::lock_patience);
+    if (!lock.usable()) {
+        std::fprintf(stderr, "vornmac lib %s: %s stayed locked by another run\n", action, path);
+        return 1;
+    }
+    const maclib::LibraryFile file(open.get());
     const maclib::LibraryReport report = maclib::inspect_library(file);
     bool sound = report.faults.empty();
     if (request.action == Action::check) {
