@@ -37,6 +37,64 @@ done
 torn=$(grep -a -c -E 'run[0-9]+ (echo|put) [0-9]+.*run[0-9]+ (echo|put)' "$log")
 [ "$torn" -eq 0 ] || fail "concurrent log: $torn torn lines"
 
+# --- a save keeps the variable file's mode and owner ------------------------------------------
+chmod 600 "$home/vorn_opt.dat"
+[ "$(id -u)" -eq 0 ] && chown 12345:23456 "$home/vorn_opt.dat"
+run_tool run --home "$home" -e '%let kept = 1; %savevar kept;'
+expect_rc "save keeps the mode" 0
+[ "$(stat -c %a "$home/vorn_opt.dat")" = 600 ] ||
+    fail "save keeps the mode: now $(stat -c %a "$home/vorn_opt.dat")"
+if [ "$(id -u)" -eq 0 ]; then
+    [ "$(stat -c %u:%g "$home/vorn_opt.dat")" = 12345:23456 ] ||
+        fail "save keeps the owner: now $(stat -c %u:%g "$home/vorn_opt.dat")"
+    chown 0:0 "$home/vorn_opt.dat"
+fi
+chmod 644 "$home/vorn_opt.dat"
+
+# --- saves killed half way leave no temporaries for ever --------------------------------------
+# strace stops or kills a run at the moment it forces its temporary to the disk, just before
+# the rename: the temporary is complete then, as large as the file.
+temporaries() { find "$home" -maxdepth 1 -name 'vorn_opt.$$9*' | sort; }
+if strace -o /dev/null true 2>/dev/null; then
+    # Most of a megabyte of saved values makes each temporary large.
+    "$tool" run --home "$home" -D "text=$(printf '%030000d' 0)" \
+        -e '%do i = 1 %to 30; %let big&i = &text; %savevar big&i; %end;' >/dev/null
+    killed_save() {
+        (strace -f -o /dev/null -e trace=fsync -e inject=fsync:signal=SIGKILL \
+            "$tool" run --home "$home" -e "%let $1 = 1; %savevar $1;" >/dev/null 2>&1
+        :) 2>/dev/null # the shell reports the kill
+    }
+    for n in 1 2 3 4 5; do
+        killed_save "killed$n"
+    done
+    [ "$(temporaries | wc -l)" -eq 1 ] ||
+        fail "killed saves: $(temporaries | wc -l) temporaries left, expected the last one only"
+    # A writer stopped at the same point is alive: its temporary stays while it lives, and
+    # the runs beside it write under names of their own.
+    strace -o /dev/null -e trace=fsync -e inject=fsync:signal=SIGSTOP \
+        "$tool" run --home "$home" -e '%let stopped = 1; %savevar stopped;' >/dev/null 2>&1 &
+    tracer=$!
+    stopped=""
+    for _ in $(seq 100); do
+        stopped=$(pgrep -P "$tracer")
+        [ -n "$stopped" ] && [ "$(ps -o stat= -p "$stopped" | cut -c1)" = t ] && break
+        sleep 0.1
+    done
+    live=$(temporaries)
+    [ "$(echo "$live" | wc -l)" -eq 1 ] || fail "stopped save: temporaries [$live]"
+    killed_save beside
+    run_tool run --home "$home" -e '%let after = 1; %savevar after;'
+    [ "$(temporaries)" = "$live" ] || fail "beside a live writer: temporaries [$(temporaries)], expected [$live]"
+    run_tool vars "$home/vorn_opt.dat" after
+    expect_bytes "a save beside a live writer" out $'1\n'
+    kill -9 "$stopped"
+    wait "$tracer" 2>/dev/null
+    run_tool run --home "$home" -e 'x'
+    [ -z "$(temporaries)" ] || fail "after the stopped writer died: temporaries [$(temporaries)]"
+else
+    echo "strace cannot trace here: the killed-save checks are skipped" >&2
+fi
+
 if [ "$failures" -ne 0 ]; then
     echo "$failures file safety test(s) failed" >&2
     exit 1
