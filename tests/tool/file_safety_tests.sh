@@ -95,6 +95,66 @@ else
     echo "strace cannot trace here: the killed-save checks are skipped" >&2
 fi
 
+# --- -o replaces its file only when the run made its output ------------------------------------
+# The program is read before its output replaces it.
+printf '%%let x = run;self &x.\n' >"$work/self.vm"
+run_tool run --home "$home" -o "$work/self.vm" "$work/self.vm"
+expect_rc "-o the program itself" 0
+expect_bytes "-o the program itself" self.vm $'self run\n'
+# A run that cannot start, or cannot write its output, leaves the old file as it was; a run
+# that reached its end replaces it, errors or not, and the file keeps its mode.
+printf 'old output\n' >"$work/target.txt"
+chmod 640 "$work/target.txt"
+run_tool run --home "$home" -o "$work/target.txt" "$work/no_such_program.vm"
+expect_rc "-o, missing program" 2
+expect_bytes "-o, missing program" target.txt $'old output\n'
+(
+    ulimit -f 1
+    trap '' XFSZ
+    exec "$tool" run --home "$home" --log /dev/null -o "$work/target.txt" -e "$(printf '%04000d' 0)"
+) >/dev/null 2>&1
+rc=$?
+expect_rc "-o past the file-size limit" 2
+expect_bytes "-o past the file-size limit" target.txt $'old output\n'
+run_tool run --home "$home" -o "$work/target.txt" -e 'new &nope. output'
+expect_rc "-o after errors" 1
+expect_bytes "-o after errors" target.txt $'new  output\n'
+[ "$(stat -c %a "$work/target.txt")" = 640 ] || fail "-o keeps the mode: now $(stat -c %a "$work/target.txt")"
+run_tool run --home "$home" -o /dev/null -e 'nowhere'
+expect_rc "-o /dev/null" 0
+[ -c /dev/null ] || fail "-o /dev/null: no longer a device"
+# While a run goes on the old file stays whole; a killed run leaves its temporary, which the
+# next run writing the same file removes.
+"$tool" run --home "$home" -o "$work/target.txt" -e '%do i = 1 %to 2000000000; %end;' 2>/dev/null &
+long_run=$!
+for _ in $(seq 100); do
+    [ -e "$work/target.txt.vornmac-tmp" ] && break
+    sleep 0.05
+done
+expect_bytes "-o while the run goes on" target.txt $'new  output\n'
+kill -9 "$long_run"
+wait "$long_run" 2>/dev/null
+[ -e "$work/target.txt.vornmac-tmp" ] || fail "killed -o run: no temporary to clean"
+run_tool run --home "$home" -o "$work/target.txt" -e 'after the kill'
+expect_bytes "-o after a killed run" target.txt $'after the kill\n'
+[ -e "$work/target.txt.vornmac-tmp" ] && fail "-o after a killed run: its temporary is still there"
+ls "$work" | grep -q vornmac-tmp && fail "-o: temporaries left: $(ls "$work")"
+
+# --- a %system child sees only standard input, output and error -------------------------------
+# Open while the child runs: the program's copy from a pipe, the -o file, the log, a
+# %fileappend file and the macro library. The descriptors the test itself inherited are
+# closed first; `ls` shows its own one on /proc/PID/fd.
+printf '%%macro m; in macro %%mend;%%m %%fileappend %s;%%put x;%%system /dos ls -l /proc/self/fd;\n' \
+    "$work/appended.txt" |
+    (
+        for fd in $(ls "/proc/$BASHPID/fd"); do
+            [ "$fd" -gt 2 ] && eval "exec $fd>&-"
+        done
+        exec "$tool" run --home "$home" -o "$work/fd.out" -
+    ) >"$work/fds" 2>&1
+seen=$(awk '{ for (i = 2; i < NF; ++i) if ($i == "->" && $(i + 1) !~ /^\/proc\/[0-9]+\/fd$/) printf "%s ", $(i - 1) }' "$work/fds")
+[ "$seen" = "0 1 2 " ] || fail "descriptors of a %system child: [$seen] in $(cat "$work/fds")"
+
 if [ "$failures" -ne 0 ]; then
     echo "$failures file safety test(s) failed" >&2
     exit 1

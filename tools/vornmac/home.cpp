@@ -3,15 +3,15 @@
 #include "default_messages.hpp"
 
 #include "macro/library_format.hpp"
+#include "platform/raw_file.hpp"
+#include "platform/replace_file.hpp"
 
 #include <vornmac/vornmac.h>
 
 #include <array>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
-#include <unistd.h>
 #include <vector>
 
 namespace vornmac::tool {
@@ -39,20 +39,13 @@ std::string with_separator(std::string directory) {
     return directory;
 }
 
-// Writes through a temporary file in the same directory and renames it, so two first runs
-// at once never leave a half-written file behind.
-bool write_whole_file(const std::filesystem::path &path, std::string_view bytes) {
-    std::filesystem::path temporary = path;
-    temporary += ".tmp" + std::to_string(getpid());
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        if (!out.flush()) return false;
-    }
-    std::error_code error;
-    std::filesystem::rename(temporary, path, error);
-    if (error) std::filesystem::remove(temporary, error);
-    return !error;
+// Writes through a temporary file beside the file, renamed over it once complete, so two
+// first runs at once never leave a half-written file behind.
+bool write_whole_file(const std::string &path, std::string_view bytes) {
+    platform::FileReplacement file(path, [](const std::string &target) { return target + ".tmp"; });
+    const auto size = static_cast<int32_t>(bytes.size());
+    return file.created() && platform::raw_write(file.handle(), bytes.data(), size) == size &&
+           file.commit() == platform::FileReplacement::Commit::replaced;
 }
 
 // Besides the constant defaults, the home's macro library is both the file that %macro

@@ -245,7 +245,15 @@ int run_program(const RunOptions &options, const Home &home) {
     drive(session);
     const bool written = out->finish();
     if (!written) std::fprintf(stderr, "vornmac: the output could not be written\n");
-    return session.exit_status(written);
+    const int status = session.exit_status(written);
+    // A run that reached its end made its output, errors or not; one that could not start
+    // or stopped half way (status 2) leaves the old -o file as it was.
+    if (status == 2) return status;
+    if (!out->commit()) {
+        std::fprintf(stderr, "vornmac: cannot replace %s\n", options.output_file->c_str());
+        return 2;
+    }
+    return status;
 }
 
 } // namespace vornmac::tool
