@@ -4,7 +4,7 @@
 # log line, output and saved value must survive, and no temporary file may be left behind.
 # Usage: file_safety_tests.sh PATH/TO/vornmac
 set -u
-tool=$1
+tool=$(cd "$(dirname "$1")" && pwd)/$(basename "$1") # the tests change directory
 . "$(dirname "$0")/tool_test_support.sh"
 export HOME="$work/user"
 unset VORNMAC_HOME
@@ -36,6 +36,20 @@ for kind in echo put; do
 done
 torn=$(grep -a -c -E 'run[0-9]+ (echo|put) [0-9]+.*run[0-9]+ (echo|put)' "$log")
 [ "$torn" -eq 0 ] || fail "concurrent log: $torn torn lines"
+
+# --- a relative home stores absolute paths ---------------------------------------------------
+# The home's macro library is saved by its full name, so the home serves from any directory.
+mkdir -p "$work/A" "$work/B/myhome"
+(cd "$work/A" && "$tool" run --home myhome -e '%macro greet; hi %mend;' >/dev/null 2>&1)
+run_tool vars "$work/A/myhome/vorn_opt.dat" _macromacro
+expect_bytes "relative --home" out "$work/A/myhome/macros.mac"$'\n'
+(cd "$work/B" && "$tool" run --home ../A/myhome -e '%greet;' >"$work/out" 2>"$work/err")
+rc=$?
+expect_rc "relative --home from elsewhere" 0
+expect_bytes "relative --home from elsewhere" out $'; hi ;\n'
+(cd "$work/B" && VORNMAC_HOME=envhome "$tool" run -e '' >/dev/null 2>&1)
+run_tool vars "$work/B/envhome/vorn_opt.dat" _macro1
+expect_bytes "relative VORNMAC_HOME" out "$work/B/envhome/macros.mac"$'\n'
 
 # --- a save keeps the variable file's mode and owner ------------------------------------------
 chmod 600 "$home/vorn_opt.dat"

@@ -34,7 +34,13 @@ constexpr std::array<DefaultVariable, 7> default_variables{{
     {"_pathprg", ""},
 }};
 
-std::string with_separator(std::string directory) {
+// The home as an absolute path ending in "/": the library stores paths made from it (the
+// macro library's name in the variable file), and a relative one would mean another place
+// to a run started in another directory.
+std::string home_directory(const std::string &named) {
+    std::error_code error;
+    std::string directory = std::filesystem::absolute(named, error).lexically_normal().string();
+    if (error) directory = named;
     if (directory.empty() || directory.back() != '/') directory += '/';
     return directory;
 }
@@ -71,11 +77,11 @@ std::string empty_macro_library() {
 } // namespace
 
 std::optional<Home> locate_home(const std::optional<std::string> &option) {
-    if (option && !option->empty()) return Home{with_separator(*option)};
+    if (option && !option->empty()) return Home{home_directory(*option)};
     if (const char *env = std::getenv("VORNMAC_HOME"); env != nullptr && *env != '\0')
-        return Home{with_separator(env)};
+        return Home{home_directory(env)};
     if (const char *user = std::getenv("HOME"); user != nullptr && *user != '\0')
-        return Home{with_separator(user) + ".vornmac/"};
+        return Home{home_directory(std::string(user) + "/.vornmac")};
     return std::nullopt;
 }
 
