@@ -169,6 +169,113 @@ printf '%%macro m; in macro %%mend;%%m %%fileappend %s;%%put x;%%system /dos ls 
 seen=$(awk '{ for (i = 2; i < NF; ++i) if ($i == "->" && $(i + 1) !~ /^\/proc\/[0-9]+\/fd$/) printf "%s ", $(i - 1) }' "$work/fds")
 [ "$seen" = "0 1 2 " ] || fail "descriptors of a %system child: [$seen] in $(cat "$work/fds")"
 
+# --- signals: a closed output pipe, a file-size limit, Ctrl-C ------------------------------------
+sighome="$work/signals"
+"$tool" run --home "$sighome" -e '' >/dev/null 2>&1
+saved() { "$tool" vars "$sighome/vorn_opt.dat" "$1" 2>/dev/null; }
+lines_program=$'%let early = 1; %savevar early; %do i = 1 %to 200000;\nline &i.\n%end;%let late = 2; %savevar late;'
+# The reader goes after one line: the output ends quietly, the program runs to its end and
+# saves, and the status is the run's own.
+"$tool" run --home "$sighome" -e "$lines_program" 2>"$work/err" | head -1 >"$work/out"
+rc=${PIPESTATUS[0]}
+expect_rc "closed output pipe" 0
+expect_bytes "closed output pipe" out $'line 1\n'
+expect_bytes "closed output pipe is quiet" err ''
+[ "$(saved early)$(saved late)" = 12 ] || fail "closed output pipe: saved [$(saved early)][$(saved late)]"
+
+# Past a file-size limit writes fail: the log reports "Write File Error" once and the run
+# goes on; standard output holds what fitted and the run fails with status 2; the variable
+# file, small enough, is saved.
+"$tool" vars "$sighome/vorn_opt.dat" --unset early --unset late >/dev/null
+(
+    ulimit -f 10
+    exec "$tool" run --home "$sighome" -e "$lines_program"
+) >"$work/out" 2>"$work/err"
+rc=$?
+expect_rc "file-size limit" 2
+[ "$(wc -c <"$work/out")" -eq 10240 ] || fail "file-size limit: $(wc -c <"$work/out") bytes of output"
+expect_bytes "file-size limit" err $'Database Error: Write File Error\nvornmac: the output could not be written\n'
+[ "$(saved early)$(saved late)" = 12 ] || fail "file-size limit: saved [$(saved early)][$(saved late)]"
+[ -z "$(find "$sighome" -name '*$$9*')" ] || fail "file-size limit: temporaries left"
+: >"$sighome/vorntool.log"
+
+# Ctrl-C goes to the whole foreground process group. Each run here starts in the background
+# in a group of its own, with SIGINT at its default action: a script's background jobs ignore
+# it, and the tool leaves an ignored SIGINT ignored, as a job under nohup expects. Every run is
+# bounded, should a signal fail to stop it.
+in_own_group() { exec setsid perl -e '$SIG{INT} = "DEFAULT"; exec @ARGV or die' "$@"; }
+# `started FILE` waits until the -o temporary FILE exists, which a run creates once its
+# signals are handled; `started -s FILE` until the program has written to it.
+started() {
+    test=-e
+    [ "$1" = -s ] && test=-s && shift
+    for _ in $(seq 200); do
+        [ "$test" "$1" ] && return 0
+        sleep 0.05
+    done
+    fail "the run did not start: no $1"
+}
+finished() {
+    wait "$run_pid"
+    rc=$?
+    kill -KILL "$run_pid" 2>/dev/null # only when the test failed
+}
+tokens_program='%let before = 1; %savevar before; %do i = 1 %to 20000000; x %end;'
+busy_program='%let busy = 1; %savevar busy; %do i = 1 %to 200000000; %end;'
+# Ctrl-C while tokens come: the program ends at the next token, saves, and the process ends
+# by SIGINT (status 130); its -o file is not replaced. SIGTERM does the same (143).
+for signal in INT TERM; do
+    printf 'old output\n' >"$work/interrupted.txt"
+    "$tool" vars "$sighome/vorn_opt.dat" --set before=0 >/dev/null
+    in_own_group "$tool" run --home "$sighome" --no-echo --log /dev/null \
+        -o "$work/interrupted.txt" -e "$tokens_program" 2>/dev/null &
+    run_pid=$!
+    started -s "$work/interrupted.txt.vornmac-tmp"
+    kill -"$signal" -- "-$run_pid"
+    finished
+    expect_rc "SIG$signal" $((128 + $(kill -l "$signal")))
+    [ "$(saved before)" = 1 ] || fail "SIG$signal: the saved value is lost"
+    expect_bytes "SIG$signal leaves the -o file" interrupted.txt $'old output\n'
+    [ -e "$work/interrupted.txt.vornmac-tmp" ] && fail "SIG$signal: the -o temporary is left"
+done
+# Ctrl-C while %system waits for a command ends the command alone; the program goes on.
+in_own_group "$tool" run --home "$sighome" -o "$work/system.txt" \
+    -e '%system /wait sleep 30; after %let waited = 1; %savevar waited;' 2>/dev/null &
+run_pid=$!
+for _ in $(seq 200); do
+    pgrep -P "$run_pid" sleep >/dev/null && break
+    sleep 0.05
+done
+start=$SECONDS
+kill -INT -- "-$run_pid"
+finished
+expect_rc "Ctrl-C during %system /wait" 0
+[ $((SECONDS - start)) -lt 20 ] || fail "Ctrl-C during %system /wait: the command went on"
+expect_bytes "Ctrl-C during %system /wait" system.txt 'after '
+[ "$(saved waited)" = 1 ] || fail "Ctrl-C during %system /wait: the saved value is lost"
+# A program busy without tokens stops at its next one; a second Ctrl-C ends it at once.
+in_own_group "$tool" run --home "$sighome" -o "$work/busy.txt" -e "$busy_program" 2>/dev/null &
+run_pid=$!
+started "$work/busy.txt.vornmac-tmp"
+kill -INT -- "-$run_pid"
+sleep 0.3
+kill -0 "$run_pid" 2>/dev/null || fail "a first Ctrl-C ended a busy run at once"
+kill -INT -- "-$run_pid"
+finished
+expect_rc "second Ctrl-C" 130
+# A run that starts with SIGINT ignored keeps ignoring it.
+"$tool" run --home "$sighome" -o "$work/ignoring.txt" -e "$busy_program" 2>/dev/null &
+run_pid=$!
+started "$work/ignoring.txt.vornmac-tmp"
+kill -INT "$run_pid"
+sleep 0.3
+kill -0 "$run_pid" 2>/dev/null || fail "SIGINT ended a run that was started with it ignored"
+kill -TERM "$run_pid"
+sleep 0.3 # two signals sent at once may arrive as one
+kill -TERM "$run_pid"
+finished
+expect_rc "two SIGTERMs after an ignored SIGINT" 143
+
 if [ "$failures" -ne 0 ]; then
     echo "$failures file safety test(s) failed" >&2
     exit 1

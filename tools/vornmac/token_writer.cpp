@@ -1,6 +1,7 @@
 #include "token_writer.hpp"
 
 #include "platform/raw_file.hpp"
+#include "platform/run_signals.hpp"
 
 #include <unistd.h>
 
@@ -40,11 +41,17 @@ void TokenWriter::write_each(const char *token) {
             if (gathered_ == block_size) write_block();
             block_[gathered_++] = '\n';
         }
-    } else {
+    } else if (standard_output_ == StandardOutput::open) {
         fputs_unlocked(token, out_);
         if (layout_ == Layout::token_lines) putc_unlocked('\n', out_);
+        if (ferror_unlocked(out_) != 0) note_standard_output_error();
     }
     if (flush_each_) flush();
+}
+
+void TokenWriter::note_standard_output_error() {
+    standard_output_ = platform::reader_gone(fileno_unlocked(out_)) ? StandardOutput::reader_gone
+                                                                    : StandardOutput::failed;
 }
 
 void TokenWriter::write_block() {
@@ -55,15 +62,17 @@ void TokenWriter::write_block() {
 }
 
 void TokenWriter::flush() {
-    if (file_)
+    if (file_) {
         write_block();
-    else
+    } else if (standard_output_ == StandardOutput::open) {
         std::fflush(out_);
+        if (std::ferror(out_) != 0) note_standard_output_error();
+    }
 }
 
 bool TokenWriter::finish() {
     flush();
-    return file_ ? !file_failed_ : std::ferror(out_) == 0;
+    return file_ ? !file_failed_ : standard_output_ != StandardOutput::failed;
 }
 
 bool TokenWriter::commit() {

@@ -12,6 +12,10 @@
 // a third of a stream write per byte. A terminal keeps its usual line buffering, and an interactive
 // session flushes each token.
 //
+// When the reader of standard output has gone (`| head`), the output ends there, quietly: the
+// run goes on to its end and saves, and the output does not count as failed. Any other failed
+// write to standard output ends the output too, and does count.
+//
 // The -o file is written as a replacement (platform/replace_file.hpp): into a temporary beside
 // it, which takes its place only when the run is over and commit() is called, so a run that
 // cannot start or cannot write its output leaves the old file as it was.
@@ -63,12 +67,17 @@ class TokenWriter {
     }
     // Every other way: standard output, a token per line, a token shown as soon as known.
     void write_each(const char *token);
+    // After a failed write to standard output: tells a reader that has gone from a failure.
+    void note_standard_output_error();
     // Hands the gathered bytes to the -o file.
     void write_block();
     // The gathered bytes to the -o file, or standard output's buffer to it.
     void flush();
 
-    std::FILE *out_;                                  // standard output, null with -o
+    enum class StandardOutput { open, reader_gone, failed };
+
+    std::FILE *out_; // standard output, null with -o
+    StandardOutput standard_output_ = StandardOutput::open;
     std::unique_ptr<platform::FileReplacement> file_; // the -o file
     bool file_failed_ = false;
     Layout layout_;
