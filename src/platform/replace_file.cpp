@@ -9,6 +9,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -51,25 +52,18 @@ bool still_named(int handle, const std::string &name) {
 }
 
 // NAME itself, or NAME.PID.N as a writer names its own temporary.
-bool is_temporary_of(const std::string &entry, const std::string &name) {
+bool is_temporary_of(std::string_view entry, std::string_view name) {
+    const auto is_number = [](std::string_view text) {
+        return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+    };
     if (entry == name) return true;
-    if (entry.size() <= name.size() + 1 || entry.compare(0, name.size(), name) != 0 ||
+    if (entry.size() <= name.size() || entry.substr(0, name.size()) != name ||
         entry[name.size()] != '.')
         return false;
-    int dots = 0;
-    bool digit_before = false;
-    for (size_t i = name.size() + 1; i < entry.size(); ++i) {
-        const char c = entry[i];
-        if (c == '.' && digit_before && dots == 0) {
-            ++dots;
-            digit_before = false;
-        } else if (c >= '0' && c <= '9') {
-            digit_before = true;
-        } else {
-            return false;
-        }
-    }
-    return dots == 1 && digit_before;
+    const std::string_view numbers = entry.substr(name.size() + 1);
+    const size_t dot = numbers.find('.');
+    return dot != std::string_view::npos && is_number(numbers.substr(0, dot)) &&
+           is_number(numbers.substr(dot + 1));
 }
 
 // Removes the temporary at `path` when no writer holds it any more.
