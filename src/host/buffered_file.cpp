@@ -34,6 +34,12 @@ int open_for_append(const char *name, bool report, bool *not_a_file) {
     if (handle < 0 && report) platform::show_message_box("File Creation Error", name ? name : "");
     return handle;
 }
+// The number of bytes up to and including the last line feed, 0 when there is none.
+int32_t through_last_line_end(const char *bytes, int32_t count) {
+    const void *found = ::memrchr(bytes, '\n', static_cast<size_t>(count));
+    return found == nullptr ? 0
+                            : static_cast<int32_t>(static_cast<const char *>(found) - bytes) + 1;
+}
 } // namespace
 
 BufferedFile::BufferedFile(int handle, bool is_read, bool whole_lines, int64_t total)
@@ -169,12 +175,7 @@ void BufferedFile::write_out(Flush how) {
     if (is_read_ || handle_ < 0) return;
     int32_t count = position_;
     if (whole_lines_ && how != Flush::everything) {
-        const void *last_line_end = ::memrchr(buffer_.data(), '\n', static_cast<size_t>(position_));
-        count =
-            last_line_end == nullptr
-                ? 0
-                : static_cast<int32_t>(static_cast<const char *>(last_line_end) - buffer_.data()) +
-                      1;
+        count = through_last_line_end(buffer_.data(), position_);
         if (count == 0) {
             // No line ends here: a full buffer is part of a long line, gathered until its
             // end comes or it grows too long to keep back.
