@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,7 +17,7 @@ int anonymous_temporary() {
     const char *dir = std::getenv("TMPDIR");
     std::string pattern = dir != nullptr && *dir != '\0' ? dir : "/tmp";
     pattern += "/vornmac-program-XXXXXX";
-    const int handle = ::mkstemp(pattern.data());
+    const int handle = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (handle >= 0) ::unlink(pattern.c_str());
     return handle;
 }

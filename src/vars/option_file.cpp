@@ -6,11 +6,10 @@
 #include "platform/message_box.hpp"
 #include "platform/path_class.hpp"
 #include "platform/raw_file.hpp"
+#include "platform/replace_file.hpp"
 #include "vars/variable_file.hpp"
 
 #include <algorithm>
-#include <cstdio>
-#include <unistd.h>
 
 namespace vornmac {
 
@@ -61,20 +60,6 @@ bool write_all(int handle, const std::string &bytes) {
         if (platform::raw_write(handle, bytes.data() + at, piece) != piece) return false;
     }
     return true;
-}
-
-// Creates the temporary file for a save. The specified name is taken only when no other
-// run is writing it at this moment; otherwise a name of this process's own beside it, so
-// that two runs never write into one file.
-int create_temporary(std::string &temporary) {
-    bool exists = false;
-    int handle = platform::raw_create_new(temporary.c_str(), &exists);
-    const std::string shared = temporary;
-    for (int attempt = 0; handle < 0 && exists && attempt < 100; ++attempt) {
-        temporary = shared + "." + std::to_string(::getpid()) + "." + std::to_string(attempt);
-        handle = platform::raw_create_new(temporary.c_str(), &exists);
-    }
-    return handle;
 }
 } // namespace
 
@@ -131,27 +116,27 @@ bool load_options(ParserContext &context, const char *name) {
     return true;
 }
 
-ReplaceResult replace_file(const std::string &path, std::string &temporary,
-                           const std::string &bytes, bool quiet) {
-    const int handle = create_temporary(temporary);
-    if (handle < 0) {
-        if (!quiet) platform::show_message_box("File Creation Error", temporary.c_str());
-        return ReplaceResult::cannot_create;
+ReplaceOutcome replace_variable_file(const std::string &path, const std::string &bytes,
+                                     bool quiet) {
+    platform::FileReplacement file(path, temporary_variable_file_name);
+    ReplaceOutcome outcome{ReplaceResult::replaced, file.temporary(), file.target()};
+    if (!file.created()) {
+        if (!quiet) platform::show_message_box("File Creation Error", file.temporary().c_str());
+        outcome.result = ReplaceResult::cannot_create;
+        return outcome;
     }
-    bool written;
-    {
-        const platform::UniqueHandle file(handle);
-        written = write_all(handle, bytes) && platform::raw_sync(handle);
-    }
-    if (!written) {
+    const bool written = write_all(file.handle(), bytes);
+    const platform::FileReplacement::Commit commit =
+        written ? file.commit() : platform::FileReplacement::Commit::cannot_write;
+    if (commit == platform::FileReplacement::Commit::cannot_write) {
         platform::show_message_box("Database Error", "Write File Error");
-        std::remove(temporary.c_str());
-        return ReplaceResult::cannot_write;
+        outcome.result = ReplaceResult::cannot_write;
+    } else if (commit == platform::FileReplacement::Commit::cannot_rename) {
+        // The values are in the temporary file; the next save removes it.
+        file.keep_temporary();
+        outcome.result = ReplaceResult::cannot_rename;
     }
-    // rename replaces the old file atomically: there is never a moment without one, and
-    // of runs finishing together the last rename wins with its complete file.
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) return ReplaceResult::cannot_rename;
-    return ReplaceResult::replaced;
+    return outcome;
 }
 
 void save_variable_file(ParserContext &context) {
@@ -159,21 +144,21 @@ void save_variable_file(ParserContext &context) {
     for (int16_t i = 0; i <= context.input.top; ++i)
         if (const InputSource *source = context.input.slot(i))
             contents.input_records.push_back(image_of(*source));
-    const std::string &path = context.options_path;
-    std::string temporary = temporary_variable_file_name(path);
     std::vector<SavedValue> left_out;
     const std::string bytes = write_variable_file(context.vars, contents, &left_out);
     for (const SavedValue &value : left_out)
         context.errors.raise(value_not_saved, {value.name, static_cast<int>(value.level)});
-    switch (replace_file(path, temporary, bytes, false)) {
+    const ReplaceOutcome outcome = replace_variable_file(context.options_path, bytes, false);
+    const char *temporary = outcome.temporary.c_str();
+    switch (outcome.result) {
     case ReplaceResult::cannot_create:
-        context.errors.raise(cannot_write_file, {"create", temporary.c_str()});
+        context.errors.raise(cannot_write_file, {"create", temporary});
         break;
     case ReplaceResult::cannot_write:
-        context.errors.raise(cannot_write_file, {"write", temporary.c_str()});
+        context.errors.raise(cannot_write_file, {"write", temporary});
         break;
     case ReplaceResult::cannot_rename:
-        context.errors.raise(cannot_rename_file, {temporary.c_str(), path.c_str(), -1});
+        context.errors.raise(cannot_rename_file, {temporary, outcome.path.c_str(), -1});
         break;
     case ReplaceResult::replaced:
         break;

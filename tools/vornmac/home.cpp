@@ -4,15 +4,15 @@
 
 #include "macro/library_format.hpp"
 #include "platform/new_file.hpp"
+#include "platform/raw_file.hpp"
+#include "platform/replace_file.hpp"
 
 #include <vornmac/vornmac.h>
 
 #include <array>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
-#include <unistd.h>
 #include <vector>
 
 namespace vornmac::tool {
@@ -35,25 +35,24 @@ constexpr std::array<DefaultVariable, 7> default_variables{{
     {"_pathprg", ""},
 }};
 
-std::string with_separator(std::string directory) {
+// The home as an absolute path ending in "/": the library stores paths made from it (the
+// macro library's name in the variable file), and a relative one would mean another place
+// to a run started in another directory.
+std::string home_directory(const std::string &named) {
+    std::error_code error;
+    std::string directory = std::filesystem::absolute(named, error).lexically_normal().string();
+    if (error) directory = named;
     if (directory.empty() || directory.back() != '/') directory += '/';
     return directory;
 }
 
-// Writes through a temporary file in the same directory and renames it, so two first runs
-// at once never leave a half-written file behind.
-bool write_whole_file(const std::filesystem::path &path, std::string_view bytes) {
-    std::filesystem::path temporary = path;
-    temporary += ".tmp" + std::to_string(getpid());
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        if (!out.flush()) return false;
-    }
-    std::error_code error;
-    std::filesystem::rename(temporary, path, error);
-    if (error) std::filesystem::remove(temporary, error);
-    return !error;
+// Writes through a temporary file beside the file, renamed over it once complete, so two
+// first runs at once never leave a half-written file behind.
+bool write_whole_file(const std::string &path, std::string_view bytes) {
+    platform::FileReplacement file(path, [](const std::string &target) { return target + ".tmp"; });
+    const auto size = static_cast<int32_t>(bytes.size());
+    return file.created() && platform::raw_write(file.handle(), bytes.data(), size) == size &&
+           file.commit() == platform::FileReplacement::Commit::replaced;
 }
 
 // Besides the constant defaults, the home's macro library is both the file that %macro
@@ -82,11 +81,11 @@ bool create_empty_macro_library(const std::string &path) {
 } // namespace
 
 std::optional<Home> locate_home(const std::optional<std::string> &option) {
-    if (option && !option->empty()) return Home{with_separator(*option)};
+    if (option && !option->empty()) return Home{home_directory(*option)};
     if (const char *env = std::getenv("VORNMAC_HOME"); env != nullptr && *env != '\0')
-        return Home{with_separator(env)};
+        return Home{home_directory(env)};
     if (const char *user = std::getenv("HOME"); user != nullptr && *user != '\0')
-        return Home{with_separator(user) + ".vornmac/"};
+        return Home{home_directory(std::string(user) + "/.vornmac")};
     return std::nullopt;
 }
 

@@ -8,7 +8,7 @@
 namespace vornmac::tool {
 
 struct Home {
-    std::string directory; // always ends in "/": the library appends file names directly
+    std::string directory; // absolute, ends in "/": the library appends file names directly
     std::string variable_file() const { return directory + "vorn_opt.dat"; }
     std::string message_file() const { return directory + "vornmac.msg"; }
     std::string macro_library() const { return directory + "macros.mac"; }

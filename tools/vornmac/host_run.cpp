@@ -14,6 +14,8 @@
 #include "token_writer.hpp"
 #include "trace_writer.hpp"
 
+#include "platform/run_signals.hpp"
+
 #include <vornmac/vornmac.h>
 
 #include <unistd.h>
@@ -51,6 +53,8 @@ class Session {
 
     parser_context *context() const { return ctx_; }
     bool running() const { return phase_ != Phase::done; }
+    // The program was stopped by a signal (Ctrl-C, say) before its end.
+    bool interrupted() const { return interrupted_; }
 
     // Reports what init_parser ran into; a missing main program ends the run there.
     void check_start_up();
@@ -78,6 +82,7 @@ class Session {
     std::string message_seen_;
     int errors_ = 0;
     bool stopped_ = false;
+    bool interrupted_ = false;
     char first_token_[200] = {};
 };
 
@@ -104,6 +109,13 @@ void Session::check_start_up() {
 }
 
 void Session::step() {
+    // A Ctrl-C (or SIGTERM, SIGHUP) ends the program at the next token; the context then
+    // finishes and saves as at the program's end.
+    if ((phase_ == Phase::defines || phase_ == Phase::tokens) && platform::stop_requested()) {
+        interrupted_ = true;
+        phase_ = Phase::finishing;
+        return;
+    }
     switch (phase_) {
     case Phase::defines:
         if (next_define_ < options_.defines.size()) {
@@ -118,12 +130,14 @@ void Session::step() {
         phase_ = Phase::tokens;
         return;
     case Phase::tokens: {
-        // Only a jump to the mark leaves this loop: the end of the input is one.
+        // Besides a stop signal, only a jump to the mark leaves this loop: the end of the
+        // input is one.
         const char *next = addnextoken(ctx_);
-        for (;;) {
+        while (!platform::stop_requested()) {
             call_gettoken(ctx_);
             out_.write(next);
         }
+        return;
     }
     case Phase::finishing: {
         phase_ = Phase::done;
@@ -245,7 +259,15 @@ int run_program(const RunOptions &options, const Home &home) {
     drive(session);
     const bool written = out->finish();
     if (!written) std::fprintf(stderr, "vornmac: the output could not be written\n");
-    return session.exit_status(written);
+    const int status = session.exit_status(written);
+    // A run that reached its end made its output, errors or not; one that could not start,
+    // stopped half way (status 2) or was interrupted leaves the old -o file as it was.
+    if (status == 2 || session.interrupted()) return status;
+    if (!out->commit()) {
+        std::fprintf(stderr, "vornmac: cannot replace %s\n", options.output_file->c_str());
+        return 2;
+    }
+    return status;
 }
 
 } // namespace vornmac::tool

@@ -8,6 +8,8 @@
 #include "run_options.hpp"
 #include "vars_command.hpp"
 
+#include "platform/run_signals.hpp"
+
 #include <vornmac/vornmac.h>
 
 #include <CLI/CLI.hpp>
@@ -32,7 +34,12 @@ int run(const vornmac::tool::RunOptions &options) {
         std::fprintf(stderr, "vornmac run: %s\n", error->c_str());
         return 2;
     }
-    return run_program(options, *home);
+    vornmac::platform::handle_run_signals();
+    const int status = run_program(options, *home);
+    // Everything is saved and closed by now: a Ctrl-C (or SIGTERM, SIGHUP) ends the process
+    // as it would have.
+    if (vornmac::platform::stop_requested()) vornmac::platform::end_by_stop_signal();
+    return status;
 }
 
 // `vornmac help [COMMAND]` shows the page that --help would.

@@ -1,14 +1,25 @@
 #include "token_writer.hpp"
 
+#include "platform/raw_file.hpp"
+#include "platform/run_signals.hpp"
+
 #include <unistd.h>
 
 namespace vornmac::tool {
 
-TokenWriter::TokenWriter(std::FILE *out, std::unique_ptr<std::FILE, Closer> owned, Layout layout,
-                         bool flush_each)
-    : out_(out), owned_(std::move(owned)), layout_(layout), flush_each_(flush_each),
-      gathers_text_(owned_ && layout == Layout::text && !flush_each) {
-    if (owned_) block_ = std::make_unique<char[]>(block_size);
+namespace {
+// The -o file's temporary is not hidden, so that a user sees what a killed run left; the
+// next run writing the same file removes it.
+std::string temporary_output_name(const std::string &target) {
+    return target + ".vornmac-tmp";
+}
+} // namespace
+
+TokenWriter::TokenWriter(std::FILE *out, std::unique_ptr<platform::FileReplacement> file,
+                         Layout layout, bool flush_each)
+    : out_(out), file_(std::move(file)), layout_(layout), flush_each_(flush_each),
+      gathers_text_(file_ && layout == Layout::text && !flush_each) {
+    if (file_) block_ = std::make_unique<char[]>(block_size);
 }
 
 std::optional<TokenWriter> TokenWriter::open(const std::optional<std::string> &path, Layout layout,
@@ -18,12 +29,9 @@ std::optional<TokenWriter> TokenWriter::open(const std::optional<std::string> &p
         if (::isatty(STDOUT_FILENO) != 1) std::setvbuf(stdout, nullptr, _IOFBF, block_size);
         return TokenWriter(stdout, nullptr, layout, flush_each);
     }
-    std::unique_ptr<std::FILE, Closer> file(std::fopen(path->c_str(), "wb"));
-    if (!file) return std::nullopt;
-    // Whole blocks come from this writer: the stream passes them on.
-    std::setvbuf(file.get(), nullptr, _IONBF, 0);
-    std::FILE *out = file.get();
-    return TokenWriter(out, std::move(file), layout, flush_each);
+    auto file = std::make_unique<platform::FileReplacement>(*path, temporary_output_name);
+    if (!file->created()) return std::nullopt;
+    return TokenWriter(nullptr, std::move(file), layout, flush_each);
 }
 
 void TokenWriter::write_each(const char *token) {
@@ -33,28 +41,42 @@ void TokenWriter::write_each(const char *token) {
             if (gathered_ == block_size) write_block();
             block_[gathered_++] = '\n';
         }
-    } else {
+    } else if (standard_output_ == StandardOutput::open) {
         fputs_unlocked(token, out_);
         if (layout_ == Layout::token_lines) putc_unlocked('\n', out_);
+        if (ferror_unlocked(out_) != 0) note_standard_output_error();
     }
     if (flush_each_) flush();
 }
 
+void TokenWriter::note_standard_output_error() {
+    standard_output_ = platform::reader_gone(fileno_unlocked(out_)) ? StandardOutput::reader_gone
+                                                                    : StandardOutput::failed;
+}
+
 void TokenWriter::write_block() {
-    fwrite_unlocked(block_.get(), 1, gathered_, out_);
+    const auto size = static_cast<int32_t>(gathered_);
+    if (!file_failed_ && platform::raw_write(file_->handle(), block_.get(), size) != size)
+        file_failed_ = true;
     gathered_ = 0;
 }
 
 void TokenWriter::flush() {
-    if (block_) write_block();
-    std::fflush(out_);
+    if (file_) {
+        write_block();
+    } else if (standard_output_ == StandardOutput::open) {
+        std::fflush(out_);
+        if (std::ferror(out_) != 0) note_standard_output_error();
+    }
 }
 
 bool TokenWriter::finish() {
     flush();
-    bool ok = std::ferror(out_) == 0;
-    if (owned_) ok = std::fclose(owned_.release()) == 0 && ok;
-    return ok;
+    return file_ ? !file_failed_ : standard_output_ != StandardOutput::failed;
+}
+
+bool TokenWriter::commit() {
+    return !file_ || file_->commit() == platform::FileReplacement::Commit::replaced;
 }
 
 } // namespace vornmac::tool

@@ -11,8 +11,17 @@
 // line. The -o file is this writer's alone: tokens for it gather in a block of its own, which costs
 // a third of a stream write per byte. A terminal keeps its usual line buffering, and an interactive
 // session flushes each token.
+//
+// When the reader of standard output has gone (`| head`), the output ends there, quietly: the
+// run goes on to its end and saves, and the output does not count as failed. Any other failed
+// write to standard output ends the output too, and does count.
+//
+// The -o file is written as a replacement (platform/replace_file.hpp): into a temporary beside
+// it, which takes its place only when the run is over and commit() is called, so a run that
+// cannot start or cannot write its output leaves the old file as it was.
 #pragma once
 #include "input/token_copy.hpp"
+#include "platform/replace_file.hpp"
 
 #include <cstdio>
 #include <memory>
@@ -25,7 +34,7 @@ class TokenWriter {
   public:
     enum class Layout { text, token_lines };
 
-    // Opens the output; nothing when the -o file cannot be created.
+    // Opens the output; nothing when no temporary for the -o file can be created.
     static std::optional<TokenWriter> open(const std::optional<std::string> &path, Layout layout,
                                            bool flush_each);
 
@@ -40,16 +49,15 @@ class TokenWriter {
         }
         write_each(token);
     }
-    // Flushes and closes; false when any write failed.
+    // Writes out what is waiting; false when any write failed.
     bool finish();
+    // Puts the -o file in the place of the old one; false when that failed.
+    bool commit();
 
   private:
     static constexpr size_t block_size = 64 * 1024;
 
-    struct Closer {
-        void operator()(std::FILE *file) const { std::fclose(file); }
-    };
-    TokenWriter(std::FILE *out, std::unique_ptr<std::FILE, Closer> owned, Layout layout,
+    TokenWriter(std::FILE *out, std::unique_ptr<platform::FileReplacement> file, Layout layout,
                 bool flush_each);
 
     // The -o file's tokens as program text, the bulk of most runs: copied into the block.
@@ -59,17 +67,23 @@ class TokenWriter {
     }
     // Every other way: standard output, a token per line, a token shown as soon as known.
     void write_each(const char *token);
-    // Hands the gathered bytes to the stream.
+    // After a failed write to standard output: tells a reader that has gone from a failure.
+    void note_standard_output_error();
+    // Hands the gathered bytes to the -o file.
     void write_block();
-    // The gathered bytes and the stream's own buffer to the file.
+    // The gathered bytes to the -o file, or standard output's buffer to it.
     void flush();
 
-    std::FILE *out_;
-    std::unique_ptr<std::FILE, Closer> owned_;
+    enum class StandardOutput { open, reader_gone, failed };
+
+    std::FILE *out_; // standard output, null with -o
+    StandardOutput standard_output_ = StandardOutput::open;
+    std::unique_ptr<platform::FileReplacement> file_; // the -o file
+    bool file_failed_ = false;
     Layout layout_;
     bool flush_each_; // a terminal session shows each token as soon as it is known
     bool gathers_text_;
-    std::unique_ptr<char[]> block_; // the -o file's tokens, not yet handed to its stream
+    std::unique_ptr<char[]> block_; // the -o file's tokens, not yet written
     size_t gathered_ = 0;
 };
 
