@@ -1,7 +1,7 @@
 // Programs nested as deep as their text can nest them run in a thread with a 256 KiB stack,
 // as a host's thread may have: each kind of nesting stops at its bound with its error
-// instead of running out of stack. Each program here overflowed that stack before the
-// bounds were counted for the whole context.
+// instead of running out of stack. Each deep program here overflowed that stack before the
+// bounds were counted for the whole context, and all kinds at their bounds at once fit.
 #include "support/program_run.hpp"
 #include "support/small_stack.hpp"
 
@@ -26,19 +26,6 @@ std::string repeated(const std::string &text, int times) {
     return out;
 }
 
-// Runs `text` from a program file, which unlike a text from the host may be of any length.
-ProgramRun run_deep(const std::string &text) {
-    TestHome home;
-    home.write("deep.vm", text);
-    const std::string file = home.path("deep.vm");
-    ProgramRequest request;
-    request.file = file.c_str();
-    request.max_tokens = 5000;
-    ProgramRun run;
-    run_in_small_stack([&] { run = run_program(home, request); });
-    return run;
-}
-
 // The messages of the jumps the run made, one per line.
 std::string jump_messages(const ProgramRun &run) {
     std::string out;
@@ -47,36 +34,36 @@ std::string jump_messages(const ProgramRun &run) {
     return out;
 }
 
-TEST(SmallStack, FiftyThousandParenthesesStopAtTheExpressionBound) {
-    const ProgramRun run =
-        run_deep("%eval(" + repeated("(", 50000) + "1" + repeated(")", 50000) + ")\n");
-    ASSERT_FALSE(run.jumps.empty());
-    EXPECT_EQ(run.jumps[0].message, "ERROR #4643 : expression nested deeper than 64\n");
+// The message of the first error `text` raises, run from a program file (which unlike a
+// text from the host may be of any length) in the small stack.
+std::string first_error(const std::string &text) {
+    TestHome home;
+    home.write("deep.vm", text);
+    const std::string file = home.path("deep.vm");
+    ProgramRequest request;
+    request.file = file.c_str();
+    request.max_tokens = 5000;
+    ProgramRun run;
+    run_in_small_stack([&] { run = run_program(home, request); });
+    return run.jumps.empty() ? "" : run.jumps[0].message;
 }
 
-TEST(SmallStack, NegationsCountAsExpressionLevels) {
-    const ProgramRun run = run_deep("%eval(" + repeated("! not ", 30000) + "1)\n");
-    EXPECT_NE(jump_messages(run).find("ERROR #4643"), std::string::npos) << jump_messages(run);
-}
-
-TEST(SmallStack, ParenthesesCountAcrossTheExpressionsOfNestedFunctions) {
+TEST(SmallStack, DeepExpressionsStopAtTheExpressionBound) {
+    const std::string bound_error = "ERROR #4643 : expression nested deeper than 64\n";
+    EXPECT_EQ(first_error("%eval(" + repeated("(", 50000) + "1" + repeated(")", 50000) + ")\n"),
+              bound_error);
+    EXPECT_EQ(first_error("%eval(" + repeated("! not ", 30000) + "1)\n"), bound_error);
     // 30 %eval calls, each 40 parentheses deep: no one expression passes the bound.
-    const ProgramRun run = run_deep(repeated("%eval(" + repeated("(", 40) + "1+", 30) + "1" +
-                                    repeated(repeated(")", 40) + ")", 30) + "\n");
-    ASSERT_FALSE(run.jumps.empty());
-    EXPECT_EQ(run.jumps[0].message, "ERROR #4643 : expression nested deeper than 64\n");
+    EXPECT_EQ(first_error(repeated("%eval(" + repeated("(", 40) + "1+", 30) + "1" +
+                          repeated(repeated(")", 40) + ")", 30) + "\n"),
+              bound_error);
 }
 
-TEST(SmallStack, FunctionsNestedThousandDeepStopAtTheDispatchBound) {
-    const ProgramRun run = run_deep(repeated("%eval(", 1000) + "1" + repeated(")", 1000) + "\n");
-    ASSERT_FALSE(run.jumps.empty());
-    EXPECT_EQ(run.jumps[0].message, "ERROR #4642 : nested deeper than 32\n");
-}
-
-TEST(SmallStack, StatementsNestedSixHundredDeepStopAtTheDispatchBound) {
-    const ProgramRun run = run_deep(repeated("%let a = ", 600) + "1;\n");
-    ASSERT_FALSE(run.jumps.empty());
-    EXPECT_EQ(run.jumps[0].message, "ERROR #4642 : nested deeper than 32\n");
+TEST(SmallStack, DeepFunctionsAndStatementsStopAtTheDispatchBound) {
+    const std::string bound_error = "ERROR #4642 : nested deeper than 32\n";
+    EXPECT_EQ(first_error(repeated("%eval(", 1000) + "1" + repeated(")", 1000) + "\n"),
+              bound_error);
+    EXPECT_EQ(first_error(repeated("%let a = ", 600) + "1;\n"), bound_error);
 }
 
 TEST(SmallStack, CopiedIfStatementsCountAcrossCopiers) {
@@ -84,10 +71,9 @@ TEST(SmallStack, CopiedIfStatementsCountAcrossCopiers) {
     // it runs there and its %if copies a branch of its own: 150 nested %if statements per
     // copier, none of which passes the bound alone.
     const std::string quoting_pair = "\x01\x03\x01\x04";
-    const ProgramRun run =
-        run_deep(repeated(repeated("%if 1 %then ", 150) + quoting_pair + "%eval(", 10) + "1\n");
-    ASSERT_FALSE(run.jumps.empty());
-    EXPECT_EQ(run.jumps[0].message, "ERROR #4641 : if nested too deep\n");
+    EXPECT_EQ(
+        first_error(repeated(repeated("%if 1 %then ", 150) + quoting_pair + "%eval(", 10) + "1\n"),
+        "ERROR #4641 : if nested too deep\n");
 }
 
 TEST(SmallStack, AllKindsAtTheirBoundsAtOnceFitTheStack) {
@@ -95,10 +81,9 @@ TEST(SmallStack, AllKindsAtTheirBoundsAtOnceFitTheStack) {
     // under the whole chain of operators, and the %if condition's own) and 200 copied %if
     // statements, with an error reported at the innermost point.
     const std::string operator_chain = "(1 or 1 and 1 = 1 + ";
-    const ProgramRun run = run_deep(repeated("%eval(", 31) + repeated(operator_chain, 63) +
-                                    repeated("%if 1 %then ", 201) + "\x01\x03\x01\x04&nosuch. \n");
-    ASSERT_FALSE(run.jumps.empty());
-    EXPECT_EQ(run.jumps[0].message, "ERROR #2021 : undefined variable nosuch\n");
+    EXPECT_EQ(first_error(repeated("%eval(", 31) + repeated(operator_chain, 63) +
+                          repeated("%if 1 %then ", 201) + "\x01\x03\x01\x04&nosuch. \n"),
+              "ERROR #2021 : undefined variable nosuch\n");
 }
 
 // Inputs the program fuzzer found, read as it reads them (the first line is the value of x,
