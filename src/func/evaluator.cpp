@@ -21,6 +21,7 @@ constexpr int16_t missing_close = 2011;
 constexpr int16_t not_a_number_literal = 2040;
 constexpr int16_t division_fault = 4630;
 constexpr int16_t operand_too_long = 4631;
+constexpr int16_t nested_too_deep = 4643;
 
 // The characters that end a text operand: "+-*/=<>!)(".
 constexpr std::array<bool, 256> ends_text_operand = [] {
@@ -273,20 +274,24 @@ Value Evaluator::arithmetic(const Value &left, char op, const Value &right) {
 }
 
 Value Evaluator::unary() {
-    if (begins_with('(')) {
-        next();
-        Value value = expression();
-        if (begins_with(')'))
-            next();
-        else
-            context_.errors.raise(missing_close_in_expression);
-        return value;
+    const bool opens = begins_with('(');
+    if (!opens && !begins_with('!') && ((token()[0] | 0x20) != 'n' || !is_word("not")))
+        return primary();
+    // Both forms recurse: one level each, counted across all expressions being evaluated.
+    const NestingLevel level(context_.nesting.expression);
+    if (level.beyond(NestingDepths::expression_bound)) {
+        // The operator is left unread: the expression ends before it.
+        context_.errors.raise(nested_too_deep, {static_cast<int>(NestingDepths::expression_bound)});
+        return Value::of_number(0);
     }
-    if (begins_with('!') || ((token()[0] | 0x20) == 'n' && is_word("not"))) {
+    next();
+    if (!opens) return truth(integer(unary()) == 0);
+    Value value = expression();
+    if (begins_with(')'))
         next();
-        return truth(integer(unary()) == 0);
-    }
-    return primary();
+    else
+        context_.errors.raise(missing_close_in_expression);
+    return value;
 }
 
 Value Evaluator::primary() {

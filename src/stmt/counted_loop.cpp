@@ -254,8 +254,8 @@ bool pass_by_record(ParserContext &context) {
     // is sure to go on past it unseen. The trace shows each step as a statement of its own.
     constexpr std::string_view opening = "\x01\x01%do#";
     InputStack &in = context.input;
-    if (!LoopRecords::kept || context.trace.on() || context.scanner.dispatch_depth != 1 ||
-        in.top < 0 || in.kind != 's')
+    if (!LoopRecords::kept || context.trace.on() || context.nesting.dispatch != 1 || in.top < 0 ||
+        in.kind != 's')
         return false;
     const CountedLoopRecord &loop = context.loops.at(in.top);
     if (loop.variable == nullptr || loop.text_variable == nullptr) return false;

@@ -14,19 +14,6 @@ namespace {
 constexpr int16_t not_a_command_variable = 162;
 constexpr int16_t command_digit_out_of_range = 163;
 constexpr int16_t nested_too_deep = 4642;
-constexpr int16_t dispatch_depth_limit = 500;
-
-// Counts one handler running inside the scan of another, also when it leaves by an error.
-class DispatchLevel {
-  public:
-    explicit DispatchLevel(int16_t &depth) : depth_(depth) { ++depth_; }
-    ~DispatchLevel() { --depth_; }
-    DispatchLevel(const DispatchLevel &) = delete;
-    DispatchLevel &operator=(const DispatchLevel &) = delete;
-
-  private:
-    int16_t &depth_;
-};
 
 // The command variable that `text` reads before anything else, or 0: the digit of a text
 // that begins, after the white space the scanner skips after a statement, with "%sys_c"
@@ -92,10 +79,12 @@ void read_command_variable(ParserContext &context, const char *name) {
 } // namespace
 
 void dispatch_keyword(ParserContext &context, const char *name) {
-    const DispatchLevel level(context.scanner.dispatch_depth);
-    if (context.scanner.dispatch_depth > dispatch_depth_limit) {
+    // Handlers run inside the scan that met their keyword and scan on themselves, so
+    // statements written inside statements nest on the stack.
+    const NestingLevel level(context.nesting.dispatch);
+    if (level.beyond(NestingDepths::dispatch_bound)) {
         // The word is consumed and nothing runs; the text after it is read as it stands.
-        context.errors.raise(nested_too_deep, {static_cast<int>(dispatch_depth_limit)});
+        context.errors.raise(nested_too_deep, {static_cast<int>(NestingDepths::dispatch_bound)});
         return;
     }
     const int16_t index = find_keyword(name);
