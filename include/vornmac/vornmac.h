@@ -86,6 +86,36 @@ VORNMAC_API int16_t version_number(void);
 
 /* Extensions for hosts of this implementation. */
 
+/* Error numbers a host tests for, in _errormessage ("ERROR #N : ..."), in the value
+ * vornmac_finish_parser returns and in a trace event's error. Every other number the library
+ * raises has its line in the message file (data/vornmac.msg) and is meant for people. */
+enum {
+    /* The input ran out: the normal end of every program, reported with type 4. */
+    VORNMAC_ERROR_END_OF_INPUT = 173,
+    /* The program did not run: its file cannot be opened, is 2 GiB or more, is a pipe whose
+     * text no temporary file can hold, or the program text is over 65534 characters. */
+    VORNMAC_ERROR_MAIN_PROGRAM_MISSING = 4504,
+    VORNMAC_ERROR_PROGRAM_TEXT_TOO_LONG = 4608,
+    VORNMAC_ERROR_PROGRAM_FILE_TOO_LARGE = 4610,
+    VORNMAC_ERROR_PROGRAM_PIPE_NOT_KEPT = 4611,
+    /* Runaway nesting, stopped at its bound: variable levels, input sources, references
+     * nested in one another without a token of text, %if inside one branch, statements,
+     * functions and macro calls written inside one another. */
+    VORNMAC_ERROR_LEVELS_TOO_DEEP = 2041,
+    VORNMAC_ERROR_INPUT_TOO_DEEP = 4604,
+    VORNMAC_ERROR_REFERENCE_CYCLE = 4609,
+    VORNMAC_ERROR_IF_TOO_DEEP = 4641,
+    VORNMAC_ERROR_NESTED_TOO_DEEP = 4642,
+    /* A macro library file is damaged; it is left as it was. */
+    VORNMAC_ERROR_LIBRARY_DAMAGED = 4650,
+    /* The finish did not replace the variable file (the old one stays; after the rename
+     * error the values are in the temporary file the message names), or saved it without a
+     * value the file cannot hold. */
+    VORNMAC_ERROR_VARIABLE_FILE_NOT_WRITTEN = 2042,
+    VORNMAC_ERROR_VARIABLE_FILE_NOT_RENAMED = 3018,
+    VORNMAC_ERROR_VALUE_NOT_SAVED = 4622
+};
+
 /* Turns the blanking of white space inside tokens handed to the host off (0) or on
  * (anything else; the default). With it off, tokens keep their line feeds and tabs, so a
  * host can reproduce the line structure of the program. */

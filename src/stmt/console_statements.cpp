@@ -1,5 +1,6 @@
 #include "stmt/console_statements.hpp"
 
+#include "error/error_numbers.hpp"
 #include "host/parser_context.hpp"
 #include "vars/name_compare.hpp"
 
@@ -9,7 +10,6 @@
 namespace vornmac {
 
 namespace {
-constexpr int16_t quote_not_closed = 2046;
 constexpr int line_size = 200; // at most 199 characters of a typed line are read
 
 std::string read_console_line() {
@@ -35,7 +35,7 @@ std::string next_word(ParserContext &context, const std::string &line, size_t &a
     if (at < line.size() && line[at] == '\'') {
         const size_t close = line.find('\'', at + 1);
         if (close == std::string::npos) {
-            context.errors.raise(quote_not_closed, {line.c_str()});
+            context.errors.raise(error::input_quote_not_closed, {line.c_str()});
             at = line.size();
         } else {
             at = close + 1;

@@ -1,5 +1,6 @@
 #include "stmt/dispatch.hpp"
 
+#include "error/error_numbers.hpp"
 #include "host/parser_context.hpp"
 #include "macro/macro_invocation.hpp"
 #include "stmt/keyword_table.hpp"
@@ -11,9 +12,6 @@
 namespace vornmac {
 
 namespace {
-constexpr int16_t not_a_command_variable = 162;
-constexpr int16_t command_digit_out_of_range = 163;
-constexpr int16_t nested_too_deep = 4642;
 constexpr int16_t dispatch_depth_limit = 500;
 
 // Counts one handler running inside the scan of another, also when it leaves by an error.
@@ -68,11 +66,11 @@ int16_t cycle_depth(ParserContext &context, char digit) {
 // %sys_c1 to %sys_c5: the command variable's text is read as program input.
 void read_command_variable(ParserContext &context, const char *name) {
     if (name[4] != 'c') {
-        context.errors.raise(not_a_command_variable);
+        context.errors.raise(error::not_a_command_variable);
         return;
     }
     if (name[5] < '1' || name[5] > '5') {
-        context.errors.raise(command_digit_out_of_range);
+        context.errors.raise(error::command_digit_out_of_range);
         return;
     }
     const std::string variable = command_variable(name[5]);
@@ -95,7 +93,7 @@ void dispatch_keyword(ParserContext &context, const char *name) {
     const DispatchLevel level(context.scanner.dispatch_depth);
     if (context.scanner.dispatch_depth > dispatch_depth_limit) {
         // The word is consumed and nothing runs; the text after it is read as it stands.
-        context.errors.raise(nested_too_deep, {static_cast<int>(dispatch_depth_limit)});
+        context.errors.raise(error::nested_too_deep, {static_cast<int>(dispatch_depth_limit)});
         return;
     }
     const int16_t index = find_keyword(name);
