@@ -68,7 +68,9 @@ VORNMAC_API void *call_savemacrochar(parser_context *ctx, uint16_t level, const 
 /* Raises error `number` of the message file with the host's arguments, exactly as the
  * library raises its own errors. The message's conversions (d i u o x X c s, with flags,
  * width, precision, "*" and the h and l modifiers) say what each argument is: a char *
- * for %s, an int for "*" and every other conversion (l does not make it a long). */
+ * for %s (read no further than the precision), an int for "*" and every other conversion
+ * (l does not make it a long). A directive of any other kind is shown as written and takes
+ * no argument. */
 VORNMAC_API void call_errorproc(parser_context *ctx, int16_t number, va_list args);
 /* The log file record (null without a log); copies its name into name_buffer (at least
  * 200 bytes) when that is not null: at most 199 characters and the terminator, so a
@@ -77,8 +79,11 @@ VORNMAC_API void *get_logfileptr(parser_context *ctx, char *name_buffer);
 /* Writes "N Records Of N Variables [And N Bytes] Written To target" to the log. */
 VORNMAC_API void outmesdbs(parser_context *ctx, int32_t records, int16_t variables, int32_t bytes,
                            const char *target);
-/* Releases the context; mode 2 also closes the log, any other mode keeps it open for the
- * next context of the process. */
+/* Saves the variable file and releases the context. A failed save is reported in the log
+ * only (vornmac_finish_parser returns it). The log's descriptor is shared by the contexts of
+ * the process: mode 2 makes the next start open the log again, but the descriptor is closed
+ * only when no context writes to it any more; any other mode keeps it open for the next
+ * context. */
 VORNMAC_API void finish_parser(parser_context *ctx, int32_t mode);
 
 /* The interface version of the library: 80. */
