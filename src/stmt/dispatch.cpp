@@ -1,5 +1,6 @@
 #include "stmt/dispatch.hpp"
 
+#include "error/error_numbers.hpp"
 #include "host/parser_context.hpp"
 #include "macro/macro_invocation.hpp"
 #include "stmt/keyword_table.hpp"
@@ -11,9 +12,6 @@
 namespace vornmac {
 
 namespace {
-constexpr int16_t not_a_command_variable = 162;
-constexpr int16_t command_digit_out_of_range = 163;
-constexpr int16_t nested_too_deep = 4642;
 
 // The command variable that `text` reads before anything else, or 0: the digit of a text
 // that begins, after the white space the scanner skips after a statement, with "%sys_c"
@@ -55,11 +53,11 @@ int16_t cycle_depth(ParserContext &context, char digit) {
 // %sys_c1 to %sys_c5: the command variable's text is read as program input.
 void read_command_variable(ParserContext &context, const char *name) {
     if (name[4] != 'c') {
-        context.errors.raise(not_a_command_variable);
+        context.errors.raise(error::not_a_command_variable);
         return;
     }
     if (name[5] < '1' || name[5] > '5') {
-        context.errors.raise(command_digit_out_of_range);
+        context.errors.raise(error::command_digit_out_of_range);
         return;
     }
     const std::string variable = command_variable(name[5]);
@@ -84,7 +82,8 @@ void dispatch_keyword(ParserContext &context, const char *name) {
     const NestingLevel level(context.nesting.dispatch);
     if (level.beyond(NestingDepths::dispatch_bound)) {
         // The word is consumed and nothing runs; the text after it is read as it stands.
-        context.errors.raise(nested_too_deep, {static_cast<int>(NestingDepths::dispatch_bound)});
+        context.errors.raise(error::nested_too_deep,
+                             {static_cast<int>(NestingDepths::dispatch_bound)});
         return;
     }
     const int16_t index = find_keyword(name);

@@ -1,9 +1,9 @@
 #include "stmt/text_copier.hpp"
 
+#include "error/error_numbers.hpp"
 #include "host/parser_context.hpp"
 #include "input/quoting_bytes.hpp"
 #include "stmt/keyword_table.hpp"
-#include "stmt/stmt_errors.hpp"
 
 #include <string>
 
@@ -86,7 +86,7 @@ void TextCopier::nested_if(CopyMode mode) {
     const NestingLevel level(context_.nesting.copied_if);
     if (level.beyond(NestingDepths::copied_if_bound)) {
         // Too deep to follow: the rest of the statement is read as ordinary text.
-        context_.errors.raise(stmt_errors::if_nested_too_deep);
+        context_.errors.raise(error::if_too_deep);
         take_token(context_);
         return;
     }
@@ -125,7 +125,7 @@ void TextCopier::block(CopyMode mode, bool in_branch) {
             --depth;
             const char *token = take_token(context_);
             if (!begins_with(token, ';'))
-                context_.errors.raise(stmt_errors::end_needs_semicolon, {"%End", token});
+                context_.errors.raise(error::semicolon_expected, {"%End", token});
             if (mode == CopyMode::copy || (mode != CopyMode::skip && depth != 0))
                 out_.append(in_branch && depth == 0 ? "%end " : "%end; ");
             if (mode == CopyMode::loop_body && depth == 0) out_.append(loop_rewind);
