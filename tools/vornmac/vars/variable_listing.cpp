@@ -1,4 +1,4 @@
-#include "variable_listing.hpp"
+#include "vars/variable_listing.hpp"
 
 namespace vornmac::tool {
 

@@ -3,7 +3,7 @@
 // of the program, passed on untouched even when it looks like an option. With -e the
 // program is the option's text, and every word after the options is an argument.
 #pragma once
-#include "command_line.hpp"
+#include "common/command_line.hpp"
 
 #include <optional>
 #include <string>
@@ -31,7 +31,7 @@ struct RunOptions {
     std::string label() const;
 };
 
-// Adds the run command to the tool's command line; parsing it fills `options`.
-CLI::App &add_run_command(CLI::App &root, RunOptions &options);
+// Declares the words of the run command; parsing them fills `options`.
+void declare_run_options(CLI::App &run, RunOptions &options);
 
 } // namespace vornmac::tool

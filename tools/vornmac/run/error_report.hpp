@@ -4,7 +4,7 @@
 // token, followed by one line "  called from WHERE:LINE:COLUMN" for each source it was
 // reached through, out to the main program.
 #pragma once
-#include "error_trace.hpp"
+#include "run/error_trace.hpp"
 
 #include <vornmac/vornmac.h>
 

@@ -8,7 +8,7 @@
 // text as &NAME (source_label.hpp). ACTION is %keyword, %macro[param="value", ...], &name or
 // %sys_cN. TEXT is what the action handed back to be read next, quoted and escaped.
 #pragma once
-#include "source_label.hpp"
+#include "run/source_label.hpp"
 
 #include <vornmac/vornmac.h>
 

@@ -1,6 +1,6 @@
-#include "error_trace.hpp"
+#include "run/error_trace.hpp"
 
-#include "source_label.hpp"
+#include "run/source_label.hpp"
 
 #include <charconv>
 #include <cstdio>

@@ -6,7 +6,7 @@
 // The first entry's position is the failing token's (_errorline, _errorcolumn); the others
 // are where reading stood in the sources it was reached through.
 #pragma once
-#include "source_label.hpp"
+#include "run/source_label.hpp"
 
 #include <vornmac/vornmac.h>
 

@@ -1,8 +1,10 @@
-#include "vars_command.hpp"
+#include "vars/vars_command.hpp"
 
-#include "text_escape.hpp"
-#include "variable_listing.hpp"
-#include "vars_edit.hpp"
+#include "common/command_line.hpp"
+
+#include "common/text_escape.hpp"
+#include "vars/variable_listing.hpp"
+#include "vars/vars_edit.hpp"
 
 #include <CLI/CLI.hpp>
 
@@ -80,30 +82,21 @@ std::vector<VarsEdit> edits_in_order(const CLI::App &vars, const CLI::Option *se
     return edits;
 }
 
-} // namespace
+struct VarsRequest {
+    std::string path;
+    std::optional<std::string> name; // print this value only
+    std::vector<VarsEdit> edits;     // --set and --unset, in the order given
+};
 
-void add_vars_command(CLI::App &root, VarsRequest &request) {
-    CLI::App &vars =
-        *root.add_subcommand("vars", "list the options and saved values of a variable file");
-    describe_command(vars, {"FILE", "FILE NAME", "FILE (--set NAME=VALUE | --unset NAME)..."},
-                     vars_notes);
-    vars.add_option("FILE", request.path, "the variable file (vorn_opt.dat in the vornmac home)")
-        ->type_name("")
-        ->required();
-    CLI::Option *name =
-        vars.add_option("NAME", request.name, "print this saved value only")->type_name("");
-    CLI::Option *set = take_assignments(
-        vars.add_option("--set", "give the saved value NAME the text VALUE (repeatable)"));
-    CLI::Option *unset = vars.add_option("--unset", "remove the saved value NAME (repeatable)")
-                             ->type_name("NAME")
-                             ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
-                             ->allow_extra_args(false);
-    name->excludes(set)->excludes(unset);
-    vars.callback(
-        [&request, &vars, set, unset] { request.edits = edits_in_order(vars, set, unset); });
-}
+class VarsCommand : public Command {
+  public:
+    using Command::Command;
+    int run() override;
 
-int vars_command(const VarsRequest &request) {
+    VarsRequest request;
+};
+
+int VarsCommand::run() {
     const char *path = request.path.c_str();
     auto read = read_listing(path);
     if (const auto *problem = std::get_if<std::string>(&read)) {
@@ -121,6 +114,32 @@ int vars_command(const VarsRequest &request) {
         return 1;
     }
     return 0;
+}
+
+} // namespace
+
+std::unique_ptr<Command> add_vars_command(CLI::App &root) {
+    CLI::App &vars =
+        *root.add_subcommand("vars", "list the options and saved values of a variable file");
+    auto command = std::make_unique<VarsCommand>(vars);
+    VarsRequest &request = command->request;
+    describe_command(vars, {"FILE", "FILE NAME", "FILE (--set NAME=VALUE | --unset NAME)..."},
+                     vars_notes);
+    vars.add_option("FILE", request.path, "the variable file (vorn_opt.dat in the vornmac home)")
+        ->type_name("")
+        ->required();
+    CLI::Option *name =
+        vars.add_option("NAME", request.name, "print this saved value only")->type_name("");
+    CLI::Option *set = take_assignments(
+        vars.add_option("--set", "give the saved value NAME the text VALUE (repeatable)"));
+    CLI::Option *unset = vars.add_option("--unset", "remove the saved value NAME (repeatable)")
+                             ->type_name("NAME")
+                             ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+                             ->allow_extra_args(false);
+    name->excludes(set)->excludes(unset);
+    vars.callback(
+        [&request, &vars, set, unset] { request.edits = edits_in_order(vars, set, unset); });
+    return command;
 }
 
 } // namespace vornmac::tool

@@ -1,7 +1,7 @@
-#include "trace_writer.hpp"
+#include "run/trace_writer.hpp"
 
-#include "source_label.hpp"
-#include "text_escape.hpp"
+#include "common/text_escape.hpp"
+#include "run/source_label.hpp"
 
 #include <algorithm>
 #include <string_view>

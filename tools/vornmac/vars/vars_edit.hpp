@@ -4,7 +4,7 @@
 // file stays whole whenever anything fails. The input records a run saved (where its
 // program stood) are not written again.
 #pragma once
-#include "variable_listing.hpp"
+#include "vars/variable_listing.hpp"
 
 #include <optional>
 #include <span>

@@ -1,6 +1,6 @@
-#include "run_options.hpp"
+#include "run/run_options.hpp"
 
-#include "command_line.hpp"
+#include "common/command_line.hpp"
 
 #include <CLI/CLI.hpp>
 
@@ -58,9 +58,7 @@ std::string RunOptions::label() const {
     return program;
 }
 
-CLI::App &add_run_command(CLI::App &root, RunOptions &options) {
-    CLI::App &run =
-        *root.add_subcommand("run", "run a macro program and write the text that comes out of it");
+void declare_run_options(CLI::App &run, RunOptions &options) {
     describe_command(
         run,
         {"[OPTION...] PROGRAM [ARG...]", "[OPTION...] -e TEXT [ARG...]", "[OPTION...] - [ARG...]"},
@@ -105,7 +103,6 @@ CLI::App &add_run_command(CLI::App &root, RunOptions &options) {
             options.defines.push_back(split_assignment(word));
         settle_program(options, *text, *program);
     });
-    return run;
 }
 
 } // namespace vornmac::tool

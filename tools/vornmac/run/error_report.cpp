@@ -1,4 +1,4 @@
-#include "error_report.hpp"
+#include "run/error_report.hpp"
 
 #include <charconv>
 #include <string_view>

@@ -1,6 +1,8 @@
-#include "lib_command.hpp"
+#include "lib/lib_command.hpp"
 
-#include "text_escape.hpp"
+#include "common/command_line.hpp"
+
+#include "common/text_escape.hpp"
 
 #include "func/dates.hpp"
 #include "input/quoting_bytes.hpp"
@@ -32,6 +34,13 @@ seconds) for a run that is changing it. Exit status: 0 for a sound file, 1 for a
 cannot be read or is damaged (the faults go to standard error, or to standard output for
 check) or a NAME that is not in it, 2 for a bad command line.
 )";
+
+struct LibRequest {
+    enum class Action { list, print, check };
+    Action action = Action::list;
+    std::string path;
+    std::vector<std::string> names; // print: these macros only, in this order
+};
 
 using Action = LibRequest::Action;
 
@@ -131,10 +140,20 @@ void report_faults(std::FILE *out, const char *path, const maclib::LibraryReport
         std::fprintf(out, "%s: offset %d: %s\n", path, d.offset, d.what.c_str());
 }
 
+class LibCommand : public Command {
+  public:
+    using Command::Command;
+    int run() override;
+
+    LibRequest request;
+};
+
 } // namespace
 
-void add_lib_command(CLI::App &root, LibRequest &request) {
+std::unique_ptr<Command> add_lib_command(CLI::App &root) {
     CLI::App &lib = *root.add_subcommand("lib", "list, print or check a macro library file");
+    auto command = std::make_unique<LibCommand>(lib);
+    LibRequest &request = command->request;
     describe_command(lib, {"list FILE", "print FILE [NAME...]", "check FILE"}, lib_notes);
     lib.require_subcommand(1);
     for (const LibForm &form : lib_forms) {
@@ -148,9 +167,10 @@ void add_lib_command(CLI::App &root, LibRequest &request) {
             action.add_option("NAME", request.names, "print only these macros")->type_name("");
         action.callback([&request, &form] { request.action = form.action; });
     }
+    return command;
 }
 
-int lib_command(const LibRequest &request) {
+int LibCommand::run() {
     const char *path = request.path.c_str();
     const char *action = action_name(request.action);
     // Never waits on a FIFO: only a regular file can be a library.

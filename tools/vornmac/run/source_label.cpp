@@ -1,4 +1,4 @@
-#include "source_label.hpp"
+#include "run/source_label.hpp"
 
 namespace vornmac::tool {
 

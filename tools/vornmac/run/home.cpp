@@ -1,6 +1,6 @@
-#include "home.hpp"
+#include "run/home.hpp"
 
-#include "default_messages.hpp"
+#include "run/default_messages.hpp"
 
 #include "macro/library_format.hpp"
 #include "platform/new_file.hpp"

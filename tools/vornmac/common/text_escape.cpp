@@ -1,4 +1,4 @@
-#include "text_escape.hpp"
+#include "common/text_escape.hpp"
 
 #include <cstdio>
 

@@ -1,10 +1,10 @@
-#include "platform/run_signals.hpp"
+#include "run/run_signals.hpp"
 
 #include <csignal>
 #include <poll.h>
 #include <unistd.h>
 
-namespace vornmac::platform {
+namespace vornmac::tool {
 
 namespace {
 constexpr int stop_signals[] = {SIGINT, SIGTERM, SIGHUP};
@@ -57,4 +57,4 @@ bool reader_gone(int handle) {
     return ::poll(&watched, 1, 0) == 1 && (watched.revents & POLLERR) != 0;
 }
 
-} // namespace vornmac::platform
+} // namespace vornmac::tool

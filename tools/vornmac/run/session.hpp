@@ -1,8 +1,8 @@
 // `vornmac run`: drives one parser context through a whole program, as a host of the
 // library does, and turns the outcome into an exit status.
 #pragma once
-#include "home.hpp"
-#include "run_options.hpp"
+#include "run/home.hpp"
+#include "run/run_options.hpp"
 
 namespace vornmac::tool {
 

@@ -1,4 +1,4 @@
-#include "vars_edit.hpp"
+#include "vars/vars_edit.hpp"
 
 #include <algorithm>
 #include <cstdint>

@@ -10,10 +10,11 @@
 //   not restart interrupted calls, so a run waiting for a typed line stops waiting (the
 //   terminal's input ends there). A signal ignored when the run starts (a background job of a
 //   script ignores SIGINT, nohup SIGHUP) stays ignored.
-// Commands the library starts get the default actions back (see process.hpp).
+// Commands the library starts get the default actions back (the library resets them before
+// it starts a command).
 #pragma once
 
-namespace vornmac::platform {
+namespace vornmac::tool {
 
 void handle_run_signals();
 // True once SIGINT, SIGTERM or SIGHUP has come.
@@ -24,4 +25,4 @@ bool stop_requested();
 // True when `handle` is a pipe or socket whose reader has gone.
 bool reader_gone(int handle);
 
-} // namespace vornmac::platform
+} // namespace vornmac::tool

@@ -1,7 +1,7 @@
-#include "token_writer.hpp"
+#include "run/token_writer.hpp"
 
 #include "platform/raw_file.hpp"
-#include "platform/run_signals.hpp"
+#include "run/run_signals.hpp"
 
 #include <unistd.h>
 
@@ -50,8 +50,8 @@ void TokenWriter::write_each(const char *token) {
 }
 
 void TokenWriter::note_standard_output_error() {
-    standard_output_ = platform::reader_gone(fileno_unlocked(out_)) ? StandardOutput::reader_gone
-                                                                    : StandardOutput::failed;
+    standard_output_ =
+        reader_gone(fileno_unlocked(out_)) ? StandardOutput::reader_gone : StandardOutput::failed;
 }
 
 void TokenWriter::write_block() {

@@ -8,13 +8,13 @@
 // session writes the first token and then every new next token, so each token is written
 // once, as soon as it is complete. The input running out is how a program ends: error 173
 // (its own _errortype), or a jump with 100 while the module is still being primed.
-#include "host_run.hpp"
+#include "run/session.hpp"
 
-#include "error_report.hpp"
-#include "token_writer.hpp"
-#include "trace_writer.hpp"
+#include "run/error_report.hpp"
+#include "run/token_writer.hpp"
+#include "run/trace_writer.hpp"
 
-#include "platform/run_signals.hpp"
+#include "run/run_signals.hpp"
 
 #include <vornmac/vornmac.h>
 
@@ -111,7 +111,7 @@ void Session::check_start_up() {
 void Session::step() {
     // A Ctrl-C (or SIGTERM, SIGHUP) ends the program at the next token; the context then
     // finishes and saves as at the program's end.
-    if ((phase_ == Phase::defines || phase_ == Phase::tokens) && platform::stop_requested()) {
+    if ((phase_ == Phase::defines || phase_ == Phase::tokens) && stop_requested()) {
         interrupted_ = true;
         phase_ = Phase::finishing;
         return;
@@ -133,7 +133,7 @@ void Session::step() {
         // Besides a stop signal, only a jump to the mark leaves this loop: the end of the
         // input is one.
         const char *next = addnextoken(ctx_);
-        while (!platform::stop_requested()) {
+        while (!stop_requested()) {
             call_gettoken(ctx_);
             out_.write(next);
         }
