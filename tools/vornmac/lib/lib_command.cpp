@@ -1,22 +1,15 @@
 #include "lib/lib_command.hpp"
 
 #include "common/command_line.hpp"
-
 #include "common/text_escape.hpp"
 
-#include "func/dates.hpp"
-#include "input/quoting_bytes.hpp"
-#include "macro/library_check.hpp"
-#include "macro/macro_library.hpp"
-#include "platform/file_lock.hpp"
-#include "platform/raw_file.hpp"
-#include "vars/name_compare.hpp"
+#include <vornmac/vornmac.h>
 
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
 #include <string>
-#include <string_view>
+#include <vector>
 
 namespace vornmac::tool {
 
@@ -62,61 +55,75 @@ const char *action_name(Action action) {
     return "";
 }
 
-std::string defined_at(double minutes) {
-    if (!is_valid_minutes(minutes)) return "(no valid time)";
-    const MinutesTime t = minutes_time(minutes);
-    char text[40];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d", t.year, t.month, t.day, t.hour,
-                  t.minute);
+// A macro as the commands show it, kept from the library's reading of the file.
+struct Macro {
+    std::string name;
+    std::string line; // its line in the list
+    std::optional<std::string> definition;
+};
+
+struct Fault {
+    int32_t offset;
+    std::string what;
+};
+
+struct Library {
+    std::vector<Macro> macros; // newest first
+    std::vector<Fault> faults;
+    vornmac_library_summary summary{};
+};
+
+std::string defined_at(const vornmac_library_macro &m) {
+    if (m.defined_valid == 0) return "(no valid time)";
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d", m.year, m.month, m.day, m.hour,
+                  m.minute);
     return text;
 }
 
-std::string parameter_list(const maclib::MacroRecord &r) {
+std::string parameter_list(const vornmac_library_macro &m) {
     std::string out;
-    for (const maclib::MacroParameter &p : r.parameters) {
+    for (int i = 0; i < m.parameter_count; ++i) {
         if (!out.empty()) out += ',';
-        out += p.name;
-        if (p.named) out += "=" + p.default_text;
+        out += m.parameter_names[i];
+        if (m.parameter_defaults[i] != nullptr) out += std::string("=") + m.parameter_defaults[i];
     }
     return out;
 }
 
-void list(const maclib::LibraryReport &report) {
-    for (const maclib::MacroRecord &r : report.records) {
-        std::printf("%s  defined %s  size %u", escaped_quoted(r.name).c_str(),
-                    defined_at(r.header.time_stamp).c_str(), r.header.record_size);
-        if (!r.parameters.empty())
-            std::printf("  parameters %s", escaped_quoted(parameter_list(r)).c_str());
-        if (!r.label.empty()) std::printf("  label %s", escaped_quoted(r.label).c_str());
-        std::printf("\n");
-    }
+void keep_macro(void *user, const vornmac_library_macro *m) {
+    std::string line = escaped_quoted(m->name) + "  defined " + defined_at(*m) + "  size " +
+                       std::to_string(m->record_size);
+    if (m->parameter_count > 0) line += "  parameters " + escaped_quoted(parameter_list(*m));
+    if (*m->label != '\0') line += "  label " + escaped_quoted(m->label);
+    std::optional<std::string> definition;
+    if (m->definition != nullptr) definition.emplace(m->definition, m->definition_length);
+    static_cast<Library *>(user)->macros.push_back({m->name, line, std::move(definition)});
 }
 
-bool print_definition(const maclib::LibraryFile &file, const maclib::MacroRecord &r) {
-    std::string body;
-    if (!maclib::read_body_text(file, r, body)) return false;
-    std::string head = "%macro " + r.name;
-    if (!r.label.empty()) head += "(" + r.label + ")";
-    if (!r.parameters.empty()) head += "[" + parameter_list(r) + "]";
-    const std::string text = without_markers(head + body) + "%mend;\n";
-    std::fwrite(text.data(), 1, text.size(), stdout);
+void keep_fault(void *user, int32_t offset, const char *what) {
+    static_cast<Library *>(user)->faults.push_back({offset, what});
+}
+
+bool print_definition(const Macro &macro) {
+    if (!macro.definition) return false;
+    std::fwrite(macro.definition->data(), 1, macro.definition->size(), stdout);
     return true;
 }
 
 // Prints the named definitions (all when none is named); false when one is missing.
-bool print(const char *path, const maclib::LibraryFile &file, const maclib::LibraryReport &report,
-           const std::vector<std::string> &names) {
+bool print(const char *path, const Library &library, const std::vector<std::string> &names) {
     bool all_found = true;
     if (names.empty()) {
-        for (const maclib::MacroRecord &r : report.records)
-            all_found = print_definition(file, r) && all_found;
+        for (const Macro &macro : library.macros)
+            all_found = print_definition(macro) && all_found;
         return all_found;
     }
     for (const std::string &name : names) {
         bool found = false;
-        for (const maclib::MacroRecord &r : report.records) {
-            if (name_compare(r.name.c_str(), name.c_str()) != 0) continue;
-            found = print_definition(file, r);
+        for (const Macro &macro : library.macros) {
+            if (vornmac_same_name(macro.name.c_str(), name.c_str()) == 0) continue;
+            found = print_definition(macro);
             break;
         }
         if (!found)
@@ -126,18 +133,14 @@ bool print(const char *path, const maclib::LibraryFile &file, const maclib::Libr
     return all_found;
 }
 
-void summarise(const char *path, const maclib::LibraryReport &report) {
-    long free_bytes = 0;
-    for (const maclib::FreeBlock &b : report.free_blocks)
-        free_bytes += b.size;
-    std::printf("%s: sound: %zu macros, %zu free blocks of %ld bytes, end offset %u\n", path,
-                report.records.size(), report.free_blocks.size(), free_bytes,
-                report.header.end_offset);
+void summarise(const char *path, const vornmac_library_summary &s) {
+    std::printf("%s: sound: %d macros, %d free blocks of %lld bytes, end offset %u\n", path,
+                s.macros, s.free_blocks, static_cast<long long>(s.free_bytes), s.end_offset);
 }
 
-void report_faults(std::FILE *out, const char *path, const maclib::LibraryReport &report) {
-    for (const maclib::Damage &d : report.faults)
-        std::fprintf(out, "%s: offset %d: %s\n", path, d.offset, d.what.c_str());
+void report_faults(std::FILE *out, const char *path, const Library &library) {
+    for (const Fault &f : library.faults)
+        std::fprintf(out, "%s: offset %d: %s\n", path, f.offset, f.what.c_str());
 }
 
 class LibCommand : public Command {
@@ -147,6 +150,32 @@ class LibCommand : public Command {
 
     LibRequest request;
 };
+
+int LibCommand::run() {
+    const char *path = request.path.c_str();
+    Library library;
+    char problem[300];
+    const int read = vornmac_read_macro_library(path, &library, keep_macro, keep_fault,
+                                                &library.summary, problem, sizeof problem);
+    if (read < 0) {
+        std::fprintf(stderr, "vornmac lib %s: %s: %s\n", action_name(request.action), path,
+                     problem);
+        return 1;
+    }
+    bool sound = read == 0;
+    if (request.action == Action::check) {
+        if (sound) summarise(path, library.summary);
+        report_faults(stdout, path, library);
+    } else {
+        if (request.action == Action::list)
+            for (const Macro &macro : library.macros)
+                std::printf("%s\n", macro.line.c_str());
+        if (request.action == Action::print) sound = print(path, library, request.names) && sound;
+        report_faults(stderr, path, library);
+    }
+    std::fflush(stdout);
+    return sound ? 0 : 1;
+}
 
 } // namespace
 
@@ -168,42 +197,6 @@ std::unique_ptr<Command> add_lib_command(CLI::App &root) {
         action.callback([&request, &form] { request.action = form.action; });
     }
     return command;
-}
-
-int LibCommand::run() {
-    const char *path = request.path.c_str();
-    const char *action = action_name(request.action);
-    // Never waits on a FIFO: only a regular file can be a library.
-    const platform::OpenedFile opened =
-        platform::raw_open_file(path, platform::Access::read, false);
-    const platform::UniqueHandle open(opened.handle);
-    if (open.get() < 0) {
-        std::fprintf(stderr, "vornmac lib %s: %s %s\n", action,
-                     opened.wrong_kind ? "not a regular file:" : "cannot open", path);
-        return 1;
-    }
-    // Read under the shared lock, so that an update another run is making is never seen
-    // half done.
-    const platform::FileLock lock(open.get(), platform::LockKind::shared,
-                                  MacroLibrary::lock_patience);
-    if (!lock.usable()) {
-        std::fprintf(stderr, "vornmac lib %s: %s stayed locked by another run\n", action, path);
-        return 1;
-    }
-    const maclib::LibraryFile file(open.get());
-    const maclib::LibraryReport report = maclib::inspect_library(file);
-    bool sound = report.faults.empty();
-    if (request.action == Action::check) {
-        if (sound) summarise(path, report);
-        report_faults(stdout, path, report);
-    } else {
-        if (request.action == Action::list) list(report);
-        if (request.action == Action::print)
-            sound = print(path, file, report, request.names) && sound;
-        report_faults(stderr, path, report);
-    }
-    std::fflush(stdout);
-    return sound ? 0 : 1;
 }
 
 } // namespace vornmac::tool

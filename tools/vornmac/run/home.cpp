@@ -1,16 +1,14 @@
 #include "run/home.hpp"
 
 #include "run/default_messages.hpp"
-
-#include "macro/library_format.hpp"
-#include "platform/new_file.hpp"
-#include "platform/raw_file.hpp"
-#include "platform/replace_file.hpp"
+#include "run/replaced_file.hpp"
 
 #include <vornmac/vornmac.h>
 
 #include <array>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 #include <vector>
@@ -47,18 +45,17 @@ std::string home_directory(const std::string &named) {
 }
 
 // Writes through a temporary file beside the file, renamed over it once complete, so two
-// first runs at once never leave a half-written file behind.
-bool write_whole_file(const std::string &path, std::string_view bytes) {
-    platform::FileReplacement file(path, [](const std::string &target) { return target + ".tmp"; });
-    const auto size = static_cast<int32_t>(bytes.size());
-    return file.created() && platform::raw_write(file.handle(), bytes.data(), size) == size &&
-           file.commit() == platform::FileReplacement::Commit::replaced;
+// first runs at once never leave a half-written file behind. Gives 0 or the errno.
+int write_whole_file(const std::string &path, std::string_view bytes) {
+    ReplacedFile file(path, ".tmp");
+    if (file.write(bytes.data(), bytes.size()) && file.commit()) return 0;
+    return file.reason();
 }
 
 // Besides the constant defaults, the home's macro library is both the file that %macro
 // writes into and the first library searched, so a definition can be called at once and
-// is still there on the next run.
-bool write_default_variable_file(const Home &home) {
+// is still there on the next run. Gives 0 or the errno.
+int write_default_variable_file(const Home &home) {
     const std::string library = home.macro_library();
     std::vector<const char *> names{"_macromacro", "_macro1"};
     std::vector<const char *> values{library.c_str(), library.c_str()};
@@ -66,16 +63,21 @@ bool write_default_variable_file(const Home &home) {
         names.push_back(v.name);
         values.push_back(v.value);
     }
-    return vornmac_write_variable_file(home.variable_file().c_str(), static_cast<int>(names.size()),
-                                       names.data(), values.data()) == 0;
+    errno = 0;
+    if (vornmac_write_variable_file(home.variable_file().c_str(), static_cast<int>(names.size()),
+                                    names.data(), values.data()) == 0)
+        return 0;
+    return errno != 0 ? errno : EIO;
 }
 
 // Runs started together on a new home each find the library missing: it is created so
-// that none replaces the one another has already defined macros in.
-bool create_empty_macro_library(const std::string &path) {
-    const auto header = maclib::encode_file_header(maclib::FileHeader{});
-    return platform::create_whole_file(path.c_str(), header.data(), maclib::file_header_size) !=
-           platform::NewFile::failed;
+// that none replaces the one another has already defined macros in. Gives 0 or the errno.
+int create_empty_macro_library(const std::string &path) {
+    return vornmac_create_macro_library(path.c_str()) >= 0 ? 0 : errno;
+}
+
+std::string cannot_write(const std::string &path, int reason) {
+    return "cannot write " + path + ": " + std::strerror(reason);
 }
 
 } // namespace
@@ -93,14 +95,15 @@ std::optional<std::string> prepare_home(const Home &home) {
     std::error_code error;
     std::filesystem::create_directories(home.directory, error);
     if (error) return "cannot create the home " + home.directory + ": " + error.message();
-    if (!std::filesystem::exists(home.message_file(), error) &&
-        !write_whole_file(home.message_file(), default_message_file()))
-        return "cannot write " + home.message_file();
-    if (!std::filesystem::exists(home.macro_library(), error) &&
-        !create_empty_macro_library(home.macro_library()))
-        return "cannot write " + home.macro_library();
-    if (!std::filesystem::exists(home.variable_file(), error) && !write_default_variable_file(home))
-        return "cannot write " + home.variable_file();
+    if (!std::filesystem::exists(home.message_file(), error))
+        if (const int reason = write_whole_file(home.message_file(), default_message_file()))
+            return cannot_write(home.message_file(), reason);
+    if (!std::filesystem::exists(home.macro_library(), error))
+        if (const int reason = create_empty_macro_library(home.macro_library()))
+            return cannot_write(home.macro_library(), reason);
+    if (!std::filesystem::exists(home.variable_file(), error))
+        if (const int reason = write_default_variable_file(home))
+            return cannot_write(home.variable_file(), reason);
     return std::nullopt;
 }
 

@@ -69,7 +69,8 @@ void declare_run_options(CLI::App &run, RunOptions &options) {
         "-D", "set the global macro variable NAME before the program starts (repeatable)"));
     CLI::Option *text =
         run.add_option("-e", options.program, "run the program TEXT")->type_name("TEXT");
-    run.add_option("-o", options.output_file, "write the output to FILE instead of standard output")
+    run.add_option("-o", options.output_file,
+                   "write the output to FILE instead of standard output (- is standard output)")
         ->type_name("FILE");
     run.add_flag("--tokens", options.tokens,
                  "write each token as the library hands it over (white space inside it blanked), "
@@ -102,6 +103,7 @@ void declare_run_options(CLI::App &run, RunOptions &options) {
         for (const std::string &word : defines->results())
             options.defines.push_back(split_assignment(word));
         settle_program(options, *text, *program);
+        if (options.output_file == "-") options.output_file.reset();
     });
 }
 

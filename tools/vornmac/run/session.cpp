@@ -22,6 +22,7 @@
 
 #include <csetjmp>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace vornmac::tool {
@@ -216,9 +217,12 @@ int run_program(const RunOptions &options, const Home &home) {
         options.source == ProgramSource::terminal && standard_input_is_terminal();
     const auto layout =
         options.tokens ? TokenWriter::Layout::token_lines : TokenWriter::Layout::text;
-    std::optional<TokenWriter> out = TokenWriter::open(options.output_file, layout, interactive);
+    int reason = 0;
+    std::optional<TokenWriter> out =
+        TokenWriter::open(options.output_file, layout, interactive, reason);
     if (!out) {
-        std::fprintf(stderr, "vornmac: cannot create %s\n", options.output_file->c_str());
+        std::fprintf(stderr, "vornmac run: cannot create %s: %s\n", options.output_file->c_str(),
+                     std::strerror(reason));
         return 2;
     }
 
@@ -244,7 +248,7 @@ int run_program(const RunOptions &options, const Home &home) {
         home.directory.c_str(), VORNMAC_OPTIONS_TAG, variable_file.c_str(),
         has_log ? VORNMAC_LOG_TAG : 0, has_log ? options.log_file->c_str() : nullptr);
     if (ctx == nullptr) {
-        std::fprintf(stderr, "vornmac: the parser could not start\n");
+        std::fprintf(stderr, "vornmac run: the parser could not start\n");
         return 2;
     }
     if (!options.tokens) vornmac_set_blank_whitespace(ctx, 0);
@@ -258,13 +262,17 @@ int run_program(const RunOptions &options, const Home &home) {
     session.check_start_up();
     drive(session);
     const bool written = out->finish();
-    if (!written) std::fprintf(stderr, "vornmac: the output could not be written\n");
+    if (!written)
+        std::fprintf(stderr, "vornmac run: cannot write %s: %s\n",
+                     options.output_file.value_or("the standard output").c_str(),
+                     out->reason() != 0 ? std::strerror(out->reason()) : "write failed");
     const int status = session.exit_status(written);
     // A run that reached its end made its output, errors or not; one that could not start,
     // stopped half way (status 2) or was interrupted leaves the old -o file as it was.
     if (status == 2 || session.interrupted()) return status;
     if (!out->commit()) {
-        std::fprintf(stderr, "vornmac: cannot replace %s\n", options.output_file->c_str());
+        std::fprintf(stderr, "vornmac run: cannot replace %s: %s\n", options.output_file->c_str(),
+                     std::strerror(out->reason()));
         return 2;
     }
     return status;

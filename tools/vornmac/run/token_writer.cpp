@@ -1,36 +1,38 @@
 #include "run/token_writer.hpp"
 
-#include "platform/raw_file.hpp"
 #include "run/run_signals.hpp"
 
 #include <unistd.h>
+
+#include <cerrno>
 
 namespace vornmac::tool {
 
 namespace {
 // The -o file's temporary is not hidden, so that a user sees what a killed run left; the
 // next run writing the same file removes it.
-std::string temporary_output_name(const std::string &target) {
-    return target + ".vornmac-tmp";
-}
+constexpr const char *temporary_output_suffix = ".vornmac-tmp";
 } // namespace
 
-TokenWriter::TokenWriter(std::FILE *out, std::unique_ptr<platform::FileReplacement> file,
-                         Layout layout, bool flush_each)
+TokenWriter::TokenWriter(std::FILE *out, std::unique_ptr<ReplacedFile> file, Layout layout,
+                         bool flush_each)
     : out_(out), file_(std::move(file)), layout_(layout), flush_each_(flush_each),
       gathers_text_(file_ && layout == Layout::text && !flush_each) {
     if (file_) block_ = std::make_unique<char[]>(block_size);
 }
 
 std::optional<TokenWriter> TokenWriter::open(const std::optional<std::string> &path, Layout layout,
-                                             bool flush_each) {
+                                             bool flush_each, int &reason) {
     if (!path) {
         // Nothing has been written to standard output yet, so its buffer can still be set.
         if (::isatty(STDOUT_FILENO) != 1) std::setvbuf(stdout, nullptr, _IOFBF, block_size);
         return TokenWriter(stdout, nullptr, layout, flush_each);
     }
-    auto file = std::make_unique<platform::FileReplacement>(*path, temporary_output_name);
-    if (!file->created()) return std::nullopt;
+    auto file = std::make_unique<ReplacedFile>(*path, temporary_output_suffix);
+    if (!file->created()) {
+        reason = file->reason();
+        return std::nullopt;
+    }
     return TokenWriter(nullptr, std::move(file), layout, flush_each);
 }
 
@@ -50,14 +52,13 @@ void TokenWriter::write_each(const char *token) {
 }
 
 void TokenWriter::note_standard_output_error() {
+    standard_output_reason_ = errno;
     standard_output_ =
         reader_gone(fileno_unlocked(out_)) ? StandardOutput::reader_gone : StandardOutput::failed;
 }
 
 void TokenWriter::write_block() {
-    const auto size = static_cast<int32_t>(gathered_);
-    if (!file_failed_ && platform::raw_write(file_->handle(), block_.get(), size) != size)
-        file_failed_ = true;
+    if (!file_failed_ && !file_->write(block_.get(), gathered_)) file_failed_ = true;
     gathered_ = 0;
 }
 
@@ -76,7 +77,7 @@ bool TokenWriter::finish() {
 }
 
 bool TokenWriter::commit() {
-    return !file_ || file_->commit() == platform::FileReplacement::Commit::replaced;
+    return !file_ || file_->commit();
 }
 
 } // namespace vornmac::tool

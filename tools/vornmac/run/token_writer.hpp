@@ -16,12 +16,13 @@
 // run goes on to its end and saves, and the output does not count as failed. Any other failed
 // write to standard output ends the output too, and does count.
 //
-// The -o file is written as a replacement (platform/replace_file.hpp): into a temporary beside
-// it, which takes its place only when the run is over and commit() is called, so a run that
+// The -o file is written as a replacement (replaced_file.hpp): into a temporary beside it,
+// which takes its place only when the run is over and commit() is called, so a run that
 // cannot start or cannot write its output leaves the old file as it was.
 #pragma once
-#include "input/token_copy.hpp"
-#include "platform/replace_file.hpp"
+#include "run/replaced_file.hpp"
+
+#include <vornmac/vornmac.h>
 
 #include <cstdio>
 #include <memory>
@@ -34,9 +35,10 @@ class TokenWriter {
   public:
     enum class Layout { text, token_lines };
 
-    // Opens the output; nothing when no temporary for the -o file can be created.
+    // Opens the output: standard output without a path, else the -o file; nothing when no temporary
+    // for it can be created (`reason` then holds the errno).
     static std::optional<TokenWriter> open(const std::optional<std::string> &path, Layout layout,
-                                           bool flush_each);
+                                           bool flush_each, int &reason);
 
     // The library's token buffers, which write reads, hold 200 bytes.
     static constexpr size_t token_buffer_size = 200;
@@ -53,17 +55,18 @@ class TokenWriter {
     bool finish();
     // Puts the -o file in the place of the old one; false when that failed.
     bool commit();
+    // The errno of the output's last failure, 0 when it is not known.
+    int reason() const { return file_ ? file_->reason() : standard_output_reason_; }
 
   private:
     static constexpr size_t block_size = 64 * 1024;
 
-    TokenWriter(std::FILE *out, std::unique_ptr<platform::FileReplacement> file, Layout layout,
-                bool flush_each);
+    TokenWriter(std::FILE *out, std::unique_ptr<ReplacedFile> file, Layout layout, bool flush_each);
 
     // The -o file's tokens as program text, the bulk of most runs: copied into the block.
     void gather(const char *token) {
         if (block_size - gathered_ < token_buffer_size) write_block();
-        gathered_ += copy_token_text(token, block_.get() + gathered_, token_buffer_size);
+        gathered_ += vornmac_copy_token(token, block_.get() + gathered_);
     }
     // Every other way: standard output, a token per line, a token shown as soon as known.
     void write_each(const char *token);
@@ -78,7 +81,8 @@ class TokenWriter {
 
     std::FILE *out_; // standard output, null with -o
     StandardOutput standard_output_ = StandardOutput::open;
-    std::unique_ptr<platform::FileReplacement> file_; // the -o file
+    int standard_output_reason_ = 0;
+    std::unique_ptr<ReplacedFile> file_; // the -o file
     bool file_failed_ = false;
     Layout layout_;
     bool flush_each_; // a terminal session shows each token as soon as it is known
