@@ -120,7 +120,7 @@ void adopt_permissions(int handle, const std::string &target) {
 
 } // namespace
 
-FileReplacement::FileReplacement(const std::string &target, TemporaryName temporary_name_of)
+FileReplacement::FileReplacement(const std::string &target, const TemporaryName &temporary_name_of)
     : target_(target) {
     struct stat link {};
     struct stat file {};

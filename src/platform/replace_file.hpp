@@ -22,6 +22,7 @@
 // symbolic link to a regular file is followed, so the file it names is replaced and the
 // link stays.
 #pragma once
+#include <functional>
 #include <string>
 
 namespace vornmac::platform {
@@ -32,11 +33,11 @@ class FileReplacement {
 
     // The temporary's name for a target path: beside it, so that the rename stays on one
     // file system.
-    using TemporaryName = std::string (*)(const std::string &target);
+    using TemporaryName = std::function<std::string(const std::string &target)>;
 
     // Prepares the replacement of `target`. created() tells whether a file to write into
     // was obtained.
-    FileReplacement(const std::string &target, TemporaryName temporary_name_of);
+    FileReplacement(const std::string &target, const TemporaryName &temporary_name_of);
     // An uncommitted temporary is removed, unless keep_temporary() was called.
     ~FileReplacement();
     FileReplacement(const FileReplacement &) = delete;

@@ -11,6 +11,9 @@
 #include "vars/variable_file.hpp"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <string>
 
 namespace vornmac {
 
@@ -68,7 +71,8 @@ LoadOutcome inspect_variable_file(const std::string &path, VariableFileContents 
         platform::raw_open_file(path.c_str(), platform::Access::read, false);
     if (opened.handle < 0)
         return {LoadResult::damaged, 0,
-                opened.wrong_kind ? "not a regular file" : "cannot open it"};
+                opened.wrong_kind ? "not a regular file"
+                                  : std::string("cannot open it: ") + std::strerror(errno)};
     const platform::UniqueHandle file(opened.handle);
     std::string bytes;
     if (!read_whole_file(file.get(), bytes))

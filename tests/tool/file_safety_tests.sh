@@ -194,7 +194,7 @@ expect_bytes "closed output pipe is quiet" err ''
 rc=$?
 expect_rc "file-size limit" 2
 [ "$(wc -c <"$work/out")" -eq 10240 ] || fail "file-size limit: $(wc -c <"$work/out") bytes of output"
-expect_bytes "file-size limit" err $'Database Error: Write File Error\nvornmac: the output could not be written\n'
+expect_bytes "file-size limit" err $'Database Error: Write File Error\nvornmac run: cannot write the standard output: File too large\n'
 [ "$(saved early)$(saved late)" = 12 ] || fail "file-size limit: saved [$(saved early)][$(saved late)]"
 [ -z "$(find "$sighome" -name '*$$9*')" ] || fail "file-size limit: temporaries left"
 : >"$sighome/vorntool.log"

@@ -142,7 +142,7 @@ timeout 10 "$tool" lib check "$work/fifo.mac" >"$work/out" 2>"$work/err"
 rc=$?
 [ "$rc" -ne 124 ] || fail "lib check of a FIFO waited"
 expect_rc "lib check of a FIFO" 1
-expect_bytes "lib check of a FIFO" err "vornmac lib check: not a regular file: $work/fifo.mac
+expect_bytes "lib check of a FIFO" err "vornmac lib check: $work/fifo.mac: not a regular file
 "
 
 [ "$failures" -eq 0 ]
