@@ -5,13 +5,14 @@
 #include "input/quoting_bytes.hpp"
 #include "input/scanner.hpp"
 #include "input/text_chain.hpp"
+#include "platform/console.hpp"
 #include "platform/raw_file.hpp"
 #include "platform/seekable_file.hpp"
 #include "stmt/program_file.hpp"
 #include "vars/name_compare.hpp"
 
 #include <algorithm>
-#include <cstdio>
+#include <charconv>
 #include <cstring>
 #include <set>
 
@@ -53,7 +54,10 @@ InputStack::InputStack(ParserContext &context) : context_(context) {
     context_.vars.set_text_reader(this);
     temp_variables_.reserve(temp_names_.size());
     for (size_t n = 0; n < temp_names_.size(); ++n) {
-        std::snprintf(temp_names_[n].data(), temp_names_[n].size(), "_TEMP%zu", n);
+        std::array<char, 8> &name = temp_names_[n];
+        constexpr std::string_view prefix = "_TEMP";
+        std::copy(prefix.begin(), prefix.end(), name.begin());
+        std::to_chars(name.data() + prefix.size(), name.data() + name.size() - 1, n);
         temp_variables_.emplace_back(temp_names_[n].data());
     }
 }
@@ -470,7 +474,7 @@ void InputStack::refill() {
 unsigned char InputStack::read_terminal_line() {
     // A typed line ends in an empty quoting pair, as a stored text does.
     char typed[terminal_line_limit + empty_quoting_pair.size() + 1];
-    if (std::fgets(typed, terminal_line_limit + 1, stdin) == nullptr) {
+    if (!platform::read_console_line(typed, terminal_line_limit + 1)) {
         offset = length; // end of the terminal's input ends the program
         return ' ';
     }
@@ -540,8 +544,7 @@ void InputStack::step_back() {
 }
 
 void InputStack::prompt() const {
-    std::printf("%d? ", line);
-    std::fflush(stdout);
+    platform::write_console((std::to_string(line) + "? ").c_str());
 }
 
 } // namespace vornmac
