@@ -64,8 +64,8 @@ bool PlainRun::take(ParserContext &context, std::string &text, std::string_view 
         const size_t count = feed == std::string_view::npos ? rest.size() : feed + 1;
         in.take(count);
         if (feed != std::string_view::npos) {
-            in.column = 0;
-            ++in.line;
+            in.live.column = 0;
+            ++in.live.line;
         }
         rest.remove_prefix(count);
     }
@@ -149,8 +149,8 @@ void ArgumentList::deliver(const std::string &result) {
     if (too_long_) context_.errors.raise(argument_too_long, {label_});
     static const std::string nothing;
     InputStack &in = context_.input;
-    in.reread_text(in.top, nullptr, trailing_blanks(token_text(context_)), in.line, in.column,
-                   too_long_ ? nothing : result);
+    in.reread_text(in.top, nullptr, trailing_blanks(token_text(context_)), in.live.line,
+                   in.live.column, too_long_ ? nothing : result);
 }
 
 } // namespace vornmac

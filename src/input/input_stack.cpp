@@ -66,9 +66,9 @@ InputStack::~InputStack() {
     context_.vars.set_text_reader(nullptr);
     // Program files still open when the context goes; the terminal (0) is not ours.
     std::set<int> open;
-    if (kind == ' ' && handle > 0) open.insert(handle);
+    if (live.kind == SourceKind::program && live.handle > 0) open.insert(live.handle);
     for (int16_t i = 0; i <= top && i < slot_count; ++i)
-        if (slots_[i] && slots_[i]->kind == ' ' && slots_[i]->handle > 0)
+        if (slots_[i] && slots_[i]->kind == SourceKind::program && slots_[i]->handle > 0)
             open.insert(slots_[i]->handle);
     for (int h : open)
         platform::raw_close(h);
@@ -135,29 +135,18 @@ void InputStack::install(int16_t index, InputSource source) {
 }
 
 void InputStack::store_live(InputSource &source) const {
-    source.handle = handle;
-    source.offset = offset;
-    source.length = length;
-    source.line = line;
-    source.column = column;
-    source.kind = kind;
+    static_cast<SourceState &>(source) = live;
     source.level = context_.vars.current_level;
-    source.silent_depth = silent_depth;
-    source.end_blanks = end_blanks;
-    source.buffer_position = buffer_position;
 }
 
 void InputStack::load_live(const InputSource &source) {
-    offset = source.offset;
-    length = source.length;
-    line = source.line;
-    column = source.column;
-    kind = source.kind;
+    // The slot's file handle is held aside: which handle the live source reads is resume's
+    // to decide by its kind.
+    const int handle = live.handle;
+    live = source;
+    live.handle = handle;
     context_.vars.current_level = source.level;
-    silent_depth = source.silent_depth;
-    end_blanks = source.end_blanks;
-    buffer = source.buffer.get();
-    buffer_position = source.buffer_position;
+    cursor.buffer = source.buffer.get();
 }
 
 bool InputStack::bound_reached(const char *name) {
@@ -183,9 +172,9 @@ void InputStack::refuse_cycle(const char *name, int16_t depth) {
 }
 
 void InputStack::text_released(const char *released) {
-    if (kind != 's' || released != text) return;
-    kept_text_.assign(text, text_size);
-    text = kept_text_.c_str();
+    if (live.kind != SourceKind::text || released != cursor.text) return;
+    kept_text_.assign(cursor.text, cursor.text_size);
+    cursor.text = kept_text_.c_str();
 }
 
 int InputStack::open_program_file(const std::string &name, int16_t missing_error) {
@@ -208,14 +197,14 @@ void InputStack::push_file(const std::string &name) {
     if (opened < 0) return;
     interactive = false;
     ++context_.vars.current_level;
-    handle = opened;
-    length = program_file_length(opened);
-    offset = 0;
+    live.handle = opened;
+    live.length = program_file_length(opened);
+    live.offset = 0;
     platform::raw_seek(opened, 0, 0);
-    kind = ' ';
-    end_blanks = 0;
-    line = 1;
-    column = 0;
+    live.kind = SourceKind::program;
+    live.end_blanks = 0;
+    live.line = 1;
+    live.column = 0;
     InputSource &source = store_new_top();
     source.current_name.clear();
     source.source_name = name;
@@ -227,21 +216,22 @@ void InputStack::push_macro_text(const std::string &file_name, const std::string
     if (bound_reached(macro_name.c_str())) return;
     interactive = false;
     ++context_.vars.current_level;
-    handle = library_handle;
-    offset = body_offset;
-    length = body_end;
-    kind = 'm';
-    end_blanks = blanks;
-    line = 1;
-    column = 0;
+    live.handle = library_handle;
+    live.offset = body_offset;
+    live.length = body_end;
+    live.kind = SourceKind::macro;
+    live.end_blanks = blanks;
+    live.line = 1;
+    live.column = 0;
     InputSource &source = store_new_top();
     source.current_name = macro_name;
     source.source_name = file_name;
     if (first_block != nullptr) {
-        std::copy(first_block->begin(), first_block->end(), buffer->begin());
-        std::fill(buffer->begin() + static_cast<std::ptrdiff_t>(first_block->size()), buffer->end(),
+        ReadBuffer &buffer = *cursor.buffer;
+        std::copy(first_block->begin(), first_block->end(), buffer.begin());
+        std::fill(buffer.begin() + static_cast<std::ptrdiff_t>(first_block->size()), buffer.end(),
                   ' ');
-        buffer_position = 0;
+        live.buffer_position = 0;
     }
     if (context_.trace.on()) [[unlikely]]
         context_.trace.note_macro_body(library_handle, body_offset, body_end);
@@ -251,8 +241,8 @@ InputSource &InputStack::store_new_top() {
     const int16_t index = static_cast<int16_t>(top + 1);
     InputSource &source = slot_for(index);
     if (!source.buffer) source.buffer = std::make_unique<ReadBuffer>();
-    buffer = source.buffer.get();
-    buffer_position = read_buffer_size;
+    cursor.buffer = source.buffer.get();
+    live.buffer_position = read_buffer_size;
     store_live(source);
     top = index;
     return source;
@@ -261,23 +251,23 @@ InputSource &InputStack::store_new_top() {
 void InputStack::push_text(const char *name, const char *value, int16_t blanks) {
     if (bound_reached(name)) return;
     interactive = false;
-    kind = 's';
-    text = value;
-    text_size = std::strlen(value);
-    text_position = 0;
-    offset = 0;
-    length = static_cast<int32_t>(text_size);
-    end_blanks = blanks;
+    live.kind = SourceKind::text;
+    cursor.text = value;
+    cursor.text_size = std::strlen(value);
+    cursor.text_position = 0;
+    live.offset = 0;
+    live.length = static_cast<int32_t>(cursor.text_size);
+    live.end_blanks = blanks;
     const int16_t index = static_cast<int16_t>(top + 1);
     InputSource &source = slot_for(index);
-    buffer_position = read_buffer_size;
+    live.buffer_position = read_buffer_size;
     store_live(source);
     source.current_name.clear();
     copy_name(source.source_name, name);
     source.variable = nullptr;
     top = index;
     if (context_.trace.on()) [[unlikely]]
-        context_.trace.note_text(std::string_view(text, text_size));
+        context_.trace.note_text(std::string_view(cursor.text, cursor.text_size));
 }
 
 void InputStack::reread_text(int16_t slot, TextChain *chain, int16_t blanks, int16_t at_line,
@@ -293,9 +283,9 @@ void InputStack::reread_text(int16_t slot, TextChain *chain, int16_t blanks, int
     } else {
         stored = vars.save(vars.current_level, variable, value.c_str());
     }
-    save(0);
-    line = at_line;
-    column = at_column;
+    save();
+    live.line = at_line;
+    live.column = at_column;
     // What was stored is the variable's text at the current level; only a refused text
     // leaves it to be looked up.
     push_text(name, stored != nullptr ? stored->text : vars.optstring(variable), blanks);
@@ -303,8 +293,8 @@ void InputStack::reread_text(int16_t slot, TextChain *chain, int16_t blanks, int
 
 bool InputStack::open_main(const char *file_name, const char *main_text) {
     top = -1;
-    line = 1;
-    column = 0;
+    live.line = 1;
+    live.column = 0;
     if (file_name == nullptr) {
         // Host text is kept as a variable, so a variable's bound is the program's bound.
         const size_t size = std::strlen(main_text);
@@ -337,37 +327,35 @@ bool InputStack::open_main(const char *file_name, const char *main_text) {
     return true;
 }
 
-void InputStack::save(int16_t mode) {
-    InputSource &source = slot_for(std::max<int16_t>(top, 0));
-    if (mode == 1) offset = 0;
-    if (mode == 2) length = interactive ? terminal_length : program_file_length(handle);
-    store_live(source);
+void InputStack::save() {
+    store_live(slot_for(std::max<int16_t>(top, 0)));
 }
 
 void InputStack::rewind(const char *known_text) {
-    save(1);
-    if (kind != 's' || known_text == nullptr || known_text != text) {
-        resume(0);
+    live.offset = 0;
+    save();
+    if (live.kind != SourceKind::text || known_text == nullptr || known_text != cursor.text) {
+        resume();
         return;
     }
-    // resume(0) of the slot just saved: only the level above and the text's length can
+    // resume() of the slot just saved: only the level above and the text's length can
     // have changed under it.
     drop_above_current_level();
     interactive = false;
-    text_size = std::strlen(text);
-    text_position = 0;
+    cursor.text_size = std::strlen(cursor.text);
+    cursor.text_position = 0;
 }
 
 void InputStack::close_live_file() {
-    platform::raw_close(handle);
-    handle = -1;
+    platform::raw_close(live.handle);
+    live.handle = -1;
     if (top >= 0 && slots_[static_cast<size_t>(top)]) slots_[static_cast<size_t>(top)]->handle = -1;
 }
 
 void InputStack::pop() {
     // A host that keeps asking after the end of the input finds the stack empty, not below.
     const int16_t new_top = static_cast<int16_t>(std::max(top - 1, -1));
-    if (kind == ' ' && handle > 0) {
+    if (live.kind == SourceKind::program && live.handle > 0) {
         close_live_file();
         if (new_top < 0) exhausted();
     }
@@ -375,44 +363,44 @@ void InputStack::pop() {
 }
 
 void InputStack::drop() {
-    if (kind == ' ' && handle > 0) close_live_file();
+    if (live.kind == SourceKind::program && live.handle > 0) close_live_file();
     top = static_cast<int16_t>(std::max(top - 1, -1));
 }
 
-void InputStack::resume(int16_t mode) {
+void InputStack::resume(ResumeMode mode) {
     if (top < 0) exhausted();
     InputSource &source = slot_for(top);
     const int held = source.handle;
     load_live(source);
     drop_above_current_level();
-    if (mode == 99) {
+    if (mode == ResumeMode::restore_only) {
         // The error trace unwinds to here, while an error is being reported: reading goes
         // on where the slot was left, in its own text, and a terminal at the bottom is the
         // terminal again.
-        handle = held;
-        if (kind == ' ' && source.source_name.empty()) interactive = true;
-        if (kind == 's') reload_text();
+        live.handle = held;
+        if (live.kind == SourceKind::program && source.source_name.empty()) interactive = true;
+        if (live.kind == SourceKind::text) reload_text();
         return;
     }
     if (source.source_name.empty()) {
-        handle = 0;
+        live.handle = 0;
         interactive = true;
         return;
     }
     interactive = false;
     if (source.reads_a_file()) {
         if (held != -1) {
-            handle = held;
+            live.handle = held;
             return;
         }
         // Set before raising: the error trace unwinds from here.
-        offset = length;
-        handle = open_program_file(source.source_name, cannot_reopen);
-        source.handle = handle;
-        if (handle < 0) return; // nothing more to read from it
-        offset = source.offset;
+        live.offset = live.length;
+        live.handle = open_program_file(source.source_name, cannot_reopen);
+        source.handle = live.handle;
+        if (live.handle < 0) return; // nothing more to read from it
+        live.offset = source.offset;
         if (!source.buffer) source.buffer = std::make_unique<ReadBuffer>();
-        buffer = source.buffer.get();
+        cursor.buffer = source.buffer.get();
         refill();
         return;
     }
@@ -439,23 +427,24 @@ const VarLevel *InputStack::resumed_value() {
 bool InputStack::reload_text() {
     const VarLevel *value = resumed_value();
     if (value == nullptr) {
-        text = "";
-        text_size = 0;
-        text_position = 0;
-        offset = length; // nothing more to read from it
+        cursor.text = "";
+        cursor.text_size = 0;
+        cursor.text_position = 0;
+        live.offset = live.length; // nothing more to read from it
         return false;
     }
-    text = value->text;
-    text_size = std::strlen(text);
-    text_position = std::min(static_cast<size_t>(offset), text_size);
+    cursor.text = value->text;
+    cursor.text_size = std::strlen(cursor.text);
+    cursor.text_position = std::min(static_cast<size_t>(live.offset), cursor.text_size);
     return true;
 }
 
 bool InputStack::text_resumes_unchanged() {
     if (top < 0) return false;
     const VarLevel *value = resumed_value();
-    return value != nullptr && value->text == text && std::strlen(text) == text_size &&
-           text_position == std::min(static_cast<size_t>(offset), text_size);
+    return value != nullptr && value->text == cursor.text &&
+           std::strlen(cursor.text) == cursor.text_size &&
+           cursor.text_position == std::min(static_cast<size_t>(live.offset), cursor.text_size);
 }
 
 int32_t read_source_block(int handle, int32_t offset, int32_t length, ReadBuffer &block) {
@@ -467,15 +456,15 @@ int32_t read_source_block(int handle, int32_t offset, int32_t length, ReadBuffer
 }
 
 void InputStack::refill() {
-    read_source_block(handle, offset, length, *buffer);
-    buffer_position = 0;
+    read_source_block(live.handle, live.offset, live.length, *cursor.buffer);
+    live.buffer_position = 0;
 }
 
 unsigned char InputStack::read_terminal_line() {
     // A typed line ends in an empty quoting pair, as a stored text does.
     char typed[terminal_line_limit + empty_quoting_pair.size() + 1];
     if (!platform::read_console_line(typed, terminal_line_limit + 1)) {
-        offset = length; // end of the terminal's input ends the program
+        live.offset = live.length; // end of the terminal's input ends the program
         return ' ';
     }
     const size_t typed_length = std::strlen(typed);
@@ -483,34 +472,35 @@ unsigned char InputStack::read_terminal_line() {
         context_.log->write(typed, static_cast<int32_t>(typed_length));
     std::memcpy(typed + typed_length, empty_quoting_pair.data(), empty_quoting_pair.size());
     typed[typed_length + empty_quoting_pair.size()] = '\0';
-    ++line;
-    column = 0;
+    ++live.line;
+    live.column = 0;
     const Tracer::Detached typed_input(context_.trace);
-    reread_text(top, nullptr, 0, line, column, typed);
+    reread_text(top, nullptr, 0, live.line, live.column, typed);
     return next_char();
 }
 
 unsigned char InputStack::next_char_general() {
-    if (offset == length) return ' ';
-    if (kind == 's') {
-        if (text_position >= text_size) return ' ';
-        return static_cast<unsigned char>(text[text_position++]);
+    if (live.offset == live.length) return ' ';
+    if (live.kind == SourceKind::text) {
+        if (cursor.text_position >= cursor.text_size) return ' ';
+        return static_cast<unsigned char>(cursor.text[cursor.text_position++]);
     }
     if (interactive) return read_terminal_line();
-    if (buffer == nullptr) {
-        offset = length;
+    if (cursor.buffer == nullptr) {
+        live.offset = live.length;
         return ' ';
     }
-    if (buffer_position >= read_buffer_size) refill();
-    return static_cast<unsigned char>((*buffer)[static_cast<size_t>(buffer_position++)]);
+    if (live.buffer_position >= read_buffer_size) refill();
+    return static_cast<unsigned char>(
+        (*cursor.buffer)[static_cast<size_t>(live.buffer_position++)]);
 }
 
 void InputStack::unread_char() {
-    if (offset == length) return;
-    if (kind == 's') {
-        if (text_position > 0) --text_position;
-    } else if (!interactive && buffer_position > 0) {
-        --buffer_position;
+    if (live.offset == live.length) return;
+    if (live.kind == SourceKind::text) {
+        if (cursor.text_position > 0) --cursor.text_position;
+    } else if (!interactive && live.buffer_position > 0) {
+        --live.buffer_position;
     }
 }
 
@@ -522,17 +512,17 @@ void InputStack::fold_cr() {
 }
 
 void InputStack::check_source_end() {
-    while (end_blanks <= 0 && offset == length) {
+    while (live.end_blanks <= 0 && live.offset == live.length) {
         if (top == 0 && final_newline_pending) {
             ch = '\n';
             final_newline_pending = false;
             return;
         }
         pop();
-        resume(0);
+        resume();
         if (!at_end()) {
             ch = next_char();
-            ++column;
+            ++live.column;
             fold_cr();
         }
     }
@@ -540,11 +530,11 @@ void InputStack::check_source_end() {
 
 void InputStack::step_back() {
     unread_char();
-    --column;
+    --live.column;
 }
 
 void InputStack::prompt() const {
-    platform::write_console((std::to_string(line) + "? ").c_str());
+    platform::write_console((std::to_string(live.line) + "? ").c_str());
 }
 
 } // namespace vornmac

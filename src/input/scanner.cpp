@@ -81,8 +81,8 @@ void Scanner::token_append(unsigned char c) {
 
 void Scanner::count_line_feed(int16_t mode) {
     InputStack &in = context_.input;
-    in.column = 0;
-    ++in.line;
+    in.live.column = 0;
+    ++in.live.line;
     if (in.interactive && mode == 0) in.prompt();
 }
 
@@ -105,8 +105,10 @@ void Scanner::gettoken(bool shift) {
 // Inline: every token passes here, and the call would cost as much as the flags' tests.
 [[gnu::always_inline]] inline void Scanner::echo_and_blank(size_t length, bool one_line) {
     const ModuleFlags &flags = context_.flags;
-    const char kind = context_.input.kind;
-    const bool echoed = kind == ' ' || ((kind == 'm' || kind == 's') && flags.macro_echo);
+    const SourceKind kind = context_.input.live.kind;
+    const bool echoed =
+        kind == SourceKind::program ||
+        ((kind == SourceKind::macro || kind == SourceKind::text) && flags.macro_echo);
     if (flags.write_program && echoed && context_.log) {
         static_assert(token_size % token_word_size == 0);
         if (one_line)
@@ -120,8 +122,8 @@ void Scanner::gettoken(bool shift) {
 }
 
 void Scanner::begin_token() {
-    token_start_column = context_.input.column;
-    token_start_line = context_.input.line;
+    token_start_column = context_.input.live.column;
+    token_start_line = context_.input.live.line;
     next_length = 0;
 }
 
@@ -640,12 +642,12 @@ void Scanner::push_value(int16_t mode, const ReferenceName &name, const VarLevel
     InputStack &in = context_.input;
     if (mode == 0) {
         in.substitute(name.word, [&] {
-            in.save(0);
+            in.save();
             in.push_text(name.word, value.text, name.end_blanks);
         });
     } else {
         in.substitute(name.word, [&] {
-            in.reread_text(in.top, nullptr, name.end_blanks, in.line, in.column,
+            in.reread_text(in.top, nullptr, name.end_blanks, in.live.line, in.live.column,
                            std::string("%") + value.text);
         });
     }
@@ -681,7 +683,7 @@ void Scanner::resolve_multiple(int16_t mode, char *word) {
     }
     if (context_.trace.on()) context_.trace.rename_innermost(written);
     in.substitute(word, [&] {
-        in.reread_text(in.top, nullptr, trailing_blanks(word), in.line, in.column, text);
+        in.reread_text(in.top, nullptr, trailing_blanks(word), in.live.line, in.live.column, text);
     });
 }
 
@@ -694,7 +696,7 @@ void Scanner::skip_white() {
         in.read_char();
     }
     // As read_char leaves it, the source is seldom used up here.
-    if (in.end_blanks <= 0 && in.at_end()) in.check_source_end();
+    if (in.live.end_blanks <= 0 && in.at_end()) in.check_source_end();
     in.step_back();
 }
 

@@ -40,7 +40,7 @@ void read_command_variable(ParserContext &context, const char *name) {
     const std::string variable = std::string("sys_c") + name[5];
     InputStack &in = context.input;
     in.substitute(name, [&] {
-        in.save(0);
+        in.save();
         in.push_text(name, context.vars.optstring(variable.c_str()), 0);
     });
 }

@@ -193,9 +193,10 @@ std::vector<std::string> scan_steps(const testing::TestHome &home, const char *f
             steps.push_back(std::string(scanner.next_token_text) + "|" +
                             std::to_string(scanner.token_start_line) + ":" +
                             std::to_string(scanner.token_start_column) + "|" +
-                            std::to_string(in.line) + ":" + std::to_string(in.column) + "|" +
-                            std::to_string(in.top) + "|" + std::to_string(in.offset) + "|" +
-                            std::to_string(in.ch) + "|" + std::to_string(scanner.quote_state));
+                            std::to_string(in.live.line) + ":" + std::to_string(in.live.column) +
+                            "|" + std::to_string(in.top) + "|" + std::to_string(in.live.offset) +
+                            "|" + std::to_string(in.ch) + "|" +
+                            std::to_string(scanner.quote_state));
         }
     } catch (const InputExhausted &) {
     }

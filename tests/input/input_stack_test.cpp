@@ -106,7 +106,7 @@ TEST(InputStack, ResumedTextIsLookedUpAtTheLevelItWasPushedAt) {
     in.read_char();
     EXPECT_EQ(in.ch, 'x');
     in.advance_offset();
-    in.save(0);
+    in.save();
     in.push_text("inner", "q", 0);
     std::string seen;
     for (int i = 0; i < 3; ++i) {
@@ -170,7 +170,7 @@ TEST(InputStack, ResumingAVanishedFileRaises172) {
     gone.length = 10;
     context.input.install(1, std::move(gone));
     context.input.top = 1;
-    context.input.resume(0);
+    context.input.resume();
     EXPECT_EQ(context.errors.last_number(), 172);
     EXPECT_EQ(context.input.top, 0); // the error trace unwound to the bottom source
     finish_parser(ctx, 2);
