@@ -2,7 +2,7 @@
 
 #include "func/evaluator.hpp"
 #include "host/parser_context.hpp"
-#include "input/quoting_bytes.hpp"
+#include "input/lexer.hpp"
 #include "input/text_chain.hpp"
 #include "vars/name_compare.hpp"
 
@@ -11,35 +11,15 @@
 
 namespace vornmac {
 
-namespace {
-// Characters a plain run stops before, as the scanner does more with them than put them
-// into a token: the token of a zero byte shows nothing of itself or of the white space
-// after it, a carriage return is folded with what follows, "/" may open a comment (even
-// after white space), "'" switches quoting, and the rest act.
-bool stops_plain_run(unsigned char c) {
-    switch (c) {
-    case '\0':
-    case '\r':
-    case '/':
-    case '\'':
-    case '&':
-    case '%':
-    case marker_byte:
-    case quoted_byte:
-        return true;
-    default:
-        return false;
-    }
-}
-} // namespace
-
 bool PlainRun::take(ParserContext &context, std::string &text, std::string_view enders,
                     size_t limit) {
     if (!enabled) return false;
     InputStack &in = context.input;
     const std::string_view ready = in.ready();
+    // A run stops before what a plain token cannot take (see CharClass::acting): the scanner
+    // does more with it than put it into a token.
     const auto ends_run = [&](char c) {
-        return stops_plain_run(static_cast<unsigned char>(c)) ||
+        return char_classes[static_cast<unsigned char>(c)] == CharClass::acting ||
                std::any_of(enders.begin(), enders.end(), [c](char ender) { return c == ender; });
     };
     // Mostly the argument ends or something acts right after the token.

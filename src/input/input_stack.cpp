@@ -29,11 +29,17 @@ constexpr int16_t program_text_too_long = 4608;
 constexpr int16_t reference_cycle = 4609;
 constexpr int16_t program_file_too_large = 4610;
 constexpr int16_t program_pipe_not_kept = 4611;
-
-bool is_trailing_junk(unsigned char byte) {
-    return byte == 0 || byte == 26 || byte >= 128;
-}
 } // namespace
+
+size_t program_text_length(std::string_view bytes) {
+    size_t length = bytes.size();
+    while (length > 0) {
+        const auto byte = static_cast<unsigned char>(bytes[length - 1]);
+        if (byte != 0 && byte != 26 && byte < 128) break;
+        --length;
+    }
+    return length;
+}
 
 int32_t program_file_length(int handle) {
     int32_t end = platform::raw_seek(handle, 0, 2);
@@ -43,8 +49,8 @@ int32_t program_file_length(int handle) {
         platform::raw_seek(handle, start, 0);
         const int32_t got = platform::raw_read(handle, block, end - start);
         if (got != end - start) return 0;
-        for (int32_t i = got; i > 0; --i)
-            if (!is_trailing_junk(static_cast<unsigned char>(block[i - 1]))) return start + i;
+        const size_t kept = program_text_length({block, static_cast<size_t>(got)});
+        if (kept > 0) return start + static_cast<int32_t>(kept);
         end = start;
     }
     return 0;

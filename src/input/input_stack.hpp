@@ -288,8 +288,10 @@ class InputStack final : public TextReader {
 // Gives the number of bytes the file gave.
 int32_t read_source_block(int handle, int32_t offset, int32_t length, ReadBuffer &block);
 
-// The file's length for reading: trailing zero bytes, end-of-file marks (26) and bytes of
-// 128 and above are not part of it.
+// The length of a program file's text: trailing zero bytes, end-of-file marks (26) and bytes
+// of 128 and above are not part of it.
+size_t program_text_length(std::string_view bytes);
+// program_text_length of the open file.
 int32_t program_file_length(int handle);
 
 } // namespace vornmac
