@@ -294,6 +294,19 @@ inline size_t name_run(std::string_view text, size_t room) {
     return length;
 }
 
+// Stores the run of name characters that begins the zero-terminated `text`, at most `room`
+// of them, into `to` as a token stores them; gives the run's length.
+inline size_t store_name_run(const char *text, size_t room, char *to, bool lower_case) {
+    const auto &bytes = lower_case ? word_bytes_lowered : word_bytes_as_read;
+    const auto *from = reinterpret_cast<const unsigned char *>(text);
+    size_t length = 0;
+    while (length < room && bytes[from[length]] != 0) {
+        to[length] = static_cast<char>(bytes[from[length]]);
+        ++length;
+    }
+    return length;
+}
+
 // A plain token found whole in view, as the readers would read it: a word (lex_word_rest
 // without a reference) or one character that does not act (lex_other without a comment),
 // and its white space.

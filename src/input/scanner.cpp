@@ -386,21 +386,15 @@ bool Scanner::value_into_word(int16_t scan_mode, const TriggerName &name, const 
     if (blanks > 0 && scan_mode == 1) return false;
     // The token must not fill up before the pop: the word goes on after it.
     const int room = token_limit - 1 - next_length - blanks;
-    const auto &bytes = context_.flags.upper_case ? word_bytes_lowered : word_bytes_as_read;
-    const auto *text = reinterpret_cast<const unsigned char *>(value.text);
     char *to = next_token_text + next_length;
-    int length = 0;
-    while (length < room && bytes[text[length]] != 0) {
-        to[length] = static_cast<char>(bytes[text[length]]);
-        ++length;
-    }
+    const size_t length = store_name_run(value.text, static_cast<size_t>(std::max(room, 0)), to,
+                                         context_.flags.upper_case);
     // Anything but name characters is left to the general steps: white space at the
     // value's start is skipped, other characters may end the token inside the value or
     // act as triggers and markers. The bytes written past the token are written over.
-    if (length == 0 || text[length] != '\0') return false;
-    for (int i = 0; i < blanks; ++i)
-        to[length + i] = ' ';
-    next_length = static_cast<int16_t>(next_length + length + blanks);
+    if (length == 0 || value.text[length] != '\0') return false;
+    std::fill_n(to + length, blanks, ' ');
+    next_length = static_cast<int16_t>(next_length + static_cast<int16_t>(length) + blanks);
     white_taken = blanks > 0;
     context_.input.end_in_place_text();
     return true;
