@@ -13,8 +13,8 @@ namespace vornmac {
 
 bool PlainRun::take(ParserContext &context, std::string &text, std::string_view enders,
                     size_t limit) {
-    if (!enabled) return false;
     InputStack &in = context.input;
+    if (!in.fast_paths.plain_runs) return false;
     const std::string_view ready = in.ready();
     // A run stops before what a plain token cannot take (see CharClass::acting): the scanner
     // does more with it than put it into a token.

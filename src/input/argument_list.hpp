@@ -46,9 +46,6 @@ class PlainRun {
     // False, with nothing taken, when no such stretch is ready.
     static bool take(ParserContext &context, std::string &text, std::string_view enders,
                      size_t limit);
-    // On by default; the differential test turns it off to read every argument token by
-    // token and compare the runs.
-    static inline bool enabled = true;
 };
 
 // How a token of an argument is taken into the argument's text.

@@ -20,6 +20,7 @@
 // 100); either way InputExhausted ends the request, so nothing ever spins on an empty
 // stack.
 #pragma once
+#include "input/fast_paths.hpp"
 #include "input/input_source.hpp"
 #include "vars/var_store.hpp"
 
@@ -133,7 +134,7 @@ class InputStack final : public TextReader {
     // variable text, not a carriage return, not the end of the source) and leave every
     // other case to the general step beside them, which gives the same result for it too.
     unsigned char next_char() {
-        if (fast_reads && live.offset != live.length) {
+        if (fast_paths.reads && live.offset != live.length) {
             if (live.kind == SourceKind::text) {
                 if (cursor.text_position < cursor.text_size)
                     return static_cast<unsigned char>(cursor.text[cursor.text_position++]);
@@ -160,7 +161,7 @@ class InputStack final : public TextReader {
         ch = next_char();
         // Neither has anything to do unless the character is a carriage return or the
         // source is used up.
-        if (!fast_reads || ch == '\r' || live.offset == live.length) {
+        if (!fast_paths.reads || ch == '\r' || live.offset == live.length) {
             fold_cr();
             check_source_end();
         }
@@ -171,7 +172,7 @@ class InputStack final : public TextReader {
     // general steps can read on: fast reads off, the terminal, a buffer to refill, the end
     // of the source. The scanner takes whole runs of plain characters from it.
     std::string_view ready() const {
-        if (!fast_reads || live.offset >= live.length) return {};
+        if (!fast_paths.reads || live.offset >= live.length) return {};
         const auto before_end = static_cast<size_t>(live.length - live.offset);
         if (live.kind == SourceKind::text) {
             const size_t at = std::min(cursor.text_position, cursor.text_size);
@@ -198,9 +199,6 @@ class InputStack final : public TextReader {
         live.offset += taken;
         live.column = static_cast<int16_t>(live.column + taken);
     }
-    // On by default; the differential test turns it off to read every character through
-    // the general steps and compare the tokens.
-    static inline bool fast_reads = true;
     void step_back();
     bool at_end() const { return live.offset == live.length; }
 
@@ -234,6 +232,7 @@ class InputStack final : public TextReader {
         int16_t top = -1;
     };
 
+    FastPaths fast_paths;
     int16_t top = -1;
     SourceState live;
     Trigger trigger; // right after live, see SourceState::silent_depth

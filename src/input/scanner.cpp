@@ -362,7 +362,7 @@ bool Scanner::reference_into_word(int16_t scan_mode, bool &white_taken) {
     TriggerName name;
     read_reference_name(0, name);
     // A traced reference shows its value as a source does.
-    if (!values_in_place || name.word[0] == '&' || context_.trace.on() ||
+    if (!context_.input.fast_paths.values_in_place || name.word[0] == '&' || context_.trace.on() ||
         !context_.input.substitutes_in_place()) {
         run_traced(context_, VORNMAC_TRACE_REFERENCE, name.word,
                    [&] { substitute_reference(0, name); });

@@ -275,7 +275,7 @@ std::shared_ptr<const CalledMacro> MacroLibrary::called_macro(int16_t index, int
     }
     auto called = std::make_shared<CalledMacro>();
     if (!read_slot_record(index, offset, called->record)) return nullptr;
-    if (!keeps_records) return called;
+    if (!context_.input.fast_paths.macro_records) return called;
     const maclib::MacroHeader &header = called->record.header;
     ReadBuffer block;
     const int32_t got = read_source_block(s.handle, static_cast<int32_t>(header.body_offset),

@@ -100,9 +100,6 @@ class MacroLibrary {
     // The first block of a record that called_macro gave, while the slot's file has stayed
     // open since; null when the body must be read from the file.
     const std::string *kept_first_block(int16_t index, const CalledMacro &called) const;
-    // On by default; the differential test turns it off to read every call from the file
-    // and compare the runs.
-    static inline bool keeps_records = true;
     // The handle of the first slot whose file has that name, opened when closed; -1
     // after error 2078 (no such slot) or an error of opening it.
     int find_library_handle(const std::string &file_name);

@@ -142,7 +142,7 @@ void take_header_words(ParserContext &context, const CountedLoopRecord &loop, si
 // header must be scanned.
 bool step_by_record(ParserContext &context, bool &goes_on) {
     InputStack &in = context.input;
-    if (!LoopRecords::kept || in.top < 0) return false;
+    if (!in.fast_paths.loop_records || in.top < 0) return false;
     const CountedLoopRecord &loop = context.loops.at(in.top);
     if (loop.variable == nullptr || !holds_header(in.ready(), loop)) return false;
     if (!step_variable(context, loop, goes_on)) return false;
@@ -233,7 +233,7 @@ bool pass_by_record(ParserContext &context) {
     // is sure to go on past it unseen. The trace shows each step as a statement of its own.
     constexpr std::string_view opening = "\x01\x01%do#";
     InputStack &in = context.input;
-    if (!LoopRecords::kept || context.trace.on() || context.scanner.dispatch_depth != 1 ||
+    if (!in.fast_paths.loop_records || context.trace.on() || context.scanner.dispatch_depth != 1 ||
         in.top < 0 || in.live.kind != SourceKind::text)
         return false;
     const CountedLoopRecord &loop = context.loops.at(in.top);

@@ -141,7 +141,7 @@ TEST(InputStack, ReferenceInAReplacedTextGoesOnInTheNewValue) {
     request.text = "&x. &z. end\n";
     request.variables = {{"x", "%setstring x = 60 Q; a &y. b "}, {"y", "Y"}, {"z", "c &y. d "}};
     const auto [in_place, pushed] = testing::run_both_ways(
-        Scanner::values_in_place, [&] { return joined(run_program(home, request).tokens); });
+        &FastPaths::values_in_place, [&] { return joined(run_program(home, request).tokens); });
     EXPECT_EQ(in_place, pushed);
     EXPECT_EQ(pushed, "a |YQQQ |c |Y |d  |end ");
 }
