@@ -102,6 +102,7 @@ void copy_name(std::string &to, const char *from) {
 } // namespace
 
 InputSource &InputStack::slot_for(int16_t index) {
+    VORNMAC_ASSERT(index >= 0 && index < slot_count);
     std::unique_ptr<InputSource> &slot = slots_[static_cast<size_t>(index)];
     if (slot) [[likely]]
         return *slot;
@@ -141,6 +142,9 @@ void InputStack::install(int16_t index, InputSource source) {
 }
 
 void InputStack::store_live(InputSource &source) const {
+    VORNMAC_ASSERT(live.offset >= 0 && live.offset <= live.length);
+    VORNMAC_ASSERT(live.buffer_position >= 0 && live.buffer_position <= read_buffer_size);
+    VORNMAC_ASSERT(live.silent_depth >= 0 && live.silent_depth < slot_count);
     static_cast<SourceState &>(source) = live;
     source.level = context_.vars.current_level;
 }

@@ -20,6 +20,7 @@
 // 100); either way InputExhausted ends the request, so nothing ever spins on an empty
 // stack.
 #pragma once
+#include "error/contract.hpp"
 #include "input/fast_paths.hpp"
 #include "input/input_source.hpp"
 #include "vars/var_store.hpp"
@@ -187,6 +188,7 @@ class InputStack final : public TextReader {
     // advance_offset would over each; the last one becomes the current character. Line
     // feeds among them are the caller's to count.
     void take(size_t count) {
+        VORNMAC_ASSERT(count >= 1 && count <= ready().size());
         const auto taken = static_cast<int32_t>(count);
         if (live.kind == SourceKind::text) {
             ch = static_cast<unsigned char>(cursor.text[cursor.text_position + count - 1]);

@@ -1,5 +1,6 @@
 #include "input/scanner.hpp"
 
+#include "error/contract.hpp"
 #include "host/parser_context.hpp"
 #include "input/quoting_bytes.hpp"
 #include "input/text_chain.hpp"
@@ -36,6 +37,7 @@ class Scanner::TokenReader {
     void step_back() { in_.step_back(); }
     void append(unsigned char c) { scanner_.token_append(c); }
     void append_raw(unsigned char c) {
+        VORNMAC_ASSERT(scanner_.next_length < token_limit);
         scanner_.next_token_text[scanner_.next_length++] = static_cast<char>(c);
     }
     void line_feed(int16_t mode) { scanner_.count_line_feed(mode); }
@@ -62,6 +64,7 @@ class Scanner::TokenReader {
 };
 
 void Scanner::token_append(unsigned char c) {
+    VORNMAC_ASSERT(next_length < token_limit);
     if (context_.flags.upper_case) c = fold_name_char(c);
     next_token_text[next_length++] = static_cast<char>(c);
 }
@@ -206,6 +209,7 @@ void Scanner::scan_raw_token(int16_t mode) {
 
 void Scanner::take_into_token(std::string_view ready, size_t count) {
     if (count == 0) return;
+    VORNMAC_ASSERT(next_length + count <= static_cast<size_t>(token_limit));
     char *to = next_token_text + next_length;
     if (context_.flags.upper_case) {
         for (size_t i = 0; i < count; ++i) {
