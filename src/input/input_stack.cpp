@@ -157,6 +157,8 @@ void InputStack::load_live(const InputSource &source) {
     live.handle = handle;
     context_.vars.current_level = source.level;
     cursor.buffer = source.buffer.get();
+    cursor.body = source.body.get();
+    cursor.body_start = source.body_start;
 }
 
 bool InputStack::bound_reached(const char *name) {
@@ -222,7 +224,7 @@ void InputStack::push_file(const std::string &name) {
 
 void InputStack::push_macro_text(const std::string &file_name, const std::string &macro_name,
                                  int library_handle, int32_t body_offset, int32_t body_end,
-                                 int16_t blanks, const std::string *first_block) {
+                                 int16_t blanks, std::shared_ptr<const std::string> body_text) {
     if (bound_reached(macro_name.c_str())) return;
     interactive = false;
     ++context_.vars.current_level;
@@ -233,18 +235,15 @@ void InputStack::push_macro_text(const std::string &file_name, const std::string
     live.end_blanks = blanks;
     live.line = 1;
     live.column = 0;
+    cursor.body = body_text.get();
+    cursor.body_start = body_offset;
     InputSource &source = store_new_top();
     source.current_name = macro_name;
     source.source_name = file_name;
-    if (first_block != nullptr) {
-        ReadBuffer &buffer = *cursor.buffer;
-        std::copy(first_block->begin(), first_block->end(), buffer.begin());
-        std::fill(buffer.begin() + static_cast<std::ptrdiff_t>(first_block->size()), buffer.end(),
-                  ' ');
-        live.buffer_position = 0;
-    }
-    if (context_.trace.on()) [[unlikely]]
-        context_.trace.note_macro_body(library_handle, body_offset, body_end);
+    source.body = std::move(body_text);
+    source.body_start = body_offset;
+    if (cursor.body != nullptr && context_.trace.on()) [[unlikely]]
+        context_.trace.note_text(*cursor.body);
 }
 
 InputSource &InputStack::store_new_top() {
@@ -254,6 +253,7 @@ InputSource &InputStack::store_new_top() {
     cursor.buffer = source.buffer.get();
     live.buffer_position = read_buffer_size;
     store_live(source);
+    source.body.reset();
     top = index;
     return source;
 }
@@ -272,6 +272,7 @@ void InputStack::push_text(const char *name, const char *value, int16_t blanks) 
     InputSource &source = slot_for(index);
     live.buffer_position = read_buffer_size;
     store_live(source);
+    source.body.reset();
     source.current_name.clear();
     copy_name(source.source_name, name);
     source.variable = nullptr;
@@ -466,18 +467,33 @@ int32_t read_source_block(int handle, int32_t offset, int32_t length, ReadBuffer
 }
 
 void InputStack::refill() {
-    read_source_block(live.handle, live.offset, live.length, *cursor.buffer);
+    if (live.kind == SourceKind::macro && cursor.body != nullptr)
+        copy_body_block();
+    else
+        read_source_block(live.handle, live.offset, live.length, *cursor.buffer);
     live.buffer_position = 0;
+}
+
+void InputStack::copy_body_block() {
+    const std::string &body = *cursor.body;
+    ReadBuffer &buffer = *cursor.buffer;
+    const auto from = static_cast<size_t>(std::max<int32_t>(live.offset - cursor.body_start, 0));
+    const size_t count = std::min<size_t>(body.size() - std::min(from, body.size()),
+                                          static_cast<size_t>(read_buffer_size));
+    std::copy_n(body.data() + from, count, buffer.begin());
+    std::fill(buffer.begin() + static_cast<std::ptrdiff_t>(count), buffer.end(), ' ');
 }
 
 unsigned char InputStack::read_terminal_line() {
     // A typed line ends in an empty quoting pair, as a stored text does.
-    char typed[terminal_line_limit + empty_quoting_pair.size() + 1];
-    if (!platform::read_console_line(typed, terminal_line_limit + 1)) {
+    std::string line;
+    if (!platform::read_console_line(line, terminal_line_limit)) {
         live.offset = live.length; // end of the terminal's input ends the program
         return ' ';
     }
-    const size_t typed_length = std::strlen(typed);
+    char typed[terminal_line_limit + empty_quoting_pair.size() + 1];
+    const size_t typed_length = line.size();
+    std::memcpy(typed, line.data(), typed_length);
     if (context_.flags.write_program && context_.log)
         context_.log->write(typed, static_cast<int32_t>(typed_length));
     std::memcpy(typed + typed_length, empty_quoting_pair.data(), empty_quoting_pair.size());
@@ -544,7 +560,8 @@ void InputStack::step_back() {
 }
 
 void InputStack::prompt() const {
-    platform::write_console((std::to_string(live.line) + "? ").c_str());
+    platform::write_console(std::to_string(live.line) + "? ");
+    platform::flush_console();
 }
 
 } // namespace vornmac

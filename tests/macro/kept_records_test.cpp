@@ -1,5 +1,5 @@
-// A call keeps the record it read from an open library slot, with its body's first block,
-// and reads neither again while the slot's file stays open. Every program must run the same
+// A call keeps the record it read from an open library slot, with its whole body, and reads
+// neither again while the slot's file stays unchanged. Every program must run the same
 // with the records kept and with each call reading the file: each golden case, and programs
 // that change or swap a library between calls, inside a call's arguments, or call a body
 // longer than one read block.
