@@ -1,5 +1,6 @@
 #include "input/argument_list.hpp"
 
+#include "error/error_numbers.hpp"
 #include "func/evaluator.hpp"
 #include "host/parser_context.hpp"
 #include "input/lexer.hpp"
@@ -126,7 +127,7 @@ bool ArgumentList::next_argument() {
 
 void ArgumentList::deliver(const std::string &result) {
     // Raised before the push: an error unwinds the input stack, which would drop it.
-    if (too_long_) context_.errors.raise(argument_too_long, {label_});
+    if (too_long_) context_.errors.raise(error::text_too_long, {label_});
     static const std::string nothing;
     InputStack &in = context_.input;
     in.reread_text(in.top, nullptr, trailing_blanks(token_text(context_)), in.live.line,

@@ -57,8 +57,6 @@ enum class TokenForm {
 
 class ArgumentList {
   public:
-    static constexpr int16_t argument_too_long = 4631;
-
     // found_token_first: as first_argument, but a token found in place of a missing "(" is
     // left as the first token of the first argument.
     enum class Start { first_argument, at_open, found_token_first };

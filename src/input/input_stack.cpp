@@ -1,5 +1,6 @@
 #include "input/input_stack.hpp"
 
+#include "error/error_numbers.hpp"
 #include "error/recovery_jump.hpp"
 #include "host/parser_context.hpp"
 #include "input/quoting_bytes.hpp"
@@ -17,19 +18,6 @@
 #include <set>
 
 namespace vornmac {
-
-namespace {
-constexpr int16_t program_file_missing = 160;
-constexpr int16_t cannot_reopen = 172;
-constexpr int16_t input_exhausted_error = 173;
-constexpr int16_t undefined_variable = 2021;
-constexpr int16_t main_program_missing = 4504;
-constexpr int16_t nesting_too_deep = 4604;
-constexpr int16_t program_text_too_long = 4608;
-constexpr int16_t reference_cycle = 4609;
-constexpr int16_t program_file_too_large = 4610;
-constexpr int16_t program_pipe_not_kept = 4611;
-} // namespace
 
 size_t program_text_length(std::string_view bytes) {
     size_t length = bytes.size();
@@ -163,7 +151,7 @@ void InputStack::load_live(const InputSource &source) {
 
 bool InputStack::bound_reached(const char *name) {
     if (top + 1 < slot_count) return false;
-    context_.errors.raise(nesting_too_deep, {name});
+    context_.errors.raise(error::input_too_deep, {name});
     return true;
 }
 
@@ -172,7 +160,7 @@ void InputStack::exhausted() {
         if (context_.recovery.host_set) throw RecoveryJump{100};
         throw InputExhausted{};
     }
-    context_.errors.raise(input_exhausted_error);
+    context_.errors.raise(error::end_of_input);
     throw InputExhausted{};
 }
 
@@ -180,7 +168,7 @@ void InputStack::refuse_cycle(const char *name, int16_t depth) {
     std::string shown = name;
     while (!shown.empty() && is_white(static_cast<unsigned char>(shown.back())))
         shown.pop_back();
-    context_.errors.raise(reference_cycle, {shown.c_str(), static_cast<int>(depth)});
+    context_.errors.raise(error::reference_cycle, {shown.c_str(), static_cast<int>(depth)});
 }
 
 void InputStack::text_released(const char *released) {
@@ -197,15 +185,15 @@ int InputStack::open_program_file(const std::string &name, int16_t missing_error
     }
     const platform::SeekableFile file = platform::make_seekable(opened);
     if (file.status == platform::SeekableStatus::too_large)
-        context_.errors.raise(program_file_too_large, {name.c_str()});
+        context_.errors.raise(error::program_file_too_large, {name.c_str()});
     if (file.status == platform::SeekableStatus::no_temporary)
-        context_.errors.raise(program_pipe_not_kept, {name.c_str()});
+        context_.errors.raise(error::program_pipe_not_kept, {name.c_str()});
     return file.handle;
 }
 
 void InputStack::push_file(const std::string &name) {
     if (bound_reached(name.c_str())) return;
-    const int opened = open_program_file(name, program_file_missing);
+    const int opened = open_program_file(name, error::program_file_missing);
     if (opened < 0) return;
     interactive = false;
     ++context_.vars.current_level;
@@ -310,7 +298,7 @@ bool InputStack::open_main(const char *file_name, const char *main_text) {
         // Host text is kept as a variable, so a variable's bound is the program's bound.
         const size_t size = std::strlen(main_text);
         if (size > VarStore::max_text) {
-            context_.errors.raise(program_text_too_long,
+            context_.errors.raise(error::program_text_too_long,
                                   {static_cast<int>(std::min<size_t>(size, INT32_MAX))});
             return false;
         }
@@ -327,7 +315,7 @@ bool InputStack::open_main(const char *file_name, const char *main_text) {
     }
     const std::string resolved = find_program_file(context_, file_name);
     if (!can_open_for_reading(resolved)) {
-        context_.errors.raise(main_program_missing, {file_name});
+        context_.errors.raise(error::main_program_missing, {file_name});
         return false;
     }
     push_file(resolved);
@@ -406,7 +394,7 @@ void InputStack::resume(ResumeMode mode) {
         }
         // Set before raising: the error trace unwinds from here.
         live.offset = live.length;
-        live.handle = open_program_file(source.source_name, cannot_reopen);
+        live.handle = open_program_file(source.source_name, error::input_file_not_reopened);
         source.handle = live.handle;
         if (live.handle < 0) return; // nothing more to read from it
         live.offset = source.offset;
@@ -415,7 +403,8 @@ void InputStack::resume(ResumeMode mode) {
         refill();
         return;
     }
-    if (!reload_text()) context_.errors.raise(undefined_variable, {source.source_name.c_str()});
+    if (!reload_text())
+        context_.errors.raise(error::undefined_variable, {source.source_name.c_str()});
 }
 
 void InputStack::drop_above_current_level() {

@@ -1,6 +1,7 @@
 #include "input/scanner.hpp"
 
 #include "error/contract.hpp"
+#include "error/error_numbers.hpp"
 #include "host/parser_context.hpp"
 #include "input/quoting_bytes.hpp"
 #include "input/text_chain.hpp"
@@ -16,8 +17,6 @@
 namespace vornmac {
 
 namespace {
-constexpr int16_t undefined_variable = 2021;
-
 int16_t quoted_code(unsigned char c) {
     const char *at = c != '\0' ? std::strchr(quoted_characters, c) : nullptr;
     return at != nullptr ? static_cast<int16_t>(at - quoted_characters + 1) : 0;
@@ -375,7 +374,7 @@ bool Scanner::reference_into_word(int16_t scan_mode, bool &white_taken) {
     VarStore &vars = context_.vars;
     const VarLevel *value = vars.find_var_level(vars.current_level, name.word, name.hash);
     if (value == nullptr) {
-        context_.errors.raise(undefined_variable, {name.word});
+        context_.errors.raise(error::undefined_variable, {name.word});
         return false;
     }
     if (value_into_word(scan_mode, name, *value, white_taken)) return true;
@@ -412,7 +411,7 @@ void Scanner::substitute_reference(int16_t mode, TriggerName &name) {
     VarStore &vars = context_.vars;
     const VarLevel *value = vars.find_var_level(vars.current_level, name.word, name.hash);
     if (value == nullptr) {
-        context_.errors.raise(undefined_variable, {name.word});
+        context_.errors.raise(error::undefined_variable, {name.word});
         return;
     }
     push_value(mode, name, *value);
@@ -454,7 +453,7 @@ void Scanner::resolve_multiple(int16_t mode, char *word) {
             pending = false;
             const VarLevel *value = vars.find_var_level(vars.current_level, word);
             if (value == nullptr)
-                context_.errors.raise(undefined_variable, {word});
+                context_.errors.raise(error::undefined_variable, {word});
             else
                 text += value->text;
         } else {
