@@ -3,10 +3,10 @@
 // (reads); a value of name characters read on as part of a word instead of pushed as a
 // source (values_in_place); a counted loop stepped through its record instead of its header
 // scanned (loop_records); an argument's plain stretch taken whole instead of token by token
-// (plain_runs); a called macro's record and the first block of its body kept from an earlier
-// call instead of read from the library file again (macro_records). In use all are on; they
-// can be turned off, one context at a time, only so that the differential tests can run
-// every program both ways and compare.
+// (plain_runs); a called macro's record and its body kept from an earlier call instead of
+// read from the library file again (macro_records). In use all are on; they can be turned
+// off, one context at a time, only so that the differential tests can run every program
+// both ways and compare.
 #pragma once
 
 namespace vornmac {
