@@ -253,11 +253,10 @@ bool pass_by_record(ParserContext &context) {
     // The loop text begins with a marker token: a scan that meets it hands it back and
     // is called again, and only the host's own scan (the one that dispatches at depth 1)
     // is sure to go on past it unseen. The trace shows each step as a statement of its own.
-    // The header is then taken as ready text, which only fast reads give.
     constexpr std::string_view opening = "\x01\x01%do#";
     InputStack &in = context.input;
-    if (!in.fast_paths.loop_records || !in.fast_paths.reads || context.trace.on() ||
-        context.nesting.dispatch != 1 || in.top < 0 || in.live.kind != SourceKind::text)
+    if (!in.fast_paths.loop_records || context.trace.on() || context.nesting.dispatch != 1 ||
+        in.top < 0 || in.live.kind != SourceKind::text)
         return false;
     const CountedLoopRecord &loop = context.loops.at(in.top);
     if (loop.variable == nullptr || loop.text_variable == nullptr) return false;
