@@ -178,8 +178,11 @@ class InputStack final : public TextReader {
     // the variable text and never past the end of the source. Empty whenever only the
     // general steps can read on: fast reads off, the terminal, a buffer to refill, the end
     // of the source. The scanner takes whole runs of plain characters from it.
-    std::string_view ready() const {
-        if (!fast_paths.reads || live.offset >= live.length) return {};
+    std::string_view ready() const { return fast_paths.reads ? in_view() : std::string_view{}; }
+    // What ready() gives with fast reads on. A loop's record steps over its header through
+    // take() whether or not fast reads are on, so this is take()'s bound.
+    std::string_view in_view() const {
+        if (live.offset >= live.length) return {};
         const auto before_end = static_cast<size_t>(live.length - live.offset);
         if (live.kind == SourceKind::text) {
             const size_t at = std::min(cursor.text_position, cursor.text_size);
@@ -190,11 +193,11 @@ class InputStack final : public TextReader {
         return {cursor.buffer->data() + live.buffer_position,
                 std::min(static_cast<size_t>(read_buffer_size - live.buffer_position), before_end)};
     }
-    // Steps over the first `count` (at least one) characters of ready() as read_char and
+    // Steps over the first `count` (at least one) characters of in_view() as read_char and
     // advance_offset would over each; the last one becomes the current character. Line
     // feeds among them are the caller's to count.
     void take(size_t count) {
-        VORNMAC_ASSERT(count >= 1 && count <= ready().size());
+        VORNMAC_ASSERT(count >= 1 && count <= in_view().size());
         const auto taken = static_cast<int32_t>(count);
         if (live.kind == SourceKind::text) {
             ch = static_cast<unsigned char>(cursor.text[cursor.text_position + count - 1]);
