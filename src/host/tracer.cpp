@@ -24,22 +24,22 @@ TracedAction::TracedAction(ParserContext &context, int kind, std::string name)
       name_(without_trailing_white(std::move(name))), raised_before_(context.errors.raised_count()),
       unwinding_before_(std::uncaught_exceptions()) {
     const InputStack &in = context.input;
-    line_ = in.trigger_line;
-    column_ = in.trigger_column;
-    depth_ = static_cast<int16_t>(std::max<int16_t>(in.trigger_top, 0) + context.trace.open_);
+    line_ = in.trigger.line;
+    column_ = in.trigger.column;
+    depth_ = static_cast<int16_t>(std::max<int16_t>(in.trigger.top, 0) + context.trace.open_);
     // The source the "%" or "&" was read from: live on top, else as its slot keeps it (it
     // may have been used up while the name was read). Text a statement handed back counts
     // as part of the source below it.
-    for (int16_t index = in.trigger_top; index >= 0; --index) {
+    for (int16_t index = in.trigger.top; index >= 0; --index) {
         const InputSource *saved = in.slot(index);
         const bool live = index == in.top;
         if (!live && saved == nullptr) break;
-        const char kind_here = live ? in.kind : saved->kind;
+        const SourceKind kind_here = live ? in.live.kind : saved->kind;
         const std::string &source = live ? in.source_name() : saved->source_name;
         const std::string &current = live ? in.current_name() : saved->current_name;
-        if (kind_here == 's' && source.starts_with("_TEMP") && index > 0) continue;
-        source_kind_ = kind_here;
-        source_name_ = kind_here == 'm' ? current : source;
+        if (kind_here == SourceKind::text && source.starts_with("_TEMP") && index > 0) continue;
+        source_kind_ = static_cast<char>(kind_here);
+        source_name_ = kind_here == SourceKind::macro ? current : source;
         source_index_ = index;
         break;
     }
