@@ -10,8 +10,6 @@
 namespace vornmac {
 namespace {
 
-using testing::ProgramRequest;
-using testing::run_program;
 using testing::TestHome;
 
 struct Evaluation {
@@ -114,10 +112,7 @@ TEST(Evaluator, NumbersAndConditionsOfStatements) {
 }
 
 TEST(Evaluator, MissingParenthesesAndTheTokensAfterwards) {
-    TestHome home;
-    ProgramRequest request;
-    request.text = "a %eval 1; b %eval(2; c";
-    const testing::ProgramRun run = run_program(home, request);
+    const testing::ProgramRun run = testing::run_text(TestHome{}, "a %eval 1; b %eval(2; c");
     ASSERT_GE(run.jumps.size(), 2u);
     EXPECT_EQ(run.jumps[0].message, "ERROR #2010 : %Eval needs ( but found 1\n");
     EXPECT_EQ(run.jumps[1].message, "ERROR #2011 : %Eval needs ) but found ; \n");

@@ -40,14 +40,13 @@ TEST(SystemOptions, InterpreterCommandsNeedTheirBlank) {
         EXPECT_FALSE(read_system_options(text).interpreter) << text;
 }
 
-TEST(SystemStatement, WaitsByDefaultAndWhenAskedToo) {
+// Waiting by default is shown by tests/programs/sysfunc/system_wait.
+TEST(SystemStatement, WaitsWhenAsked) {
     SystemHome home;
     const testing::ProgramRun run =
-        home.run("a %system touch &dir.plain; b %system /Wait /DOS sleep 0.2 | xargs touch "
-                 "&dir.piped; c\n");
-    EXPECT_EQ(joined(run.tokens), "a |b |c ");
+        home.run("b %system /Wait /DOS sleep 0.2 | xargs touch &dir.piped; c\n");
+    EXPECT_EQ(joined(run.tokens), "b |c ");
     EXPECT_TRUE(run.jumps.size() == 1 && run.jumps[0].message.starts_with("ERROR #173"));
-    EXPECT_TRUE(home.exists("plain"));
     EXPECT_TRUE(home.exists("piped"));
 }
 

@@ -32,12 +32,9 @@ TEST(PutStatement, WritesLinesToTheFileThatFileNamesAndReportsOneItCannotOpen) {
 // Bodies and branches longer than a text chain holds are read to their end and reported;
 // nothing of them runs, and the program goes on after them.
 TEST(LongBodies, AreReadToTheirEndAndReported) {
-    const std::string lines = [] {
-        std::string text;
-        for (int i = 0; i < 330; ++i)
-            text += std::string(100, 'x') + "\n";
-        return text;
-    }();
+    std::string lines;
+    for (int i = 0; i < 330; ++i)
+        lines += std::string(100, 'x') + "\n";
     TestHome home;
     // Longer than host text may be: the program is a file.
     home.write("long.vm", "%do i = 1 %to 2;" + lines + "%end; a\n" + "%if 1 %then %do;" + lines +

@@ -103,21 +103,17 @@ TEST(TextCopier, CopiesOneStatementAndStopsAfterIt) {
     }
 }
 
+// A statement's branch ends at its ";", a macro call's or a text's at a blank.
 TEST(TextCopier, BranchTerminatorFollowsTheFirstWord) {
-    Copying c("%let a=1; %foo; text;");
+    Copying c("%let a=1; %foo; text; end");
     StatementText out(c.context);
     TextCopier copier(c.context, out);
-    copier.start_branch();
-    copier.statement(CopyMode::copy, true);
-    EXPECT_EQ(std::string(copier.branch_terminator()), ";");
-    c.next();
-    copier.start_branch();
-    copier.statement(CopyMode::copy, true);
-    EXPECT_EQ(std::string(copier.branch_terminator()), " ") << "a macro call is no statement";
-    c.next();
-    copier.start_branch();
-    copier.statement(CopyMode::copy, true);
-    EXPECT_EQ(std::string(copier.branch_terminator()), " ");
+    for (const std::string terminator : {";", " ", " "}) {
+        copier.start_branch();
+        copier.statement(CopyMode::copy, true);
+        EXPECT_EQ(copier.branch_terminator(), terminator);
+        c.next();
+    }
 }
 
 TEST(TextCopier, EndWithoutSemicolonIsReported) {
@@ -139,21 +135,19 @@ TEST(TextCopier, IfNestingIsBounded) {
     EXPECT_EQ(c.context.errors.last_number(), 4641);
 }
 
-TEST(CollectCondition, StopsAtTheWordAndEndsWithTheSentinel) {
+// The collector takes its own first token: it is started on the one already read. It stops
+// at the word, or at a semicolon when asked, and ends the text with the sentinel.
+TEST(CollectCondition, StopsAtTheWordOrASemicolonAndEndsWithTheSentinel) {
     Copying c("1 %eval(2) %then x");
     StatementText out(c.context);
-    // The collector takes its own first token: start it on the one already read.
     EXPECT_FALSE(collect_condition(c.context, out, "then", false).stopped_at_semicolon);
     EXPECT_EQ(c.text_of(out), "(%eval(2) )\x01\x01");
     EXPECT_EQ(c.next(), "x\n");
-}
-
-TEST(CollectCondition, StopsAtASemicolonWhenAsked) {
-    Copying c("x a < b; rest");
-    StatementText out(c.context);
-    EXPECT_TRUE(collect_condition(c.context, out, "by", true).stopped_at_semicolon);
-    EXPECT_EQ(c.text_of(out), "(a < b)\x01\x01");
-    EXPECT_EQ(c.next(), "rest\n");
+    Copying d("x a < b; rest");
+    StatementText until_semicolon(d.context);
+    EXPECT_TRUE(collect_condition(d.context, until_semicolon, "by", true).stopped_at_semicolon);
+    EXPECT_EQ(d.text_of(until_semicolon), "(a < b)\x01\x01");
+    EXPECT_EQ(d.next(), "rest\n");
 }
 
 } // namespace

@@ -87,7 +87,7 @@ TEST_F(VarStoreTest, SavedLevelShowsThroughButMinusTwoOnlyAtMinusTwo) {
     EXPECT_EQ(at(-1, "g"), "<none>");
 }
 
-TEST_F(VarStoreTest, MovingOntoAnOccupiedLevelReplacesItsValue) {
+TEST_F(VarStoreTest, MovingOntoAnOccupiedLevelReplacesItsValueAndDropsThoseAbove) {
     store.save(0, "v", "old");
     VarLevel *inner = store.save(3, "v", "new");
     store.move_var_level(inner, 0);
@@ -99,14 +99,11 @@ TEST_F(VarStoreTest, MovingOntoAnOccupiedLevelReplacesItsValue) {
     EXPECT_EQ(values, 1);
     store.drop_level(1);
     EXPECT_EQ(at(0, "v"), "new");
-}
-
-TEST_F(VarStoreTest, MovingToOwnLevelDropsEverythingAbove) {
-    VarLevel *base = store.save(0, "v", "0");
+    // Moving to its own level drops everything above.
     store.save(1, "v", "1");
     store.save(2, "v", "2");
-    store.move_var_level(base, 0);
-    EXPECT_EQ(at(2, "v"), "0");
+    store.move_var_level(store.find_var_level(0, "v"), 0);
+    EXPECT_EQ(at(2, "v"), "new");
 }
 
 TEST_F(VarStoreTest, OptionReadsAcceptOnlyASmallY) {
