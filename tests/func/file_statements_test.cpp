@@ -16,37 +16,25 @@ using testing::joined;
 using testing::OpenContext;
 using testing::SystemHome;
 
+// The next run opens the file named for appending; a ";" alone returns to the log. Only the
+// saved level holds `_file`, so that it reaches the variable file.
 TEST(FileStatement, TruncatesTheFileAndItsNameSurvivesToTheNextRun) {
     SystemHome home;
     home.write("out.txt", "old text");
-    const testing::ProgramRun run = home.run("a %file &dir.out.txt ; b\n");
-    EXPECT_EQ(joined(run.tokens), "a |b ");
+    EXPECT_EQ(joined(home.run("a %file &dir.out.txt ; b\n").tokens), "a |b ");
     EXPECT_EQ(home.read("out.txt"), "");
     const OpenContext next(home.create(nullptr, "x"));
     EXPECT_STREQ(call_optstring(next.get(), "_file"), (home.dir() + "out.txt").c_str());
-    BufferedFile *put = context_of(next).put_file.file();
-    ASSERT_NE(put, nullptr);
-    put->write_string("appended");
-    context_of(next).put_file.switch_to_log();
-    EXPECT_EQ(home.read("out.txt"), "appended");
-    EXPECT_STREQ(call_optstring(next.get(), "_file"), "");
-}
-
-TEST(FileStatement, FileappendKeepsWhatTheFileHeldAndSemicolonAloneReturnsToTheLog) {
-    SystemHome home;
-    home.write("out.txt", "old ");
-    const OpenContext ctx(home.create(nullptr, "x"));
-    PutFile &put = context_of(ctx).put_file;
-    put.switch_to_file(home.path("out.txt"), "a");
-    put.file()->write_string("new");
+    EXPECT_EQ(context_of(next).vars.find_var_level(0, "_file")->level, -1);
+    PutFile &put = context_of(next).put_file;
+    ASSERT_NE(put.file(), nullptr);
     EXPECT_FALSE(put.to_log());
+    put.file()->write_string("appended");
     put.switch_to_log();
     EXPECT_TRUE(put.to_log());
-    EXPECT_EQ(put.file(), context_of(ctx).log.get());
-    EXPECT_EQ(home.read("out.txt"), "old new");
-    // Only the saved level holds `_file`, so that it reaches the variable file.
-    VarStore &vars = context_of(ctx).vars;
-    EXPECT_EQ(vars.find_var_level(0, "_file")->level, -1);
+    EXPECT_EQ(put.file(), context_of(next).log.get());
+    EXPECT_EQ(home.read("out.txt"), "appended");
+    EXPECT_STREQ(call_optstring(next.get(), "_file"), "");
 }
 
 TEST(FileStatement, FailedOpenRaises2080AndLeavesNoPutFile) {
