@@ -7,29 +7,11 @@
 namespace vornmac {
 namespace {
 
-TEST(MessageFormat, FillsConversionsInOrderByType) {
-    EXPECT_EQ(format_message("Cannot Find Error Number -> %d, On Error File -> %s",
-                             {2041, "vornmac.msg"}),
-              "Cannot Find Error Number -> 2041, On Error File -> vornmac.msg");
+// The library's own arguments: each conversion takes the next one, converted to its type.
+TEST(MessageFormat, StandardConversionsFlagsWidthPrecisionAndLength) {
     EXPECT_EQ(format_message("%ld Records %c%%", {70000L, 'x'}), "70000 Records x%");
-}
-
-TEST(MessageFormat, WidthAndFlagsPad) {
     EXPECT_EQ(format_message("[%5d][%-4s][%05d][%+d]", {42, "ab", -7, 3}),
               "[   42][ab  ][-0007][+3]");
-}
-
-TEST(MessageFormat, NeverReadsPastTheArguments) {
-    EXPECT_EQ(format_message("a %s b %d c %s", {"x"}), "a x b  c ");
-    EXPECT_EQ(format_message("%s", {}), "");
-    EXPECT_EQ(format_message("%99999999999d|", {1}).size(), 201u);
-}
-
-TEST(MessageFormat, ForeignConversionsAndDanglingPercentStayAsWritten) {
-    EXPECT_EQ(format_message("%n %p %f %lld %*f 50%", {1, 2}), "%n %p %f %lld %*f 50%");
-}
-
-TEST(MessageFormat, StandardConversionsFlagsPrecisionAndLength) {
     EXPECT_EQ(format_message("%u|%x|%X|%o|%#x|%#o|%#X", {-1, 255, 255, 8, 255, 8, 0}),
               "4294967295|ff|FF|10|0xff|010|0");
     EXPECT_EQ(
@@ -38,13 +20,19 @@ TEST(MessageFormat, StandardConversionsFlagsPrecisionAndLength) {
     EXPECT_EQ(format_message("%hd|%hu|%ld|%d", {70000, -1, 123, 4294967297L}), "4464|65535|123|1");
     EXPECT_EQ(format_message("[%.3s][%-8s][%8.2s][%3c]", {"abcdef", "ab", "xyz", 'q'}),
               "[abc][ab      ][      xy][  q]");
-}
-
-TEST(MessageFormat, StarTakesWidthAndPrecisionFromTheArguments) {
     EXPECT_EQ(
         format_message("[%*d][%-*d][%*d][%.*s][%.*s]", {5, 42, 4, 1, -3, 9, 2, "abc", -1, "ab"}),
         "[   42][1   ][9  ][ab][ab]");
-    EXPECT_EQ(format_message("[%*d]", {5}), "[]"); // the value is missing
+    EXPECT_EQ(format_message("%s and %d", {12, "34"}), "12 and 34");
+}
+
+// Missing arguments give nothing; conversions of other kinds and a dangling % stay as written.
+TEST(MessageFormat, NeverReadsPastTheArguments) {
+    EXPECT_EQ(format_message("a %s b %d c %s", {"x"}), "a x b  c ");
+    EXPECT_EQ(format_message("%s", {}), "");
+    EXPECT_EQ(format_message("[%*d]", {5}), "[]");
+    EXPECT_EQ(format_message("%99999999999d|", {1}).size(), 201u);
+    EXPECT_EQ(format_message("%n %p %f %lld %*f 50%", {1, 2}), "%n %p %f %lld %*f 50%");
 }
 
 // A host's call_errorproc path: the arguments come from a va_list.
@@ -56,6 +44,7 @@ std::string host_format(const char *format, ...) {
     return format_message(format, taken);
 }
 
+// Each conversion takes its own type; a text is read no further than the precision.
 TEST(MessageFormat, HostArgumentsAreTakenByEachConversion) {
     EXPECT_EQ(host_format("%u|%x|%s", -1, 255, "tail"), "4294967295|ff|tail");
     EXPECT_EQ(host_format("%5d|%.3s|%-8s|% d|%hd|%*d|%ld|%o|%c|%s", 42, "abcdef", "ab", 7, 70000, 6,
@@ -63,16 +52,9 @@ TEST(MessageFormat, HostArgumentsAreTakenByEachConversion) {
               "   42|abc|ab      | 7|4464|     3|123|10|z|end");
     EXPECT_EQ(host_format("%.*s|%s", 2, "xyz", "after"), "xy|after");
     EXPECT_EQ(host_format("%f %p %s", "only"), "%f %p only"); // unknown ones take nothing
-}
-
-TEST(MessageFormat, HostTextIsReadNoFurtherThanThePrecision) {
     const char unterminated[3] = {'a', 'b', 'c'};
     EXPECT_EQ(host_format("%.3s|%d", unterminated, 5), "abc|5");
     EXPECT_EQ(host_format("%s|%d", static_cast<const char *>(nullptr), 5), "|5");
-}
-
-TEST(MessageFormat, MismatchedTypesAreConverted) {
-    EXPECT_EQ(format_message("%s and %d", {12, "34"}), "12 and 34");
 }
 
 } // namespace

@@ -4,13 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
 
 namespace vornmac {
 namespace {
 
-using testing::ProgramRequest;
-using testing::run_program;
 using testing::TestHome;
 
 struct Evaluation {
@@ -43,97 +42,51 @@ std::string error_of(const std::string &expression) {
     return result.errors.empty() ? "no error" : result.errors.front();
 }
 
-TEST(Evaluator, PrecedenceAndIntegerDivision) {
-    EXPECT_EQ(value_of("1+2*3"), "7");
-    EXPECT_EQ(value_of("(1+2)*3"), "9");
-    EXPECT_EQ(value_of("-7/2"), "-3");
-    EXPECT_EQ(value_of("-7 mod 2"), "-1");
-    EXPECT_EQ(value_of("7 MOD 2"), "1");
-    EXPECT_EQ(value_of("2*-3"), "-6");
-    EXPECT_EQ(value_of("- -3"), "3");
-    EXPECT_EQ(value_of("10-2-3"), "5");
-    EXPECT_EQ(value_of("007"), "7");
-    EXPECT_EQ(value_of("-0"), "0");
+// Each case is "expression => value".
+void expect_values(std::initializer_list<std::string> cases) {
+    for (const std::string &c : cases) {
+        const size_t arrow = c.find(" => ");
+        EXPECT_EQ(value_of(c.substr(0, arrow)), c.substr(arrow + 4)) << c;
+    }
 }
 
-// Each operator takes the tighter ones as its operands; a sign opens an additive operand
-// (applying to its first term), elsewhere it belongs to a number; and an expression holds
-// one comparison only, at whatever depth of "and" and "or" a second one is met.
-TEST(Evaluator, OperatorLevelsSignsAndASingleComparison) {
-    EXPECT_EQ(value_of("-2*3+1"), "-5");
-    EXPECT_EQ(value_of("- 2 mod 3 + 1"), "-1");
-    EXPECT_EQ(value_of("1 - -2"), "3");
-    EXPECT_EQ(value_of("2*-3+1"), "-5");
-    EXPECT_EQ(value_of("!-1"), "0");
-    EXPECT_EQ(value_of("not 1 < 2"), "1");
-    EXPECT_EQ(value_of("7 mod 4*2"), "6");
-    EXPECT_EQ(value_of("16/4/2"), "2");
-    EXPECT_EQ(value_of("1 or 0 and 0"), "1");
-    EXPECT_EQ(value_of("0 and 1 or 1"), "1");
-    EXPECT_EQ(value_of("1+2=3 and 2*2=4"), "1");
-    EXPECT_EQ(value_of("-1<0"), "1");
-    EXPECT_EQ(value_of("(1<2)<3"), "1");
+// The cases of tests/programs/eval are not repeated here.
+TEST(Evaluator, ValuesOfExpressions) {
+    // Each operator takes the tighter ones as its operands; a sign opens an additive operand
+    // (applying to its first term), elsewhere it belongs to a number.
+    expect_values({"2*-3 => -6", "- -3 => 3", "10-2-3 => 5", "007 => 7", "-0 => 0", "-2*3+1 => -5",
+                   "- 2 mod 3 + 1 => -1", "1 - -2 => 3", "2*-3+1 => -5"});
+    expect_values({"!-1 => 0", "!7 => 0", "not 1 < 2 => 1", "7 mod 4*2 => 6", "16/4/2 => 2",
+                   "1 or 0 and 0 => 1", "0 and 1 or 1 => 1", "1 AND 2 => 1", "0 or 0 => 0"});
+    expect_values({"1+2=3 and 2*2=4 => 1", "-1<0 => 1", "(1<2)<3 => 1", "2<>2 => 0", "3>=3 => 1",
+                   "3>2 => 1", "a b = a   b => 1"});
+    // Arithmetic wraps at 32 bits.
+    expect_values({"65536*65536 => 0", "-2147483647-2 => 2147483647"});
+    // Computed values are numbers until a text is needed: they compare as integers with
+    // numbers, as their digits with texts, and are read like any text where a number is due.
+    expect_values({"(2*5)<9 => 0", "(2*5)<b => 1", "(0-5)<(0-10) => 0", "(1<2)=1 => 1",
+                   "(0-7)=%str(-7) => 1", "(2147483647+1)=%str(-2147483648) => 1"});
+    EXPECT_EQ(value_of("&n*2+(&n)", {{"n", "-2147483648"}}), "-2147483648");
+    EXPECT_EQ(value_of("&x=5", {{"x", "5"}}), "1");
+    // The markers of %str reach the host as nothing; the operators inside stay text.
+    expect_values({"abc => abc", "a and b => a and b", "%str(a+b) => a+b",
+                   "%str(a+b)=%str(a+b) => 1", "%str(a<b)<%str(a<c) => 1"});
+    // An expression read inside another one's text operand (here through %eval; a macro
+    // body's %if does the same) must leave the outer operand's text as it was.
+    expect_values({"left %eval(inner = inner) right = left 1 right => 1",
+                   "a %eval(b %eval(c=c) d) e => a b 1 d e", "x %eval((1+2)*3) y < x 9 z => 1"});
+}
+
+// An expression holds one comparison only, at whatever depth of "and" and "or" a second
+// one is met.
+TEST(Evaluator, ErrorsOfBadExpressions) {
     for (const char *chained : {"1<2<3", "0 or 1<2<3", "1<2 and 2<3<4", "1=1 or 2>1<0"})
         EXPECT_EQ(error_of(chained), "ERROR #2011 : %Eval needs ) but found <\n") << chained;
-}
-
-TEST(Evaluator, ArithmeticWrapsAtThirtyTwoBits) {
-    EXPECT_EQ(value_of("2147483647+1"), "-2147483648");
-    EXPECT_EQ(value_of("65536*65536"), "0");
-    EXPECT_EQ(value_of("-2147483647-2"), "2147483647");
-}
-
-TEST(Evaluator, ComparisonsOfNumbersAndTexts) {
-    EXPECT_EQ(value_of("abc=abc"), "1");
-    EXPECT_EQ(value_of("abc<abd"), "1");
-    EXPECT_EQ(value_of("10<9"), "0");
-    EXPECT_EQ(value_of("10<a"), "1");
-    EXPECT_EQ(value_of("1 < = 2"), "1");
-    EXPECT_EQ(value_of("2<>2"), "0");
-    EXPECT_EQ(value_of("3>=3"), "1");
-    EXPECT_EQ(value_of("3>2"), "1");
-    EXPECT_EQ(value_of("a b = a   b"), "1");
-    EXPECT_EQ(value_of("&x=5", {{"x", "5"}}), "1");
-}
-
-// Computed values are numbers until a text is needed: they compare as integers with
-// numbers, as their digits with texts, and are read like any text where a number is due.
-TEST(Evaluator, ComputedValuesActAsTheirDecimalText) {
-    EXPECT_EQ(value_of("(2*5)<9"), "0");
-    EXPECT_EQ(value_of("(2*5)<b"), "1");
-    EXPECT_EQ(value_of("(0-5)<(0-10)"), "0");
-    EXPECT_EQ(value_of("(1<2)=1"), "1");
-    EXPECT_EQ(value_of("(0-7)=%str(-7)"), "1");
-    EXPECT_EQ(value_of("(2147483647+1)=%str(-2147483648)"), "1");
-    EXPECT_EQ(value_of("&n*2+(&n)", {{"n", "-2147483648"}}), "-2147483648");
     EXPECT_EQ(error_of("(1+1) and x"), "ERROR #2039 : not a number: x\n");
-}
-
-TEST(Evaluator, LogicalOperators) {
-    EXPECT_EQ(value_of("not 0"), "1");
-    EXPECT_EQ(value_of("!0"), "1");
-    EXPECT_EQ(value_of("!7"), "0");
-    EXPECT_EQ(value_of("1 and 0 or 1"), "1");
-    EXPECT_EQ(value_of("1 AND 2"), "1");
-    EXPECT_EQ(value_of("0 or 0"), "0");
-}
-
-TEST(Evaluator, TextOperandsKeepWhiteSpaceAndQuotedOperators) {
-    EXPECT_EQ(value_of("abc"), "abc");
-    EXPECT_EQ(value_of(""), "");
-    EXPECT_EQ(value_of("a and b"), "a and b");
-    // The markers of %str reach the host as nothing; the operators inside stay text.
-    EXPECT_EQ(value_of("%str(a+b)"), "a+b");
-    EXPECT_EQ(value_of("%str(a+b)=%str(a+b)"), "1");
-    EXPECT_EQ(value_of("%str(a<b)<%str(a<c)"), "1");
-}
-
-// An expression read inside another one's text operand (here through %eval; a macro body's
-// %if does the same) must leave the outer operand's text as it was.
-TEST(Evaluator, NestedEvaluationsKeepTheOuterTextOperand) {
-    EXPECT_EQ(value_of("left %eval(inner = inner) right = left 1 right"), "1");
-    EXPECT_EQ(value_of("a %eval(b %eval(c=c) d) e"), "a b 1 d e");
-    EXPECT_EQ(value_of("x %eval((1+2)*3) y < x 9 z"), "1");
+    EXPECT_EQ(error_of("(1+2;"), "ERROR #42 : missing ) in an expression\n");
+    EXPECT_EQ(error_of("5 mod 0"), "ERROR #4630 : division fault 5 mod 0\n");
+    EXPECT_EQ(error_of("-2147483648/-1"), "ERROR #4630 : division fault -2147483648 / -1\n");
+    EXPECT_EQ(error_of("1 2"), "ERROR #2011 : %Eval needs ) but found 2\n");
 }
 
 // Statements that want a number or a truth value take texts with their markers dropped,
@@ -158,21 +111,8 @@ TEST(Evaluator, NumbersAndConditionsOfStatements) {
             << is_true;
 }
 
-TEST(Evaluator, ErrorsOfBadExpressions) {
-    EXPECT_EQ(error_of("abc+1"), "ERROR #2039 : not a number: abc\n");
-    EXPECT_EQ(error_of("10<9a"), "ERROR #2040 : not a number literal: 9a\n");
-    EXPECT_EQ(error_of("(1+2;"), "ERROR #42 : missing ) in an expression\n");
-    EXPECT_EQ(error_of("1/0"), "ERROR #4630 : division fault 1 / 0\n");
-    EXPECT_EQ(error_of("5 mod 0"), "ERROR #4630 : division fault 5 mod 0\n");
-    EXPECT_EQ(error_of("-2147483648/-1"), "ERROR #4630 : division fault -2147483648 / -1\n");
-    EXPECT_EQ(error_of("1 2"), "ERROR #2011 : %Eval needs ) but found 2\n");
-}
-
 TEST(Evaluator, MissingParenthesesAndTheTokensAfterwards) {
-    TestHome home;
-    ProgramRequest request;
-    request.text = "a %eval 1; b %eval(2; c";
-    const testing::ProgramRun run = run_program(home, request);
+    const testing::ProgramRun run = testing::run_text(TestHome{}, "a %eval 1; b %eval(2; c");
     ASSERT_GE(run.jumps.size(), 2u);
     EXPECT_EQ(run.jumps[0].message, "ERROR #2010 : %Eval needs ( but found 1\n");
     EXPECT_EQ(run.jumps[1].message, "ERROR #2011 : %Eval needs ) but found ; \n");

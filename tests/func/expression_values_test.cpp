@@ -12,30 +12,25 @@
 namespace vornmac {
 namespace {
 
-TEST(ReadInteger, SignWhiteSpaceAndDigits) {
-    int32_t value = 99;
-    EXPECT_TRUE(read_integer("", value));
-    EXPECT_EQ(value, 0);
-    EXPECT_TRUE(read_integer("-", value));
-    EXPECT_EQ(value, 0);
-    EXPECT_TRUE(read_integer("- 12 ", value));
-    EXPECT_EQ(value, -12);
-    EXPECT_TRUE(read_integer("\t007", value));
-    EXPECT_EQ(value, 7);
-    EXPECT_FALSE(read_integer("12a", value));
-    EXPECT_EQ(value, 12);
+// A sign, white space and digits; the value wraps at 32 bits. A text that is no number
+// still gives the digits read before the first other character.
+TEST(ReadInteger, SignWhiteSpaceAndDigitsWrappingAtThirtyTwoBits) {
+    const struct {
+        const char *text;
+        bool number;
+        int32_t value;
+    } cases[] = {{"", true, 0},           {"-", true, 0},
+                 {"- 12 ", true, -12},    {"\t007", true, 7},
+                 {"12a", false, 12},      {"2147483648", true, INT32_MIN},
+                 {"4294967297", true, 1}, {"-2147483648", true, INT32_MIN}};
+    for (const auto &c : cases) {
+        int32_t value = 99;
+        EXPECT_EQ(read_integer(c.text, value), c.number) << c.text;
+        EXPECT_EQ(value, c.value) << c.text;
+    }
+    int32_t value = 0;
     EXPECT_FALSE(read_integer("1 2", value));
     EXPECT_FALSE(read_integer("--1", value));
-}
-
-TEST(ReadInteger, WrapsAtThirtyTwoBits) {
-    int32_t value = 0;
-    EXPECT_TRUE(read_integer("2147483648", value));
-    EXPECT_EQ(value, INT32_MIN);
-    EXPECT_TRUE(read_integer("-2147483648", value));
-    EXPECT_EQ(value, INT32_MIN);
-    EXPECT_TRUE(read_integer("4294967297", value));
-    EXPECT_EQ(value, 1);
 }
 
 TEST(IsNotNumber, OnlyTrailingWhiteSpaceMayFollowTheDigits) {
@@ -45,15 +40,13 @@ TEST(IsNotNumber, OnlyTrailingWhiteSpaceMayFollowTheDigits) {
         EXPECT_TRUE(is_not_number(text)) << '"' << text << '"';
 }
 
-TEST(NumberText, NoLeadingZerosAndASignOnlyForNegatives) {
+// No leading zeros and a sign only for negatives. The evaluator keeps computed values as
+// integers on the strength of this: the text of every integer reads back as that integer
+// and is a number.
+TEST(NumberText, ReadsBackAsTheSameInteger) {
     EXPECT_EQ(number_text(0), "0");
     EXPECT_EQ(number_text(-45), "-45");
     EXPECT_EQ(number_text(INT32_MIN), "-2147483648");
-}
-
-// The evaluator keeps computed values as integers on the strength of this: the text of
-// every integer reads back as that integer and is a number.
-TEST(NumberText, ReadsBackAsTheSameInteger) {
     std::mt19937 random(7);
     std::vector<int32_t> values{0, 1, -1, 9, 10, -10, INT32_MAX, INT32_MIN, INT32_MIN + 1};
     for (int i = 0; i < 2000; ++i)
@@ -67,7 +60,7 @@ TEST(NumberText, ReadsBackAsTheSameInteger) {
     }
 }
 
-TEST(CompareTexts, WhiteSpaceRunsMatchOneBlankAndTrailingWhiteSpaceNeverMatters) {
+TEST(CompareTexts, WhiteSpaceRunsMatchOneBlankAndMarkersAreSkipped) {
     EXPECT_EQ(compare_texts("abc", "abc   "), 0);
     EXPECT_EQ(compare_texts("a  b", "a b"), 0);
     EXPECT_EQ(compare_texts("a b", "ab"), -1);
@@ -75,9 +68,7 @@ TEST(CompareTexts, WhiteSpaceRunsMatchOneBlankAndTrailingWhiteSpaceNeverMatters)
     EXPECT_EQ(compare_texts("b", "abc"), 1);
     EXPECT_EQ(compare_texts("ab", "abc"), -1);
     EXPECT_EQ(compare_texts("A", "a"), -1);
-}
-
-TEST(CompareTexts, MarkersAreSkippedAndHighBytesSortFirst) {
+    // Markers are skipped and high bytes sort first.
     EXPECT_EQ(compare_texts("\x01\x01"
                             "ab\x01\x02",
                             "ab"),

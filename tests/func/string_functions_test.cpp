@@ -13,13 +13,10 @@
 namespace vornmac {
 namespace {
 
+// The plain cases are covered by tests/programs/strings (scan, substr, index, makevar).
 TEST(ScanWord, EveryDelimiterByteSeparatesWords) {
-    EXPECT_EQ(scan_word("a b c", 2, default_delimiters), "b");
     EXPECT_EQ(scan_word("a b c", 3, default_delimiters), "c");
-    EXPECT_EQ(scan_word("a..b", 2, "."), "");
     EXPECT_EQ(scan_word("a..b", 3, "."), "b");
-    EXPECT_EQ(scan_word("a b", 3, default_delimiters), "");
-    EXPECT_EQ(scan_word("a b", 0, default_delimiters), "");
     EXPECT_EQ(scan_word("a b", -1, default_delimiters), "");
     EXPECT_EQ(scan_word(" a", 1, " "), "");
     EXPECT_EQ(scan_word("x(y)z", 2, default_delimiters), "y");
@@ -27,38 +24,17 @@ TEST(ScanWord, EveryDelimiterByteSeparatesWords) {
 }
 
 TEST(ScanWord, AQuotedTextKeepsItsMarkerPairAroundTheWord) {
-    const std::string quoted = "\x01\x03"
-                               "a b c\x01\x04";
-    EXPECT_EQ(scan_word(quoted, 1, " "), "\x01\x03"
-                                         "a\x01\x04");
-    EXPECT_EQ(scan_word(quoted, 2, " "), "\x01\x03"
-                                         "b\x01\x04");
-    EXPECT_EQ(scan_word(quoted, 3, " "), "\x01\x03"
-                                         "c\x01\x04");
+    const auto quoted = [](const std::string &text) { return "\x01\x03" + text + "\x01\x04"; };
+    for (const auto &[number, word] : {std::pair{1, "a"}, {2, "b"}, {3, "c"}})
+        EXPECT_EQ(scan_word(quoted("a b c"), number, " "), quoted(word));
 }
 
-TEST(Substring, PositionsCountFromOneAndAStartBelowOneCountsAsOne) {
-    EXPECT_EQ(substring("abcdef", 3, 32000), "cdef");
-    EXPECT_EQ(substring("abcdef", 3, 2), "cd");
-    EXPECT_EQ(substring("abc", 5, 32000), "");
-    EXPECT_EQ(substring("abc", 2, 0), "");
+TEST(StringRules, SubstringBoundsSearchCaseAndMarkedNames) {
     EXPECT_EQ(substring("abc", 3, -1), "");
-    EXPECT_EQ(substring("abcdef", 0, 3), "abc");
     EXPECT_EQ(substring("abcdef", INT32_MIN, 2), "ab");
     EXPECT_EQ(substring("abcdef", 6, INT32_MAX), "f");
-}
-
-TEST(IndexOf, FirstOccurrenceFromOne) {
-    EXPECT_EQ(index_of("banana", "an"), 2);
-    EXPECT_EQ(index_of("abc", ""), 1);
-    EXPECT_EQ(index_of("ab", "abc"), 0);
     EXPECT_EQ(index_of("aBc", "b"), 0);
-}
-
-TEST(NameOrMarked, OnlyPlainNamesStayBare) {
-    EXPECT_EQ(name_or_marked("total_1"), "total_1 ");
     EXPECT_EQ(name_or_marked("_x"), "_x ");
-    EXPECT_EQ(name_or_marked("1st"), "^1st^ ");
     EXPECT_EQ(name_or_marked("a b"), "^a b^ ");
     EXPECT_EQ(name_or_marked("a-b"), "^a-b^ ");
     EXPECT_EQ(name_or_marked(""), " ");
@@ -78,6 +54,7 @@ Outcome run(const char *text, testing::Options variables) {
     return outcome;
 }
 
+// Texts of %str, values of %indexvar and an operand of an expression.
 TEST(StringFunctions, ArgumentsLongerThanAChainHoldsDeliverNothingAndRaise4631) {
     const std::string big(40000, 'a');
     const Outcome str = run("x %str(&big.) y", {{"big", big}});
@@ -89,6 +66,10 @@ TEST(StringFunctions, ArgumentsLongerThanAChainHoldsDeliverNothingAndRaise4631) 
     EXPECT_EQ(index.tokens, "x |y ");
     ASSERT_EQ(index.errors.size(), 2u);
     EXPECT_EQ(index.errors[0], "ERROR #4631 : %Index: text too long\n");
+    const Outcome eval = run("%eval(&big.) y", {{"big", std::string(33000, 'b')}});
+    EXPECT_EQ(eval.tokens, "|y "); // the error comes before the first token
+    ASSERT_EQ(eval.errors.size(), 2u);
+    EXPECT_EQ(eval.errors[0], "ERROR #4631 : An expression: text too long\n");
 }
 
 TEST(StringFunctions, CountsOfLongValuesAreNotBoundByTheChain) {
@@ -97,13 +78,6 @@ TEST(StringFunctions, CountsOfLongValuesAreNotBoundByTheChain) {
         run("%lengthvar(big big) %indexvarcount(big big) %countcharvar(|,big) x", {{"big", big}})
             .tokens,
         "80000 |80000 |40000 |x ");
-}
-
-TEST(StringFunctions, OperandOfAnExpressionLongerThanAChainHolds) {
-    const Outcome outcome = run("%eval(&big.) y", {{"big", std::string(33000, 'b')}});
-    EXPECT_EQ(outcome.tokens, "|y "); // the error comes before the first token
-    ASSERT_EQ(outcome.errors.size(), 2u);
-    EXPECT_EQ(outcome.errors[0], "ERROR #4631 : An expression: text too long\n");
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 // %system: options, the interpreter prefix, the waiting rule and the 1000-character bound.
+// A missing program is skipped without a word (tests/programs/sysfunc/system_wait).
 #include "func/system_command.hpp"
 
 #include "func/system_test_home.hpp"
@@ -15,25 +16,21 @@ using testing::joined;
 using testing::SystemHome;
 
 TEST(SystemOptions, AreReadInAnyCaseRepeatedAndStopAtAnUnknownSlash) {
-    SystemCommand c = read_system_options("/WAIT dir *.txt");
-    EXPECT_EQ(c.waiting, 1);
-    EXPECT_TRUE(c.interpreter);
-    EXPECT_EQ(c.command, "dir *.txt");
-
-    c = read_system_options(" /nowait  notepad x.txt");
-    EXPECT_EQ(c.waiting, 0);
-    EXPECT_FALSE(c.interpreter);
-    EXPECT_EQ(c.command, "notepad x.txt");
-
-    c = read_system_options("/Dos/wait /NoWait  run it");
-    EXPECT_EQ(c.waiting, 0);
-    EXPECT_TRUE(c.interpreter);
-    EXPECT_EQ(c.command, "run it");
-
-    c = read_system_options("/wait /xyz /dos a");
-    EXPECT_EQ(c.waiting, 1);
-    EXPECT_FALSE(c.interpreter);
-    EXPECT_EQ(c.command, "/xyz /dos a");
+    const struct {
+        const char *text;
+        int waiting;
+        bool interpreter;
+        const char *command;
+    } cases[] = {{"/WAIT dir *.txt", 1, true, "dir *.txt"},
+                 {" /nowait  notepad x.txt", 0, false, "notepad x.txt"},
+                 {"/Dos/wait /NoWait  run it", 0, true, "run it"},
+                 {"/wait /xyz /dos a", 1, false, "/xyz /dos a"}};
+    for (const auto &c : cases) {
+        const SystemCommand read = read_system_options(c.text);
+        EXPECT_EQ(read.waiting, c.waiting) << c.text;
+        EXPECT_EQ(read.interpreter, c.interpreter) << c.text;
+        EXPECT_EQ(read.command, c.command) << c.text;
+    }
 }
 
 TEST(SystemOptions, InterpreterCommandsNeedTheirBlank) {
@@ -43,14 +40,13 @@ TEST(SystemOptions, InterpreterCommandsNeedTheirBlank) {
         EXPECT_FALSE(read_system_options(text).interpreter) << text;
 }
 
-TEST(SystemStatement, WaitsByDefaultAndWhenAskedToo) {
+// Waiting by default is shown by tests/programs/sysfunc/system_wait.
+TEST(SystemStatement, WaitsWhenAsked) {
     SystemHome home;
     const testing::ProgramRun run =
-        home.run("a %system touch &dir.plain; b %system /Wait /DOS sleep 0.2 | xargs touch "
-                 "&dir.piped; c\n");
-    EXPECT_EQ(joined(run.tokens), "a |b |c ");
+        home.run("b %system /Wait /DOS sleep 0.2 | xargs touch &dir.piped; c\n");
+    EXPECT_EQ(joined(run.tokens), "b |c ");
     EXPECT_TRUE(run.jumps.size() == 1 && run.jumps[0].message.starts_with("ERROR #173"));
-    EXPECT_TRUE(home.exists("plain"));
     EXPECT_TRUE(home.exists("piped"));
 }
 
@@ -84,13 +80,6 @@ TEST(SystemStatement, AQuotedSemicolonBelongsToTheCommand) {
     const testing::ProgramRun run = home.run("a %system /dos true %str(;) echo two > &dir.q; b\n");
     EXPECT_EQ(joined(run.tokens), "a |b ");
     EXPECT_EQ(home.read("q"), "two\n");
-}
-
-TEST(SystemStatement, MissingProgramsAreSilent) {
-    SystemHome home;
-    const testing::ProgramRun run = home.run("a %system no-such-program-vornmac x; b\n");
-    EXPECT_EQ(joined(run.tokens), "a |b ");
-    EXPECT_EQ(run.jumps.size(), 1u); // only the end of the input
 }
 
 } // namespace

@@ -1,9 +1,11 @@
 // Runs programs for the system and file function tests in a temporary home whose message
 // file knows their errors. The program text may name the home as &dir. (with its "/").
 #pragma once
+#include "host/parser_context.hpp"
 #include "support/program_run.hpp"
 
 #include <filesystem>
+#include <memory>
 #include <string>
 
 namespace vornmac::testing {
@@ -28,7 +30,25 @@ class SystemHome : public TestHome {
         variables.emplace_back("dir", dir());
         return run_text(*this, text, std::move(variables));
     }
+    // The text the host receives, tokens joined.
+    std::string output(const std::string &text, Options variables = {}) const {
+        return joined(run(text, std::move(variables)).tokens, "");
+    }
+    std::string first_error(const std::string &text) const {
+        const ProgramRun ran = run(text);
+        return ran.jumps.empty() ? "" : ran.jumps.front().message;
+    }
     bool exists(const std::string &name) const { return std::filesystem::exists(path(name)); }
 };
+
+// A context made by a test and finished whichever way the test ends.
+struct ContextCloser {
+    void operator()(parser_context *ctx) const { finish_parser(ctx, 2); }
+};
+using OpenContext = std::unique_ptr<parser_context, ContextCloser>;
+
+inline ParserContext &context_of(const OpenContext &ctx) {
+    return *static_cast<ParserContext *>(ctx.get());
+}
 
 } // namespace vornmac::testing

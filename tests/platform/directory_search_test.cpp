@@ -21,11 +21,20 @@ class DirectorySearch : public ::testing::Test {
     testing::ScratchDir scratch;
 };
 
-TEST_F(DirectorySearch, MatchesTheLastComponentAndSortsTheNames) {
+TEST_F(DirectorySearch, MatchesTheLastComponentAndSortsTheNamesOrGivesNone) {
     EXPECT_EQ(find_matching_names(scratch.dir() + "*.dbf"),
               (Names{"a.dbf", "b.dbf", "my file.dbf", "sub.dbf"}));
     EXPECT_EQ(find_matching_names(scratch.dir() + "?.*"), (Names{"..", "a.dbf", "b.dbf", "c.txt"}));
     EXPECT_EQ(find_matching_names(scratch.dir() + "noext"), (Names{"noext"}));
+    // A star lists everything, dot entries too.
+    const Names all = {".", "..", "a.dbf", "b.dbf", "c.txt", "my file.dbf", "noext", "sub.dbf"};
+    EXPECT_EQ(find_matching_names(scratch.dir() + "*"), all);
+    EXPECT_EQ(find_matching_names(scratch.dir() + "*.*"), all);
+    // Nothing found gives no names.
+    EXPECT_TRUE(find_matching_names(scratch.dir() + "*.xyz").empty());
+    EXPECT_TRUE(find_matching_names(scratch.dir() + "missing/*.dbf").empty());
+    EXPECT_TRUE(find_matching_names(scratch.dir()).empty());
+    EXPECT_TRUE(find_matching_names("").empty());
 }
 
 TEST_F(DirectorySearch, BackslashSeparatesDirectoriesLikeSlash) {
@@ -37,12 +46,6 @@ TEST_F(DirectorySearch, BackslashSeparatesDirectoriesLikeSlash) {
     EXPECT_EQ(find_matching_names(all_backslashes), (Names{"c.txt"}));
 }
 
-TEST_F(DirectorySearch, StarListsEverythingIncludingDotEntries) {
-    const Names all = {".", "..", "a.dbf", "b.dbf", "c.txt", "my file.dbf", "noext", "sub.dbf"};
-    EXPECT_EQ(find_matching_names(scratch.dir() + "*"), all);
-    EXPECT_EQ(find_matching_names(scratch.dir() + "*.*"), all);
-}
-
 TEST_F(DirectorySearch, OnlyStarAndQuestionMarkAreWild) {
     for (const char *name : {"report[1].txt", "report1.txt", "report[!1].txt", "reportx.txt"})
         scratch.write(name);
@@ -52,13 +55,6 @@ TEST_F(DirectorySearch, OnlyStarAndQuestionMarkAreWild) {
               (Names{"report[!1].txt", "report[1].txt"}));
     EXPECT_EQ(find_matching_names(scratch.dir() + "report?.txt"),
               (Names{"report1.txt", "reportx.txt"}));
-}
-
-TEST_F(DirectorySearch, NothingFoundGivesNoNames) {
-    EXPECT_TRUE(find_matching_names(scratch.dir() + "*.xyz").empty());
-    EXPECT_TRUE(find_matching_names(scratch.dir() + "missing/*.dbf").empty());
-    EXPECT_TRUE(find_matching_names(scratch.dir()).empty());
-    EXPECT_TRUE(find_matching_names("").empty());
 }
 
 } // namespace

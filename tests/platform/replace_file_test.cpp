@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -28,6 +29,12 @@ std::string replace(const std::string &target, const std::string &bytes) {
         static_cast<int32_t>(bytes.size()))
         return "short write";
     return file.commit() == FileReplacement::Commit::replaced ? "replaced" : "not committed";
+}
+
+std::string first_line_of(const std::string &path) {
+    std::string line;
+    std::getline(std::ifstream(path), line);
+    return line;
 }
 
 mode_t mode_of(const std::string &path) {
@@ -116,9 +123,7 @@ TEST(FileReplacement, LeftoversOfKilledWritersGoAndALiveWritersTemporaryStays) {
     alive.kill();
     EXPECT_EQ(replace(target, "newer"), "replaced");
     EXPECT_FALSE(std::filesystem::exists(alive.temporary()));
-    std::string contents;
-    std::getline(std::ifstream(target), contents);
-    EXPECT_EQ(contents, "newer");
+    EXPECT_EQ(first_line_of(target), "newer");
 }
 
 TEST(FileReplacement, TheReplacedFileKeepsItsModeAndOwner) {
@@ -154,9 +159,7 @@ TEST(FileReplacement, ALinkKeepsPointingAtTheReplacedFileAndADeviceIsWrittenInPl
     std::filesystem::create_symlink(dir.path("real/file"), dir.path("link"));
     EXPECT_EQ(replace(dir.path("link"), "new"), "replaced");
     EXPECT_TRUE(std::filesystem::is_symlink(dir.path("link")));
-    std::string contents;
-    std::getline(std::ifstream(dir.path("real/file")), contents);
-    EXPECT_EQ(contents, "new");
+    EXPECT_EQ(first_line_of(dir.path("real/file")), "new");
     EXPECT_FALSE(dir.exists("link.tmp"));
 
     EXPECT_EQ(replace("/dev/null", "gone"), "replaced");
@@ -176,9 +179,7 @@ TEST(FileReplacement, AnUncommittedTemporaryIsRemovedAndTheOldFileStays) {
         raw_write(file.handle(), "half", 4);
     }
     EXPECT_FALSE(dir.exists("kept.tmp"));
-    std::string contents;
-    std::getline(std::ifstream(dir.path("kept")), contents);
-    EXPECT_EQ(contents, "old");
+    EXPECT_EQ(first_line_of(dir.path("kept")), "old");
 }
 
 } // namespace

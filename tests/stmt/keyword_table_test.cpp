@@ -19,18 +19,15 @@ TEST_F(KeywordTable, EveryKeywordIsFoundAtItsOwnIndex) {
         if (name == "xyz") continue;
         EXPECT_EQ(find_keyword(name.c_str()), i) << name;
     }
-    EXPECT_EQ(find_keyword("let"), 12);
-    EXPECT_EQ(find_keyword("convertall"), 92);
-    EXPECT_EQ(find_keyword("*"), 27);
 }
 
 TEST_F(KeywordTable, MatchIgnoresCaseAndTrailingWhiteSpaceButNotAbbreviation) {
-    EXPECT_EQ(find_keyword("LET"), 12);
-    EXPECT_EQ(find_keyword("Let \t"), 12);
-    EXPECT_EQ(find_keyword("le"), -1);
-    EXPECT_EQ(find_keyword("lets"), -1);
-    EXPECT_EQ(find_keyword("mymacro"), -1);
-    const int16_t xyz = find_keyword("XYZ");
+    const int16_t let = find_keyword("let");
+    EXPECT_EQ(find_keyword("LET"), let);
+    EXPECT_EQ(find_keyword("Let \t"), let);
+    for (const char *other : {"le", "lets", "mymacro"})
+        EXPECT_EQ(find_keyword(other), -1) << other;
+    const int16_t xyz = find_keyword("XYZ"); // one of the placeholders
     EXPECT_GE(xyz, 3);
     EXPECT_LE(xyz, 6);
 }

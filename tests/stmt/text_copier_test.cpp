@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vornmac {
 namespace {
@@ -49,63 +49,71 @@ class Copying {
     std::optional<ExpansionOff> off_;
 };
 
-TEST(TextCopier, StatementStopsAtItsSemicolonButNotInsideParentheses) {
-    Copying c("f(a;(b;c)) g; rest");
-    StatementText out(c.context);
-    TextCopier(c.context, out).statement(CopyMode::copy, false);
-    EXPECT_EQ(c.text_of(out), "f(a;(b;c)) g");
-    EXPECT_EQ(c.current(), "; ");
-    EXPECT_EQ(c.next(), "rest\n");
+// What one statement copies and the tokens left for the reader after it: the current one
+// (when given) and those taken next.
+TEST(TextCopier, CopiesOneStatementAndStopsAfterIt) {
+    const struct {
+        const char *text;
+        CopyMode mode;
+        bool in_branch;
+        const char *copied;
+        const char *current;
+        std::vector<std::string> next;
+    } cases[] = {
+        // A semicolon inside parentheses does not end the statement.
+        {"f(a;(b;c)) g; rest", CopyMode::copy, false, "f(a;(b;c)) g", "; ", {"rest\n"}},
+        // Skipping reads the same tokens and keeps nothing.
+        {"%let x = (1;2) ; rest", CopyMode::skip, false, "", "; ", {"rest\n"}},
+        // A block copied as a branch ends with its %end and a blank.
+        {"%do; a; %do; b; %end; %end; tail",
+         CopyMode::copy,
+         true,
+         "%do; a; %do; b; %end; %end ",
+         "; ",
+         {"tail\n"}},
+        // A loop body ends with the rewind instead of its %end.
+        {"%do; a %if x %then y; %do; b %end; %end; tail",
+         CopyMode::loop_body,
+         false,
+         "%do; a %if x %then y; %do; b %end; %doend## ",
+         nullptr,
+         {"tail\n"}},
+        // A selection branch keeps its %end statement.
+        {"%case a; x %end; tail", CopyMode::copy, false, "%case a; x %end; ", nullptr, {}},
+        // A nested %if takes its %else; without one, it hands back the token read ahead.
+        {"%if 0 %then p; %else q; r", CopyMode::copy, true, "%if 0 %then p;%else q", "; ", {"r\n"}},
+        {"%if 0 %then p; %put x;",
+         CopyMode::copy,
+         true,
+         "%if 0 %then p",
+         nullptr,
+         {"%", "put ", "x"}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.text);
+        Copying copying(c.text);
+        StatementText out(copying.context);
+        TextCopier(copying.context, out).statement(c.mode, c.in_branch);
+        EXPECT_EQ(copying.text_of(out), c.copied);
+        if (c.current != nullptr) {
+            EXPECT_EQ(copying.current(), c.current);
+        }
+        for (const std::string &token : c.next)
+            EXPECT_EQ(copying.next(), token);
+    }
 }
 
-TEST(TextCopier, SkippingReadsTheSameTokensAndKeepsNothing) {
-    Copying c("%let x = (1;2) ; rest");
-    StatementText out(c.context);
-    TextCopier(c.context, out).statement(CopyMode::skip, false);
-    EXPECT_EQ(c.text_of(out), "");
-    EXPECT_EQ(c.current(), "; ");
-    EXPECT_EQ(c.next(), "rest\n");
-}
-
+// A statement's branch ends at its ";", a macro call's or a text's at a blank.
 TEST(TextCopier, BranchTerminatorFollowsTheFirstWord) {
-    Copying c("%let a=1; %foo; text;");
+    Copying c("%let a=1; %foo; text; end");
     StatementText out(c.context);
     TextCopier copier(c.context, out);
-    copier.start_branch();
-    copier.statement(CopyMode::copy, true);
-    EXPECT_EQ(std::string(copier.branch_terminator()), ";");
-    c.next();
-    copier.start_branch();
-    copier.statement(CopyMode::copy, true);
-    EXPECT_EQ(std::string(copier.branch_terminator()), " ") << "a macro call is no statement";
-    c.next();
-    copier.start_branch();
-    copier.statement(CopyMode::copy, true);
-    EXPECT_EQ(std::string(copier.branch_terminator()), " ");
-}
-
-TEST(TextCopier, BlockCopiedAsBranchEndsWithEndAndBlank) {
-    Copying c("%do; a; %do; b; %end; %end; tail");
-    StatementText out(c.context);
-    TextCopier(c.context, out).statement(CopyMode::copy, true);
-    EXPECT_EQ(c.text_of(out), "%do; a; %do; b; %end; %end ");
-    EXPECT_EQ(c.current(), "; ");
-    EXPECT_EQ(c.next(), "tail\n");
-}
-
-TEST(TextCopier, LoopBodyEndsWithRewindInsteadOfEnd) {
-    Copying c("%do; a %if x %then y; %do; b %end; %end; tail");
-    StatementText out(c.context);
-    TextCopier(c.context, out).statement(CopyMode::loop_body, false);
-    EXPECT_EQ(c.text_of(out), "%do; a %if x %then y; %do; b %end; %doend## ");
-    EXPECT_EQ(c.next(), "tail\n");
-}
-
-TEST(TextCopier, SelectionBranchKeepsItsEndStatement) {
-    Copying c("%case a; x %end; tail");
-    StatementText out(c.context);
-    TextCopier(c.context, out).statement(CopyMode::copy, false);
-    EXPECT_EQ(c.text_of(out), "%case a; x %end; ");
+    for (const std::string terminator : {";", " ", " "}) {
+        copier.start_branch();
+        copier.statement(CopyMode::copy, true);
+        EXPECT_EQ(copier.branch_terminator(), terminator);
+        c.next();
+    }
 }
 
 TEST(TextCopier, EndWithoutSemicolonIsReported) {
@@ -114,25 +122,6 @@ TEST(TextCopier, EndWithoutSemicolonIsReported) {
     TextCopier(c.context, out).statement(CopyMode::skip, false);
     EXPECT_EQ(c.context.errors.raised_count(), 1);
     EXPECT_EQ(c.context.errors.last_number(), 1001);
-}
-
-TEST(TextCopier, NestedIfTakesItsElse) {
-    Copying c("%if 0 %then p; %else q; r");
-    StatementText out(c.context);
-    TextCopier(c.context, out).statement(CopyMode::copy, true);
-    EXPECT_EQ(c.text_of(out), "%if 0 %then p;%else q");
-    EXPECT_EQ(c.current(), "; ");
-    EXPECT_EQ(c.next(), "r\n");
-}
-
-TEST(TextCopier, NestedIfWithoutElseHandsBackTheTokenReadAhead) {
-    Copying c("%if 0 %then p; %put x;");
-    StatementText out(c.context);
-    TextCopier(c.context, out).statement(CopyMode::copy, true);
-    EXPECT_EQ(c.text_of(out), "%if 0 %then p");
-    EXPECT_EQ(c.next(), "%");
-    EXPECT_EQ(c.next(), "put ");
-    EXPECT_EQ(c.next(), "x");
 }
 
 TEST(TextCopier, IfNestingIsBounded) {
@@ -146,21 +135,19 @@ TEST(TextCopier, IfNestingIsBounded) {
     EXPECT_EQ(c.context.errors.last_number(), 4641);
 }
 
-TEST(CollectCondition, StopsAtTheWordAndEndsWithTheSentinel) {
+// The collector takes its own first token: it is started on the one already read. It stops
+// at the word, or at a semicolon when asked, and ends the text with the sentinel.
+TEST(CollectCondition, StopsAtTheWordOrASemicolonAndEndsWithTheSentinel) {
     Copying c("1 %eval(2) %then x");
     StatementText out(c.context);
-    // The collector takes its own first token: start it on the one already read.
     EXPECT_FALSE(collect_condition(c.context, out, "then", false).stopped_at_semicolon);
     EXPECT_EQ(c.text_of(out), "(%eval(2) )\x01\x01");
     EXPECT_EQ(c.next(), "x\n");
-}
-
-TEST(CollectCondition, StopsAtASemicolonWhenAsked) {
-    Copying c("x a < b; rest");
-    StatementText out(c.context);
-    EXPECT_TRUE(collect_condition(c.context, out, "by", true).stopped_at_semicolon);
-    EXPECT_EQ(c.text_of(out), "(a < b)\x01\x01");
-    EXPECT_EQ(c.next(), "rest\n");
+    Copying d("x a < b; rest");
+    StatementText until_semicolon(d.context);
+    EXPECT_TRUE(collect_condition(d.context, until_semicolon, "by", true).stopped_at_semicolon);
+    EXPECT_EQ(d.text_of(until_semicolon), "(a < b)\x01\x01");
+    EXPECT_EQ(d.next(), "rest\n");
 }
 
 } // namespace
