@@ -118,7 +118,22 @@ void adopt_permissions(int handle, const std::string &target) {
     ::fchmod(handle, old.st_mode & 07777);
 }
 
+// The file a replacement of `target` replaces: a symbolic link's file, else the target.
+std::string replaced_file(const std::string &target, const struct stat &link) {
+    if (!S_ISLNK(link.st_mode)) return target;
+    const std::unique_ptr<char, void (*)(void *)> real(::realpath(target.c_str(), nullptr),
+                                                       &std::free);
+    return real ? std::string(real.get()) : target;
+}
+
 } // namespace
+
+void remove_abandoned_replacements(const std::string &target,
+                                   const FileReplacement::TemporaryName &temporary_name_of) {
+    struct stat link {};
+    if (::lstat(target.c_str(), &link) != 0) return;
+    remove_abandoned_temporaries(temporary_name_of(replaced_file(target, link)));
+}
 
 FileReplacement::FileReplacement(const std::string &target, const TemporaryName &temporary_name_of)
     : target_(target) {
@@ -131,11 +146,7 @@ FileReplacement::FileReplacement(const std::string &target, const TemporaryName 
             handle_ = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
             return;
         }
-        if (S_ISLNK(link.st_mode)) {
-            const std::unique_ptr<char, void (*)(void *)> real(::realpath(target.c_str(), nullptr),
-                                                               &std::free);
-            if (real) target_ = real.get();
-        }
+        target_ = replaced_file(target, link);
     }
     const std::string name = temporary_name_of(target_);
     remove_abandoned_temporaries(name);

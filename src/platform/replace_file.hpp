@@ -66,4 +66,10 @@ class FileReplacement {
     bool keep_ = false;
 };
 
+// Step 1 of the protocol alone, for a writer that finds the target (a regular file) already
+// holds what it would write: the temporaries killed writers left are removed as a replacement
+// of it would.
+void remove_abandoned_replacements(const std::string &target,
+                                   const FileReplacement::TemporaryName &temporary_name_of);
+
 } // namespace vornmac::platform

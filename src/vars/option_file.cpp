@@ -56,6 +56,17 @@ bool refuse(int16_t number, const std::string &format, std::vector<ErrorArg> arg
     return false;
 }
 
+// True when `path` is a regular file holding exactly `bytes`.
+bool holds_bytes(const std::string &path, const std::string &bytes) {
+    const platform::OpenedFile opened =
+        platform::raw_open_file(path.c_str(), platform::Access::read, false);
+    if (opened.handle < 0) return false;
+    const platform::UniqueHandle file(opened.handle);
+    if (platform::raw_size(file.get()) != static_cast<int64_t>(bytes.size())) return false;
+    std::string held;
+    return read_whole_file(file.get(), held) && held == bytes;
+}
+
 bool write_all(int handle, const std::string &bytes) {
     constexpr size_t piece_size = size_t{1} << 20;
     for (size_t at = 0; at < bytes.size(); at += piece_size) {
@@ -154,6 +165,12 @@ void save_variable_file(ParserContext &context) {
     const std::string bytes = write_variable_file(context.vars, contents, &left_out);
     for (const SavedValue &value : left_out)
         context.errors.raise(error::value_not_saved, {value.name, static_cast<int>(value.level)});
+    // A run that changed nothing the file keeps would write the bytes it already holds: the
+    // file is left as it is, without the temporary, the sync and the rename.
+    if (holds_bytes(context.options_path, bytes)) {
+        platform::remove_abandoned_replacements(context.options_path, temporary_variable_file_name);
+        return;
+    }
     const ReplaceOutcome outcome = replace_variable_file(context.options_path, bytes, false);
     const char *temporary = outcome.temporary.c_str();
     switch (outcome.result) {

@@ -191,23 +191,28 @@ VarLevel *VarStore::save(int16_t level, const char *name, const char *text) {
         raise_(error::variable_table_full, {name});
         return nullptr;
     }
-    return store_value(level, *var, text, length);
+    return store_value(level, *var, value_at(*var, level), text, length);
 }
 
-VarLevel *VarStore::store_value(int16_t level, MacroVar &var, const char *text, size_t length) {
+VarLevel *VarStore::value_at(const MacroVar &var, int16_t level) {
     VarLevel *v = var.values;
     while (v != nullptr && v->level != level)
         v = v->next;
+    return v;
+}
+
+VarLevel *VarStore::store_value(int16_t level, MacroVar &var, VarLevel *at_level, const char *text,
+                                size_t length) {
     // Copy before the old text goes: the caller may pass text that lives in it.
     char *copy = copy_text(text, length);
-    if (v != nullptr)
-        free_text(v->text);
+    if (at_level != nullptr)
+        free_text(at_level->text);
     else
-        v = new_var_level(&var, level);
-    v->text = copy;
+        at_level = new_var_level(&var, level);
+    at_level->text = copy;
     // Raised only once the value is complete: the reporter may not return.
     if (level >= level_limit) raise_(error::levels_too_deep, {});
-    return v;
+    return at_level;
 }
 
 VarLevel *VarStore::save(int16_t level, KnownName &known, const char *text) {
@@ -218,15 +223,12 @@ VarLevel *VarStore::save(int16_t level, KnownName &known, const char *text) {
     }
     const size_t length = storable_length(level, known.name_, text);
     if (length == std::string_view::npos) return nullptr;
-    if (level < level_limit) {
-        for (VarLevel *v = known.var_->values; v != nullptr; v = v->next) {
-            if (v->level != level) continue;
-            if (length >= BlockPool::usable_size(v->text)) break;
-            replace_text(*v, text, length);
-            return v;
-        }
+    VarLevel *v = value_at(*known.var_, level);
+    if (v != nullptr && level < level_limit && length < BlockPool::usable_size(v->text)) {
+        replace_text(*v, text, length);
+        return v;
     }
-    return store_value(level, *known.var_, text, length);
+    return store_value(level, *known.var_, v, text, length);
 }
 
 void VarStore::replace_text(VarLevel &value, const char *text, size_t length) {

@@ -141,7 +141,12 @@ class VarStore {
     // The length of `text` when a value at `level` may hold it; else the error is raised
     // and the result is npos.
     size_t storable_length(int16_t level, const char *name, const char *text);
-    VarLevel *store_value(int16_t level, MacroVar &var, const char *text, size_t length);
+    // The variable's value at exactly `level`, or null.
+    static VarLevel *value_at(const MacroVar &var, int16_t level);
+    // Gives `var` the text at `level`, in `at_level` (its value there, found by value_at) or
+    // a new value when that is null.
+    VarLevel *store_value(int16_t level, MacroVar &var, VarLevel *at_level, const char *text,
+                          size_t length);
     void free_text(char *text);
 
     // Variables found or made lately, by name_hash. A hit is confirmed with name_compare,

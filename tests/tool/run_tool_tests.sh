@@ -91,6 +91,15 @@ expect_bytes "-o" file_out $'to a file\n'
 # output and with commands it starts.
 run_tool run --home "$home" -e 'a b c d %system echo hi; e %display x y; f'
 expect_bytes "output in order with %system and %display" out $'a b c d hi\ne x y\nf\n'
+# ... of 64 KiB: a megabyte of output takes 16 writes, not one per 4 KiB page.
+if command -v strace >/dev/null; then
+    awk 'BEGIN { for (n = 0; n < 30000; ++n) printf "line %d of the text written out\n", n }' \
+        >"$work/megabyte.vm"
+    strace -o "$work/writes" -e trace=write -e signal=none \
+        "$tool" run --home "$home" --no-echo "$work/megabyte.vm" >"$work/out" 2>/dev/null
+    writes=$(grep -c '^write(1,' "$work/writes")
+    [ "$writes" -le 20 ] || fail "standard output in 64 KiB blocks: $writes writes for 1 MB"
+fi
 
 # --- -o gets the bytes standard output gets ----------------------------------------------
 # The -o file gathers tokens in blocks of its own: tokens of every length, a word longer than

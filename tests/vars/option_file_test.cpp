@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -190,6 +191,43 @@ TEST(OptionFile, SaveKeepsSavedLevelsOnlyAndLeavesNoTemporaryFile) {
     EXPECT_EQ(bytes[4 + 14], 's');
     EXPECT_EQ(bytes.substr(4 + 33, 9), std::string("\x06\x00_TEMP0\x00", 9));
     EXPECT_NE(bytes.find(std::string("\xff\xff\x04\x00kept\x00\x00", 10)), std::string::npos);
+}
+
+// The save is skipped when the file already holds the bytes it would write: the file stays
+// (the one held open is still the one named), while a changed value still replaces it.
+TEST(OptionFile, OnlyAChangedFileIsReplaced) {
+    TestHome home;
+    const std::string options = home.options_file();
+    const auto run = [&](const char *name, const char *value) {
+        parser_context *ctx = start(home, options);
+        ASSERT_NE(ctx, nullptr);
+        if (name != nullptr) call_savemacrochar(ctx, 65535, name, value);
+        finish_parser(ctx, 2);
+    };
+    // Held open, the file's inode cannot be given to a new file.
+    const auto still_named = [&](int held) {
+        struct stat open_file {};
+        struct stat named {};
+        EXPECT_EQ(::fstat(held, &open_file), 0);
+        EXPECT_EQ(::stat(options.c_str(), &named), 0);
+        return open_file.st_ino == named.st_ino;
+    };
+    run("kept", "one");
+    const std::string saved = home.read("vorn_opt.dat");
+    const int held = ::open(options.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(held, 0);
+    run(nullptr, nullptr);
+    run("kept", "one"); // set again to the value it has
+    EXPECT_TRUE(still_named(held));
+    EXPECT_EQ(home.read("vorn_opt.dat"), saved);
+
+    run("kept", "two");
+    EXPECT_FALSE(still_named(held));
+    ::close(held);
+    parser_context *ctx = start(home, options);
+    ASSERT_NE(ctx, nullptr);
+    EXPECT_STREQ(call_optstring(ctx, "kept"), "two");
+    finish_parser(ctx, 2);
 }
 
 TEST(OptionFile, UnwritableSaveIsReportedAndTheContextStillEnds) {

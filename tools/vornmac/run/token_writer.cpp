@@ -12,12 +12,18 @@ namespace {
 // The -o file's temporary is not hidden, so that a user sees what a killed run left; the
 // next run writing the same file removes it.
 constexpr const char *temporary_output_suffix = ".vornmac-tmp";
+
+// Standard output's buffer. A stream given no buffer of its own keeps the size the file system
+// suggests (4 KiB), whatever size is asked for; this one lives as long as the stream, which
+// is flushed after every object of the program is gone.
+char standard_output_buffer[64 * 1024];
 } // namespace
 
 TokenWriter::TokenWriter(std::FILE *out, std::unique_ptr<ReplacedFile> file, Layout layout,
                          bool flush_each)
     : out_(out), file_(std::move(file)), layout_(layout), flush_each_(flush_each),
-      gathers_text_(file_ && layout == Layout::text && !flush_each) {
+      gathers_text_(file_ && layout == Layout::text && !flush_each),
+      fills_stream_(!file_ && layout == Layout::text && !flush_each) {
     if (file_) block_ = std::make_unique<char[]>(block_size);
 }
 
@@ -25,7 +31,8 @@ std::optional<TokenWriter> TokenWriter::open(const std::optional<std::string> &p
                                              bool flush_each, int &reason) {
     if (!path) {
         // Nothing has been written to standard output yet, so its buffer can still be set.
-        if (::isatty(STDOUT_FILENO) != 1) std::setvbuf(stdout, nullptr, _IOFBF, block_size);
+        if (::isatty(STDOUT_FILENO) != 1)
+            std::setvbuf(stdout, standard_output_buffer, _IOFBF, sizeof standard_output_buffer);
         return TokenWriter(stdout, nullptr, layout, flush_each);
     }
     auto file = std::make_unique<ReplacedFile>(*path, temporary_output_suffix);
@@ -55,6 +62,7 @@ void TokenWriter::note_standard_output_error() {
     standard_output_reason_ = errno;
     standard_output_ =
         reader_gone(fileno_unlocked(out_)) ? StandardOutput::reader_gone : StandardOutput::failed;
+    fills_stream_ = false;
 }
 
 void TokenWriter::write_block() {

@@ -3,14 +3,16 @@
 // line.
 //
 // Tokens are short, so they are gathered into 64 KiB blocks before they are written, and
-// copied a word at a time. Standard output is shared with the library's
-// own console output (%display, prompts), which goes through the same stream: tokens for it
-// go straight into the stream's buffer, a token at a time (the stream is used by this
-// program's thread only, so it is written without locking), and the two stay in order
-// without any flushing of ours; the library flushes the stream before it shows a prompt or reads a
-// line. The -o file is this writer's alone: tokens for it gather in a block of its own, which costs
-// a third of a stream write per byte. A terminal keeps its usual line buffering, and an interactive
-// session flushes each token.
+// copied a word at a time. Standard output is shared with the library's own console output
+// (%display, prompts), which goes through the same stream: tokens for it go straight into
+// the stream's own 64 KiB buffer, and the two stay in order without any flushing of ours; the
+// library flushes the stream before it shows a prompt, reads a line or starts a command. Where
+// the C library lets a program fill a stream's buffer itself (glibc, as its putc_unlocked
+// does), a token is copied into the buffer like a token of the -o file into its block, which
+// costs a third of a stream write; elsewhere, and for a token that does not fit in what is
+// left, it is written with fputs. The -o file is this writer's alone: tokens for it gather in
+// a block of its own. A terminal keeps its usual line buffering, and an interactive session
+// flushes each token.
 //
 // When the reader of standard output has gone (`| head`), the output ends there, quietly: the
 // run goes on to its end and saves, and the output does not count as failed. Any other failed
@@ -24,6 +26,7 @@
 
 #include <vornmac/vornmac.h>
 
+#include <cstddef>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -49,6 +52,7 @@ class TokenWriter {
             gather(token);
             return;
         }
+        if (fills_stream_ && copy_into_stream(token)) return;
         write_each(token);
     }
     // Writes out what is waiting; false when any write failed.
@@ -67,6 +71,19 @@ class TokenWriter {
     void gather(const char *token) {
         if (block_size - gathered_ < token_buffer_size) write_block();
         gathered_ += vornmac_copy_token(token, block_.get() + gathered_);
+    }
+    // Standard output's text, copied into the stream's buffer when a whole token buffer fits in
+    // what is left of it; false when it was not copied.
+    bool copy_into_stream(const char *token) {
+#ifdef __GLIBC__
+        if (out_->_IO_write_end - out_->_IO_write_ptr < static_cast<ptrdiff_t>(token_buffer_size))
+            return false;
+        out_->_IO_write_ptr += vornmac_copy_token(token, out_->_IO_write_ptr);
+        return true;
+#else
+        (void)token;
+        return false;
+#endif
     }
     // Every other way: standard output, a token per line, a token shown as soon as known.
     void write_each(const char *token);
@@ -87,6 +104,7 @@ class TokenWriter {
     Layout layout_;
     bool flush_each_; // a terminal session shows each token as soon as it is known
     bool gathers_text_;
+    bool fills_stream_;             // standard output's text, while the output is open
     std::unique_ptr<char[]> block_; // the -o file's tokens, not yet written
     size_t gathered_ = 0;
 };
