@@ -241,7 +241,14 @@ void FileCheck::run() {
             continue;
         }
         if (copy && token.kind == TokenKind::other && token.text == "&" && !in_quotes_) {
-            const Token word = take(false);
+            Token word = take(false);
+            if (word.text == "&") {
+                // &&name: the name is read again after the ampersands are paired; not checked.
+                while (word.text == "&")
+                    word = take(false);
+                if (word.kind != TokenKind::word) pending_ = word;
+                continue;
+            }
             if (word.kind == TokenKind::word)
                 reference(std::string(trimmed(word.text)), token.start);
             pending_ = word;

@@ -106,7 +106,8 @@ TEST(ProgramChecker, Pitfalls) {
 }
 
 TEST(ProgramChecker, UndefinedVariablesOnlyWhenAsked) {
-    const std::string text = "%let a = 1;\n&a &b. &argv1 &_upper &c\n%macro m[p]; &p %mend;\n";
+    const std::string text = "%let a = 1;\n&a &b. &argv1 &_upper &c\n%macro m[p]; &p %mend;\n"
+                             "%do i = 1 %to 2; &&argv&i. &&a %end;\n";
     EXPECT_EQ(findings_of(text), Lines{});
     CheckSettings settings;
     settings.report_undefined = true;
