@@ -1,7 +1,7 @@
 // Any bytes as a macro library file: inspected and listed as the tool does, loaded into a
 // slot and every record read as invocation does, its macros called by a program in slot 1,
-// and changed as a definition file (a macro deleted, one stored). Refused with an error or
-// handled, never a crash or a hang.
+// and changed as a definition file (a macro deleted, one stored and replaced twice). Refused
+// with an error or handled, never a crash or a hang.
 #include "fuzz_host.hpp"
 #include "host/parser_context.hpp"
 #include "macro/library_check.hpp"
@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -55,32 +56,38 @@ void call_macros(const std::vector<vornmac::maclib::MacroRecord> &records) {
 
 void visit_directory(vornmac::MacroLibrary &library, const vornmac::DirectoryEntry *entry) {
     if (entry == nullptr) return;
-    vornmac::maclib::MacroRecord record;
-    if (entry->offsets[0] >= 0) (void)library.read_slot_record(0, entry->offsets[0], record);
+    bool stale = false;
+    if (entry->offsets[0] >= 0) (void)library.called_macro(0, entry->offsets[0], stale);
     visit_directory(library, entry->left);
     visit_directory(library, entry->right);
+}
+
+// The library file as `vornmac lib check` sees it; reads the bodies too.
+vornmac::maclib::LibraryReport inspect_file() {
+    std::FILE *f = std::fopen(library_path().c_str(), "rb");
+    if (f == nullptr) std::abort();
+    const vornmac::maclib::LibraryFile file(fileno(f));
+    vornmac::maclib::LibraryReport report = vornmac::maclib::inspect_library(file);
+    std::string body;
+    for (const auto &record : report.records)
+        (void)vornmac::maclib::read_body_text(file, record, body);
+    std::fclose(f);
+    return report;
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     write_library(data, size);
-    {
-        std::FILE *f = std::fopen(library_path().c_str(), "rb");
-        if (f == nullptr) return 0;
-        const vornmac::maclib::LibraryFile file(fileno(f));
-        const vornmac::maclib::LibraryReport report = vornmac::maclib::inspect_library(file);
-        std::string body;
-        for (const auto &record : report.records)
-            (void)vornmac::maclib::read_body_text(file, record, body);
-        std::fclose(f);
-        call_macros(report.records);
-    }
+    const vornmac::maclib::LibraryReport report = inspect_file();
+    call_macros(report.records);
     vornmac::ParserContext context("", 0, {"fuzz"});
     vornmac::MacroLibrary &library = context.macros;
     library.set_slot_file(0, library_path());
     if (library.open_library_slot(0, "fuzz")) visit_directory(library, library.directory.root());
 
+    // Taken afresh: the macros called above may have written to any file.
+    const bool sound = inspect_file().faults.empty();
     context.vars.save(0, "_macromacro", library_path().c_str());
     if (library.open_definition_file() && library.delete_macro("m")) {
         vornmac::maclib::MacroDefinition definition;
@@ -88,6 +95,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         definition.parameters = {{"a", "", false}, {"b", "1", true}};
         definition.body = "; x " + std::string(vornmac::maclib::macro_end_marker);
         (void)library.store_macro(definition);
+        // Replacing a record in place, and by one that needs more room.
+        definition.body = "; y " + std::string(vornmac::maclib::macro_end_marker);
+        (void)library.store_macro(definition);
+        definition.body = std::string(200, 'z') + std::string(vornmac::maclib::macro_end_marker);
+        (void)library.store_macro(definition);
     }
+    // Updates keep a sound library sound.
+    if (sound && !inspect_file().faults.empty()) std::abort();
     return 0;
 }

@@ -68,7 +68,9 @@ VORNMAC_API void *call_savemacrochar(parser_context *ctx, uint16_t level, const 
 /* Raises error `number` of the message file with the host's arguments, exactly as the
  * library raises its own errors. The message's conversions (d i u o x X c s, with flags,
  * width, precision, "*" and the h and l modifiers) say what each argument is: a char *
- * for %s, an int for "*" and every other conversion (l does not make it a long). */
+ * for %s (read no further than the precision), an int for "*" and every other conversion
+ * (l does not make it a long). A directive of any other kind is shown as written and takes
+ * no argument. */
 VORNMAC_API void call_errorproc(parser_context *ctx, int16_t number, va_list args);
 /* The log file record (null without a log); copies its name into name_buffer (at least
  * 200 bytes) when that is not null: at most 199 characters and the terminator, so a
@@ -77,14 +79,47 @@ VORNMAC_API void *get_logfileptr(parser_context *ctx, char *name_buffer);
 /* Writes "N Records Of N Variables [And N Bytes] Written To target" to the log. */
 VORNMAC_API void outmesdbs(parser_context *ctx, int32_t records, int16_t variables, int32_t bytes,
                            const char *target);
-/* Releases the context; mode 2 also closes the log, any other mode keeps it open for the
- * next context of the process. */
+/* Saves the variable file and releases the context. A failed save is reported in the log
+ * only (vornmac_finish_parser returns it). The log's descriptor is shared by the contexts of
+ * the process: mode 2 makes the next start open the log again, but the descriptor is closed
+ * only when no context writes to it any more; any other mode keeps it open for the next
+ * context. */
 VORNMAC_API void finish_parser(parser_context *ctx, int32_t mode);
 
 /* The interface version of the library: 80. */
 VORNMAC_API int16_t version_number(void);
 
 /* Extensions for hosts of this implementation. */
+
+/* Error numbers a host tests for, in _errormessage ("ERROR #N : ..."), in the value
+ * vornmac_finish_parser returns and in a trace event's error. Every other number the library
+ * raises has its line in the message file (data/vornmac.msg) and is meant for people. */
+enum {
+    /* The input ran out: the normal end of every program, reported with type 4. */
+    VORNMAC_ERROR_END_OF_INPUT = 173,
+    /* The program did not run: its file cannot be opened, is 2 GiB or more, is a pipe whose
+     * text no temporary file can hold, or the program text is over 65534 characters. */
+    VORNMAC_ERROR_MAIN_PROGRAM_MISSING = 4504,
+    VORNMAC_ERROR_PROGRAM_TEXT_TOO_LONG = 4608,
+    VORNMAC_ERROR_PROGRAM_FILE_TOO_LARGE = 4610,
+    VORNMAC_ERROR_PROGRAM_PIPE_NOT_KEPT = 4611,
+    /* Runaway nesting, stopped at its bound: variable levels, input sources, references
+     * nested in one another without a token of text, %if inside one branch, statements,
+     * functions and macro calls written inside one another. */
+    VORNMAC_ERROR_LEVELS_TOO_DEEP = 2041,
+    VORNMAC_ERROR_INPUT_TOO_DEEP = 4604,
+    VORNMAC_ERROR_REFERENCE_CYCLE = 4609,
+    VORNMAC_ERROR_IF_TOO_DEEP = 4641,
+    VORNMAC_ERROR_NESTED_TOO_DEEP = 4642,
+    /* A macro library file is damaged; it is left as it was. */
+    VORNMAC_ERROR_LIBRARY_DAMAGED = 4650,
+    /* The finish did not replace the variable file (the old one stays; after the rename
+     * error the values are in the temporary file the message names), or saved it without a
+     * value the file cannot hold. */
+    VORNMAC_ERROR_VARIABLE_FILE_NOT_WRITTEN = 2042,
+    VORNMAC_ERROR_VARIABLE_FILE_NOT_RENAMED = 3018,
+    VORNMAC_ERROR_VALUE_NOT_SAVED = 4622
+};
 
 /* Turns the blanking of white space inside tokens handed to the host off (0) or on
  * (anything else; the default). With it off, tokens keep their line feeds and tabs, so a
@@ -138,6 +173,90 @@ VORNMAC_API int vornmac_read_variable_file(const char *path, void *user,
                                            vornmac_input_visitor on_input,
                                            vornmac_value_visitor on_value, char *problem,
                                            size_t problem_size);
+
+/* Files for hosts: the same file handling the library uses for its own files. */
+
+/* Copies a token from one of the 200-byte token buffers (addcurrtoken, addnextoken, or a
+ * buffer as large) to `to`, where 200 bytes are free, and gives its length. It moves eight
+ * bytes at a time, which beats strlen and memcpy on texts as short as tokens; up to seven
+ * bytes after the terminator are copied too. */
+VORNMAC_API size_t vornmac_copy_token(const char *token, char *to);
+
+/* Replacing a file as a whole: the bytes go into a temporary file beside the target (its
+ * name plus temporary_suffix, or that plus ".PID.N" while another writer holds that name),
+ * which the commit forces to the disk and renames over the target in one step, with the
+ * target's mode. Readers see the old file or the new one, never a part; temporaries that
+ * killed writers left are removed first. A target that is no regular file (/dev/null, a
+ * FIFO, the process's standard output or error) is written in place. */
+typedef struct vornmac_file_replacement vornmac_file_replacement;
+/* Null when no file to write into can be made; errno then tells why. */
+VORNMAC_API vornmac_file_replacement *vornmac_begin_file_replacement(const char *target,
+                                                                     const char *temporary_suffix);
+/* Appends count bytes; 0, or -1 with errno set when they could not all be written. */
+VORNMAC_API int vornmac_write_file_replacement(vornmac_file_replacement *replacement,
+                                               const void *bytes, size_t count);
+/* Puts the written file in the target's place: 0, or -1 with errno set (the target is then
+ * left as it was). */
+VORNMAC_API int vornmac_commit_file_replacement(vornmac_file_replacement *replacement);
+/* Releases the replacement; an uncommitted temporary is removed, the target left alone. */
+VORNMAC_API void vornmac_end_file_replacement(vornmac_file_replacement *replacement);
+
+/* Creates an empty macro library file at path, unless a file of that name is there: of runs
+ * that create one together, one creates it whole and the others find it. Returns 0 when it
+ * was created, 1 when a file was there, -1 with errno set when it could not be created. */
+VORNMAC_API int vornmac_create_macro_library(const char *path);
+
+/* One macro of a library file, as vornmac_read_macro_library shows it. Texts are as stored
+ * (quoting markers included) unless said otherwise; all pointers are valid only during the
+ * callback. */
+typedef struct vornmac_library_macro {
+    const char *name;
+    const char *label; /* "" without one */
+    int32_t offset;    /* where its record starts in the file */
+    int32_t record_size;
+    /* When it was defined, in local time; defined_valid is 0 for a record whose time stamp
+     * is no time a clock gives, and the other fields are then 0. */
+    int defined_valid;
+    int year, month, day, hour, minute;
+    /* Positional parameters first; a named one has its default text, a positional one null. */
+    int parameter_count;
+    const char *const *parameter_names;
+    const char *const *parameter_defaults;
+    /* The definition as program text that defines the macro again, "%macro NAME(LABEL)
+     * [PARAMETERS]BODY%mend;" and a line feed, with the quoting markers taken out; null when
+     * the body cannot be read. */
+    const char *definition;
+    size_t definition_length;
+} vornmac_library_macro;
+
+/* What a library holds besides its macros. */
+typedef struct vornmac_library_summary {
+    int32_t macros;
+    int32_t free_blocks;
+    int64_t free_bytes;
+    uint32_t end_offset;
+} vornmac_library_summary;
+
+typedef void (*vornmac_macro_visitor)(void *user, const vornmac_library_macro *macro);
+typedef void (*vornmac_fault_visitor)(void *user, int32_t offset, const char *what);
+
+/* Reads the macro library file at path without changing it, under a shared lock (waiting up
+ * to 10 seconds for a run that is changing it): on_macro gets each macro that can be read,
+ * newest first, and on_fault every fault of the file's lists and records, with its byte
+ * offset and what was expected (either may be null). Returns 0 for a sound file, 1 for a
+ * damaged one, and -1 when the file cannot be read at all, with the reason in problem
+ * (problem_size bytes) when problem is not null. summary, when not null, gets the counts of
+ * what could be read. */
+VORNMAC_API int vornmac_read_macro_library(const char *path, void *user,
+                                           vornmac_macro_visitor on_macro,
+                                           vornmac_fault_visitor on_fault,
+                                           vornmac_library_summary *summary, char *problem,
+                                           size_t problem_size);
+
+/* Whether two names are the same variable or macro name to the library: 1 or 0. Letters A to
+ * Z match their lower-case forms, any two white-space characters match, trailing white
+ * space does not count, and only the first 200 characters do. */
+VORNMAC_API int vornmac_same_name(const char *a, const char *b);
 
 /* Tracing: the library tells the host about each action it runs while it scans. */
 

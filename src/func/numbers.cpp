@@ -217,8 +217,9 @@ int16_t read_number(const char *text, double &result, int16_t format, int16_t st
         value *= power_of_ten(fraction_count);
         if (fraction_count <= value_digits)
             value += fraction_value;
-        else
-            value += power_of_ten(fraction_count - value_digits) * fraction_value + fraction_extra;
+        else // left to right, as stored values were summed: the order shows in the last bit
+            value = value + power_of_ten(fraction_count - value_digits) * fraction_value +
+                    fraction_extra;
     }
 
     // Scale in steps of 1e20 so that large exponents stay within the table.

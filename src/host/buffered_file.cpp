@@ -25,20 +25,26 @@ std::shared_ptr<BufferedFile::SharedDescriptor> library_log;
 // Opens an existing file for reading and writing, creating it when it is missing. A name
 // that is neither a regular file nor a device is refused and never created over.
 int open_for_append(const char *name, bool report, bool *not_a_file) {
-    const platform::OpenedFile existing = platform::raw_open_file(name, Access::read_write, true);
+    const platform::OpenedFile existing = platform::raw_open_file(name, Access::read_append, true);
     if (not_a_file != nullptr) *not_a_file = existing.wrong_kind;
     if (existing.handle >= 0 || existing.wrong_kind) return existing.handle;
     // Exclusive creation never empties a log that another run has just created.
     platform::raw_close(platform::raw_create_new(name));
-    const int handle = platform::raw_open_file(name, Access::read_write, true).handle;
+    const int handle = platform::raw_open_file(name, Access::read_append, true).handle;
     if (handle < 0 && report) platform::show_message_box("File Creation Error", name ? name : "");
     return handle;
 }
+// The number of bytes up to and including the last line feed, 0 when there is none.
+int32_t through_last_line_end(const char *bytes, int32_t count) {
+    const void *found = ::memrchr(bytes, '\n', static_cast<size_t>(count));
+    return found == nullptr ? 0
+                            : static_cast<int32_t>(static_cast<const char *>(found) - bytes) + 1;
+}
 } // namespace
 
-BufferedFile::BufferedFile(int handle, bool is_read, int64_t total)
-    : handle_(handle), is_read_(is_read), limit_(buffer_size), position_(is_read ? buffer_size : 0),
-      total_(total) {}
+BufferedFile::BufferedFile(int handle, bool is_read, bool whole_lines, int64_t total)
+    : handle_(handle), is_read_(is_read), whole_lines_(whole_lines), limit_(buffer_size),
+      position_(is_read ? buffer_size : 0), total_(total) {}
 
 BufferedFile::~BufferedFile() {
     close();
@@ -76,7 +82,8 @@ std::unique_ptr<BufferedFile> BufferedFile::open(const char *name, const char *m
         break;
     }
     if (handle < 0) return nullptr;
-    return std::unique_ptr<BufferedFile>(new BufferedFile(handle, is_read, total));
+    const bool appended = letter == 'a' || letter == 'A';
+    return std::unique_ptr<BufferedFile>(new BufferedFile(handle, is_read, appended, total));
 }
 
 std::unique_ptr<BufferedFile> BufferedFile::open_log(const char *name, const char *mode,
@@ -90,7 +97,7 @@ std::unique_ptr<BufferedFile> BufferedFile::open_log(const char *name, const cha
     }
     const int64_t end = platform::raw_seek(library_log->handle, 0, 2);
     const int64_t total = (letter == 'a' || letter == 'A') ? end : 0;
-    std::unique_ptr<BufferedFile> log(new BufferedFile(library_log->handle, false, total));
+    std::unique_ptr<BufferedFile> log(new BufferedFile(library_log->handle, false, true, total));
     log->shared_ = library_log;
     return log;
 }
@@ -106,8 +113,12 @@ int BufferedFile::log_handle() {
 void BufferedFile::write_in_pieces(const char *bytes, int32_t count) {
     if (handle_ < 0) return;
     while (count > 0) {
-        const int32_t piece = std::min(count, buffer_size);
-        if (position_ + piece > limit_) flush();
+        int32_t piece = std::min(count, buffer_size);
+        if (position_ + piece > limit_) {
+            write_out(Flush::buffer_full);
+            // An appended file may keep a partial line: the piece fills what is free.
+            piece = std::min(piece, limit_ - position_);
+        }
         std::memcpy(buffer_.data() + position_, bytes, static_cast<size_t>(piece));
         position_ += piece;
         total_ += piece;
@@ -160,18 +171,46 @@ int32_t BufferedFile::read(char *destination, int32_t count) {
     return count;
 }
 
-void BufferedFile::flush() {
-    if (is_read_ || handle_ < 0 || position_ == 0) return;
-    if (platform::raw_write(handle_, buffer_.data(), position_) < position_ && !write_failed_) {
+void BufferedFile::write_out(Flush how) {
+    if (is_read_ || handle_ < 0) return;
+    int32_t count = position_;
+    if (whole_lines_ && how != Flush::everything) {
+        count = through_last_line_end(buffer_.data(), position_);
+        if (count == 0) {
+            // No line ends here: a full buffer is part of a long line, gathered until its
+            // end comes or it grows too long to keep back.
+            if (how != Flush::buffer_full || position_ < limit_) return;
+            long_line_.append(buffer_.data(), static_cast<size_t>(position_));
+            position_ = 0;
+            if (long_line_.size() < longest_whole_line) return;
+            write_to_file(long_line_.data(), long_line_.size());
+            long_line_.clear();
+            return;
+        }
+    }
+    if (long_line_.empty()) {
+        write_to_file(buffer_.data(), static_cast<size_t>(count));
+    } else {
+        long_line_.append(buffer_.data(), static_cast<size_t>(count));
+        write_to_file(long_line_.data(), long_line_.size());
+        long_line_.clear();
+    }
+    position_ -= count;
+    std::memmove(buffer_.data(), buffer_.data() + count, static_cast<size_t>(position_));
+}
+
+void BufferedFile::write_to_file(const char *bytes, size_t count) {
+    if (count == 0) return;
+    const auto size = static_cast<int32_t>(count);
+    if (platform::raw_write(handle_, bytes, size) < size && !write_failed_) {
         write_failed_ = true;
         platform::show_message_box("Database Error", "Write File Error");
     }
-    position_ = 0;
 }
 
 void BufferedFile::close() {
     if (handle_ < 0) return;
-    flush();
+    write_out(Flush::everything);
     if (shared_)
         shared_.reset(); // the last record on a forgotten log closes it
     else

@@ -3,6 +3,12 @@
 // box, upper-case ones and "u" fail silently. Data moves through one 2048-byte buffer.
 // Appending opens only regular files and devices: a FIFO would block the run.
 //
+// Appended files (the log, "a" and "A") are opened for appending, so that runs sharing
+// one file add to its end instead of writing over each other, and their buffer goes out
+// in whole lines: each write ends at a line end, so a line never has another process's
+// bytes inside it. The partial line after the last line end waits for its end (or for
+// close); a line longer than the buffer is gathered whole up to longest_whole_line bytes.
+//
 // The log is a buffered file too, but its descriptor is library-wide so that it stays
 // open from one parser context to the next. Every log record shares the descriptor; it
 // is closed once it has been forgotten (finish_parser with mode 2) and the last record
@@ -14,12 +20,15 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <string>
 
 namespace vornmac {
 
 class BufferedFile {
   public:
     static constexpr int32_t buffer_size = 2048;
+    // Longer lines of an appended file are written in pieces.
+    static constexpr size_t longest_whole_line = size_t{1} << 20;
 
     // Null when the file cannot be opened.
     static std::unique_ptr<BufferedFile> open(const char *name, const char *mode);
@@ -87,7 +96,8 @@ class BufferedFile {
     void write_line_end() { write("\r\n", 2); }
     // Returns count, or the bytes that were left when the file ran out (not copied).
     int32_t read(char *destination, int32_t count);
-    void flush();
+    // Writes what is waiting; an appended file keeps a partial last line back.
+    void flush() { write_out(Flush::whole_lines); }
     void close();
 
     int handle() const { return handle_; }
@@ -101,17 +111,24 @@ class BufferedFile {
     struct SharedDescriptor;
 
   private:
-    BufferedFile(int handle, bool is_read, int64_t total);
+    enum class Flush { buffer_full, whole_lines, everything };
+
+    BufferedFile(int handle, bool is_read, bool whole_lines, int64_t total);
     void write_in_pieces(const char *bytes, int32_t count);
     void write_text_in_pieces(const char *text, size_t length);
+    // Writes the waiting bytes, or for an appended file those up to its last line end.
+    void write_out(Flush how);
+    void write_to_file(const char *bytes, size_t count);
 
     int handle_;
     bool is_read_;
+    bool whole_lines_; // an appended file: written a line end at a time
     int32_t limit_;
     int32_t position_;
     int64_t total_;
     bool write_failed_ = false;
     std::shared_ptr<SharedDescriptor> shared_; // set for the log
+    std::string long_line_; // the start of a line longer than the buffer, not yet written
     std::array<char, buffer_size> buffer_{};
 };
 

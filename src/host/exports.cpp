@@ -282,8 +282,8 @@ extern "C" int vornmac_write_variable_file(const char *path, int count, const ch
     std::vector<vornmac::SavedValue> left_out;
     const std::string bytes = vornmac::write_variable_file(store, {}, &left_out);
     if (!left_out.empty()) return -1;
-    std::string temporary = vornmac::temporary_variable_file_name(path);
-    return vornmac::replace_file(path, temporary, bytes, true) == vornmac::ReplaceResult::replaced
+    return vornmac::replace_variable_file(path, bytes, true).result ==
+                   vornmac::ReplaceResult::replaced
                ? 0
                : -1;
 }

@@ -1,8 +1,8 @@
 #include "host/tracer.hpp"
 
+#include "error/error_numbers.hpp"
 #include "host/parser_context.hpp"
 #include "input/quoting_bytes.hpp"
-#include "platform/raw_file.hpp"
 
 #include <algorithm>
 #include <exception>
@@ -11,26 +11,12 @@
 namespace vornmac {
 
 namespace {
-constexpr int16_t input_exhausted_error = 173;
-
 std::string without_trailing_white(std::string name) {
     while (!name.empty() && is_white(static_cast<unsigned char>(name.back())))
         name.pop_back();
     return name;
 }
 
-// The bytes of a macro body, read without moving the library file's position.
-std::string read_body(int handle, int32_t from, int32_t to) {
-    if (handle < 0 || to <= from) return {};
-    const int64_t position = platform::raw_seek(handle, 0, 1);
-    std::string bytes(static_cast<size_t>(to - from), '\0');
-    int32_t got = 0;
-    if (platform::raw_seek(handle, from, 0) == from)
-        got = std::max<int32_t>(0, platform::raw_read(handle, bytes.data(), to - from));
-    bytes.resize(static_cast<size_t>(got));
-    if (position >= 0) platform::raw_seek(handle, position, 0);
-    return bytes;
-}
 } // namespace
 
 TracedAction::TracedAction(ParserContext &context, int kind, std::string name)
@@ -65,14 +51,14 @@ TracedAction::~TracedAction() {
     Tracer &tracer = context_.trace;
     tracer.innermost_ = outer_;
     --tracer.open_;
-    int error = 0;
+    int error_number = 0;
     if (context_.errors.raised_count() != raised_before_)
-        error = context_.errors.last_number();
+        error_number = context_.errors.last_number();
     else if (std::uncaught_exceptions() > unwinding_before_)
-        error = input_exhausted_error; // only the input running out leaves without an error
+        error_number = error::end_of_input; // only the input running out leaves without an error
     if (!tracer.on()) return;
     try {
-        tracer.report(*this, error);
+        tracer.report(*this, error_number);
     } catch (...) {
         // An event that cannot be built (or a callback that throws) must not end the scan.
     }
@@ -80,10 +66,6 @@ TracedAction::~TracedAction() {
 
 void Tracer::note_text(std::string_view text) {
     if (innermost_ != nullptr) innermost_->text_ = std::string(text);
-}
-
-void Tracer::note_macro_body(int handle, int32_t from, int32_t to) {
-    if (innermost_ != nullptr) innermost_->body_ = TracedAction::MacroBody{handle, from, to};
 }
 
 void Tracer::note_argument(const std::string &name, const std::string &value) {
@@ -98,11 +80,7 @@ void Tracer::rename_innermost(std::string name) {
 
 void Tracer::report(const TracedAction &action, int error) {
     std::optional<std::string> text;
-    if (action.body_)
-        text =
-            without_markers(read_body(action.body_->handle, action.body_->from, action.body_->to));
-    else if (action.text_)
-        text = without_markers(*action.text_);
+    if (action.text_) text = without_markers(*action.text_);
     std::vector<const char *> names;
     std::vector<const char *> values;
     for (size_t i = 0; i < action.argument_names_.size(); ++i) {

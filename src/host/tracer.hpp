@@ -4,8 +4,8 @@
 // callback is set: with tracing off each site costs one branch on a null pointer.
 //
 // Protocol. Actions nest as the handlers that run them do; the innermost open action is
-// the one the input stack tells (`note_text`, `note_macro_body`) about each text it
-// pushes, and the last text pushed is what the action handed back. When the action is
+// the one the input stack tells (`note_text`) about each text it pushes, and the last text
+// pushed is what the action handed back. When the action is
 // over, also when an error cuts it short, its event goes to the callback. While the
 // callback runs, the exported operations that would change the context refuse to work
 // (`in_callback`), so no callback can disturb the scan it is called from.
@@ -32,11 +32,6 @@ class TracedAction {
 
   private:
     friend class Tracer;
-    struct MacroBody {
-        int handle;
-        int32_t from;
-        int32_t to;
-    };
 
     ParserContext &context_;
     TracedAction *outer_;
@@ -49,7 +44,6 @@ class TracedAction {
     int16_t column_ = 0;
     int16_t depth_ = 0;
     std::optional<std::string> text_;
-    std::optional<MacroBody> body_;
     std::vector<std::string> argument_names_;
     std::vector<std::string> argument_values_;
     int raised_before_;
@@ -65,9 +59,8 @@ class Tracer {
     }
     bool in_callback() const { return in_callback_; }
 
-    // What the innermost action handed back: a text, or a macro body in a library file.
+    // What the innermost action handed back: a text (a macro's body among them).
     void note_text(std::string_view text);
-    void note_macro_body(int handle, int32_t from, int32_t to);
     void note_argument(const std::string &name, const std::string &value);
     void rename_innermost(std::string name);
 

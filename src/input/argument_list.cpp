@@ -1,5 +1,6 @@
 #include "input/argument_list.hpp"
 
+#include "error/error_numbers.hpp"
 #include "func/evaluator.hpp"
 #include "host/parser_context.hpp"
 #include "input/lexer.hpp"
@@ -13,8 +14,8 @@ namespace vornmac {
 
 bool PlainRun::take(ParserContext &context, std::string &text, std::string_view enders,
                     size_t limit) {
-    if (!enabled) return false;
     InputStack &in = context.input;
+    if (!in.fast_paths.plain_runs) return false;
     const std::string_view ready = in.ready();
     // A run stops before what a plain token cannot take (see CharClass::acting): the scanner
     // does more with it than put it into a token.
@@ -126,7 +127,7 @@ bool ArgumentList::next_argument() {
 
 void ArgumentList::deliver(const std::string &result) {
     // Raised before the push: an error unwinds the input stack, which would drop it.
-    if (too_long_) context_.errors.raise(argument_too_long, {label_});
+    if (too_long_) context_.errors.raise(error::text_too_long, {label_});
     static const std::string nothing;
     InputStack &in = context_.input;
     in.reread_text(in.top, nullptr, trailing_blanks(token_text(context_)), in.live.line,

@@ -58,6 +58,11 @@ struct InputSource : SourceState {
     // again.
     MacroVar *variable = nullptr;
     std::unique_ptr<ReadBuffer> buffer;
+    // Kind macro: the macro's body as read from its library with the record, the bytes from
+    // the file offset `body_start` on. The source reads them, not the file, which another
+    // run may change while the macro runs. Null for a source restored from a variable file.
+    std::shared_ptr<const std::string> body;
+    int32_t body_start = 0;
 };
 
 } // namespace vornmac

@@ -1,5 +1,6 @@
 #include "input/input_stack.hpp"
 
+#include "error/error_numbers.hpp"
 #include "error/recovery_jump.hpp"
 #include "host/parser_context.hpp"
 #include "input/quoting_bytes.hpp"
@@ -17,19 +18,6 @@
 #include <set>
 
 namespace vornmac {
-
-namespace {
-constexpr int16_t program_file_missing = 160;
-constexpr int16_t cannot_reopen = 172;
-constexpr int16_t input_exhausted_error = 173;
-constexpr int16_t undefined_variable = 2021;
-constexpr int16_t main_program_missing = 4504;
-constexpr int16_t nesting_too_deep = 4604;
-constexpr int16_t program_text_too_long = 4608;
-constexpr int16_t reference_cycle = 4609;
-constexpr int16_t program_file_too_large = 4610;
-constexpr int16_t program_pipe_not_kept = 4611;
-} // namespace
 
 size_t program_text_length(std::string_view bytes) {
     size_t length = bytes.size();
@@ -102,6 +90,7 @@ void copy_name(std::string &to, const char *from) {
 } // namespace
 
 InputSource &InputStack::slot_for(int16_t index) {
+    VORNMAC_ASSERT(index >= 0 && index < slot_count);
     std::unique_ptr<InputSource> &slot = slots_[static_cast<size_t>(index)];
     if (slot) [[likely]]
         return *slot;
@@ -141,6 +130,9 @@ void InputStack::install(int16_t index, InputSource source) {
 }
 
 void InputStack::store_live(InputSource &source) const {
+    VORNMAC_ASSERT(live.offset >= 0 && live.offset <= live.length);
+    VORNMAC_ASSERT(live.buffer_position >= 0 && live.buffer_position <= read_buffer_size);
+    VORNMAC_ASSERT(live.silent_depth >= 0 && live.silent_depth < slot_count);
     static_cast<SourceState &>(source) = live;
     source.level = context_.vars.current_level;
 }
@@ -153,11 +145,13 @@ void InputStack::load_live(const InputSource &source) {
     live.handle = handle;
     context_.vars.current_level = source.level;
     cursor.buffer = source.buffer.get();
+    cursor.body = source.body.get();
+    cursor.body_start = source.body_start;
 }
 
 bool InputStack::bound_reached(const char *name) {
     if (top + 1 < slot_count) return false;
-    context_.errors.raise(nesting_too_deep, {name});
+    context_.errors.raise(error::input_too_deep, {name});
     return true;
 }
 
@@ -166,7 +160,7 @@ void InputStack::exhausted() {
         if (context_.recovery.host_set) throw RecoveryJump{100};
         throw InputExhausted{};
     }
-    context_.errors.raise(input_exhausted_error);
+    context_.errors.raise(error::end_of_input);
     throw InputExhausted{};
 }
 
@@ -174,7 +168,7 @@ void InputStack::refuse_cycle(const char *name, int16_t depth) {
     std::string shown = name;
     while (!shown.empty() && is_white(static_cast<unsigned char>(shown.back())))
         shown.pop_back();
-    context_.errors.raise(reference_cycle, {shown.c_str(), static_cast<int>(depth)});
+    context_.errors.raise(error::reference_cycle, {shown.c_str(), static_cast<int>(depth)});
 }
 
 void InputStack::text_released(const char *released) {
@@ -191,15 +185,15 @@ int InputStack::open_program_file(const std::string &name, int16_t missing_error
     }
     const platform::SeekableFile file = platform::make_seekable(opened);
     if (file.status == platform::SeekableStatus::too_large)
-        context_.errors.raise(program_file_too_large, {name.c_str()});
+        context_.errors.raise(error::program_file_too_large, {name.c_str()});
     if (file.status == platform::SeekableStatus::no_temporary)
-        context_.errors.raise(program_pipe_not_kept, {name.c_str()});
+        context_.errors.raise(error::program_pipe_not_kept, {name.c_str()});
     return file.handle;
 }
 
 void InputStack::push_file(const std::string &name) {
     if (bound_reached(name.c_str())) return;
-    const int opened = open_program_file(name, program_file_missing);
+    const int opened = open_program_file(name, error::program_file_missing);
     if (opened < 0) return;
     interactive = false;
     ++context_.vars.current_level;
@@ -218,7 +212,7 @@ void InputStack::push_file(const std::string &name) {
 
 void InputStack::push_macro_text(const std::string &file_name, const std::string &macro_name,
                                  int library_handle, int32_t body_offset, int32_t body_end,
-                                 int16_t blanks, const std::string *first_block) {
+                                 int16_t blanks, std::shared_ptr<const std::string> body_text) {
     if (bound_reached(macro_name.c_str())) return;
     interactive = false;
     ++context_.vars.current_level;
@@ -229,18 +223,15 @@ void InputStack::push_macro_text(const std::string &file_name, const std::string
     live.end_blanks = blanks;
     live.line = 1;
     live.column = 0;
+    cursor.body = body_text.get();
+    cursor.body_start = body_offset;
     InputSource &source = store_new_top();
     source.current_name = macro_name;
     source.source_name = file_name;
-    if (first_block != nullptr) {
-        ReadBuffer &buffer = *cursor.buffer;
-        std::copy(first_block->begin(), first_block->end(), buffer.begin());
-        std::fill(buffer.begin() + static_cast<std::ptrdiff_t>(first_block->size()), buffer.end(),
-                  ' ');
-        live.buffer_position = 0;
-    }
-    if (context_.trace.on()) [[unlikely]]
-        context_.trace.note_macro_body(library_handle, body_offset, body_end);
+    source.body = std::move(body_text);
+    source.body_start = body_offset;
+    if (cursor.body != nullptr && context_.trace.on()) [[unlikely]]
+        context_.trace.note_text(*cursor.body);
 }
 
 InputSource &InputStack::store_new_top() {
@@ -250,6 +241,7 @@ InputSource &InputStack::store_new_top() {
     cursor.buffer = source.buffer.get();
     live.buffer_position = read_buffer_size;
     store_live(source);
+    source.body.reset();
     top = index;
     return source;
 }
@@ -268,6 +260,7 @@ void InputStack::push_text(const char *name, const char *value, int16_t blanks) 
     InputSource &source = slot_for(index);
     live.buffer_position = read_buffer_size;
     store_live(source);
+    source.body.reset();
     source.current_name.clear();
     copy_name(source.source_name, name);
     source.variable = nullptr;
@@ -305,7 +298,7 @@ bool InputStack::open_main(const char *file_name, const char *main_text) {
         // Host text is kept as a variable, so a variable's bound is the program's bound.
         const size_t size = std::strlen(main_text);
         if (size > VarStore::max_text) {
-            context_.errors.raise(program_text_too_long,
+            context_.errors.raise(error::program_text_too_long,
                                   {static_cast<int>(std::min<size_t>(size, INT32_MAX))});
             return false;
         }
@@ -322,7 +315,7 @@ bool InputStack::open_main(const char *file_name, const char *main_text) {
     }
     const std::string resolved = find_program_file(context_, file_name);
     if (!can_open_for_reading(resolved)) {
-        context_.errors.raise(main_program_missing, {file_name});
+        context_.errors.raise(error::main_program_missing, {file_name});
         return false;
     }
     push_file(resolved);
@@ -401,7 +394,7 @@ void InputStack::resume(ResumeMode mode) {
         }
         // Set before raising: the error trace unwinds from here.
         live.offset = live.length;
-        live.handle = open_program_file(source.source_name, cannot_reopen);
+        live.handle = open_program_file(source.source_name, error::input_file_not_reopened);
         source.handle = live.handle;
         if (live.handle < 0) return; // nothing more to read from it
         live.offset = source.offset;
@@ -410,7 +403,8 @@ void InputStack::resume(ResumeMode mode) {
         refill();
         return;
     }
-    if (!reload_text()) context_.errors.raise(undefined_variable, {source.source_name.c_str()});
+    if (!reload_text())
+        context_.errors.raise(error::undefined_variable, {source.source_name.c_str()});
 }
 
 void InputStack::drop_above_current_level() {
@@ -462,18 +456,33 @@ int32_t read_source_block(int handle, int32_t offset, int32_t length, ReadBuffer
 }
 
 void InputStack::refill() {
-    read_source_block(live.handle, live.offset, live.length, *cursor.buffer);
+    if (live.kind == SourceKind::macro && cursor.body != nullptr)
+        copy_body_block();
+    else
+        read_source_block(live.handle, live.offset, live.length, *cursor.buffer);
     live.buffer_position = 0;
+}
+
+void InputStack::copy_body_block() {
+    const std::string &body = *cursor.body;
+    ReadBuffer &buffer = *cursor.buffer;
+    const auto from = static_cast<size_t>(std::max<int32_t>(live.offset - cursor.body_start, 0));
+    const size_t count = std::min<size_t>(body.size() - std::min(from, body.size()),
+                                          static_cast<size_t>(read_buffer_size));
+    std::copy_n(body.data() + from, count, buffer.begin());
+    std::fill(buffer.begin() + static_cast<std::ptrdiff_t>(count), buffer.end(), ' ');
 }
 
 unsigned char InputStack::read_terminal_line() {
     // A typed line ends in an empty quoting pair, as a stored text does.
-    char typed[terminal_line_limit + empty_quoting_pair.size() + 1];
-    if (!platform::read_console_line(typed, terminal_line_limit + 1)) {
+    std::string line;
+    if (!platform::read_console_line(line, terminal_line_limit)) {
         live.offset = live.length; // end of the terminal's input ends the program
         return ' ';
     }
-    const size_t typed_length = std::strlen(typed);
+    char typed[terminal_line_limit + empty_quoting_pair.size() + 1];
+    const size_t typed_length = line.size();
+    std::memcpy(typed, line.data(), typed_length);
     if (context_.flags.write_program && context_.log)
         context_.log->write(typed, static_cast<int32_t>(typed_length));
     std::memcpy(typed + typed_length, empty_quoting_pair.data(), empty_quoting_pair.size());
@@ -540,7 +549,8 @@ void InputStack::step_back() {
 }
 
 void InputStack::prompt() const {
-    platform::write_console((std::to_string(live.line) + "? ").c_str());
+    platform::write_console(std::to_string(live.line) + "? ");
+    platform::flush_console();
 }
 
 } // namespace vornmac

@@ -20,6 +20,8 @@
 // 100); either way InputExhausted ends the request, so nothing ever spins on an empty
 // stack.
 #pragma once
+#include "error/contract.hpp"
+#include "input/fast_paths.hpp"
 #include "input/input_source.hpp"
 #include "vars/var_store.hpp"
 
@@ -62,12 +64,11 @@ class InputStack final : public TextReader {
     void push_text(const char *name, const char *text, int16_t end_blanks);
     // A macro body: the bytes from `offset` up to `end` of the library file open as `handle`
     // (the file stays the library's), read one variable level above the caller, followed
-    // by the caller's end blanks. `file_name` reopens it when the slot is resumed.
-    // `first_block`, when given, holds the bytes read_source_block gives for the body's
-    // start, kept from an earlier call: the first read of the file is then not made.
+    // by the caller's end blanks. `body` holds those bytes as read with the record; the
+    // source reads them, never the file. `file_name` names the library in traces and checks.
     void push_macro_text(const std::string &file_name, const std::string &macro_name, int handle,
                          int32_t offset, int32_t end, int16_t end_blanks,
-                         const std::string *first_block = nullptr);
+                         std::shared_ptr<const std::string> body);
     // Stores the text (or the chain's text, releasing the chain) as "_TEMP<slot + 1>" at
     // the current level and pushes it to be read at the given line and column.
     void reread_text(int16_t slot, TextChain *chain, int16_t end_blanks, int16_t line,
@@ -80,9 +81,13 @@ class InputStack final : public TextReader {
     // (`token_completed`). Only a reference cycle nests that deep without a token, so at
     // the stack's bound it is stopped with error 4609: `push` (which saves the live source
     // and pushes the text) is then not run.
+    //
+    // The chain also notes which substitutions read a command variable (`command`: its
+    // digit, 0 for any other text), so that its cycles can be refused before they nest:
+    // see read_command_variable.
     void note_trigger() { trigger = {live.silent_depth, live.line, live.column, top}; }
     void token_completed() { live.silent_depth = trigger.depth = 0; }
-    template <typename Push> void substitute(const char *name, Push push) {
+    template <typename Push> void substitute(const char *name, Push push, char command = 0) {
         const auto depth = static_cast<int16_t>(trigger.depth + 1);
         // Nesting that really fills the stack is refused by the push itself (4604).
         if (depth >= slot_count && top + 1 < slot_count) {
@@ -91,7 +96,10 @@ class InputStack final : public TextReader {
         }
         const int16_t before = top;
         push();
-        if (top > before) live.silent_depth = depth;
+        if (top > before) {
+            live.silent_depth = depth;
+            chain_commands_[static_cast<size_t>(depth)] = command;
+        }
     }
 
     // A text that would be pushed now by `substitute`, read to its end and popped, can be
@@ -133,7 +141,7 @@ class InputStack final : public TextReader {
     // variable text, not a carriage return, not the end of the source) and leave every
     // other case to the general step beside them, which gives the same result for it too.
     unsigned char next_char() {
-        if (fast_reads && live.offset != live.length) {
+        if (fast_paths.reads && live.offset != live.length) {
             if (live.kind == SourceKind::text) {
                 if (cursor.text_position < cursor.text_size)
                     return static_cast<unsigned char>(cursor.text[cursor.text_position++]);
@@ -160,7 +168,7 @@ class InputStack final : public TextReader {
         ch = next_char();
         // Neither has anything to do unless the character is a carriage return or the
         // source is used up.
-        if (!fast_reads || ch == '\r' || live.offset == live.length) {
+        if (!fast_paths.reads || ch == '\r' || live.offset == live.length) {
             fold_cr();
             check_source_end();
         }
@@ -170,8 +178,11 @@ class InputStack final : public TextReader {
     // the variable text and never past the end of the source. Empty whenever only the
     // general steps can read on: fast reads off, the terminal, a buffer to refill, the end
     // of the source. The scanner takes whole runs of plain characters from it.
-    std::string_view ready() const {
-        if (!fast_reads || live.offset >= live.length) return {};
+    std::string_view ready() const { return fast_paths.reads ? in_view() : std::string_view{}; }
+    // What ready() gives with fast reads on. A loop's record steps over its header through
+    // take() whether or not fast reads are on, so this is take()'s bound.
+    std::string_view in_view() const {
+        if (live.offset >= live.length) return {};
         const auto before_end = static_cast<size_t>(live.length - live.offset);
         if (live.kind == SourceKind::text) {
             const size_t at = std::min(cursor.text_position, cursor.text_size);
@@ -182,10 +193,11 @@ class InputStack final : public TextReader {
         return {cursor.buffer->data() + live.buffer_position,
                 std::min(static_cast<size_t>(read_buffer_size - live.buffer_position), before_end)};
     }
-    // Steps over the first `count` (at least one) characters of ready() as read_char and
+    // Steps over the first `count` (at least one) characters of in_view() as read_char and
     // advance_offset would over each; the last one becomes the current character. Line
     // feeds among them are the caller's to count.
     void take(size_t count) {
+        VORNMAC_ASSERT(count >= 1 && count <= in_view().size());
         const auto taken = static_cast<int32_t>(count);
         if (live.kind == SourceKind::text) {
             ch = static_cast<unsigned char>(cursor.text[cursor.text_position + count - 1]);
@@ -198,9 +210,6 @@ class InputStack final : public TextReader {
         live.offset += taken;
         live.column = static_cast<int16_t>(live.column + taken);
     }
-    // On by default; the differential test turns it off to read every character through
-    // the general steps and compare the tokens.
-    static inline bool fast_reads = true;
     void step_back();
     bool at_end() const { return live.offset == live.length; }
 
@@ -218,12 +227,16 @@ class InputStack final : public TextReader {
     // Where the live source's next character is. A variable's text (kind text) is read at
     // `text_position` of its `text_size` characters: the variable's own text, or the
     // stack's copy of it once the store has released it (see text_released). A file-like
-    // source is read from its slot's `buffer` at live.buffer_position.
+    // source is read from its slot's `buffer` at live.buffer_position; a macro body whose
+    // bytes came with its record refills that buffer from `body` (see InputSource::body),
+    // the bytes from the file offset `body_start` on.
     struct Cursor {
         const char *text = "";
         size_t text_size = 0;
         size_t text_position = 0;
         ReadBuffer *buffer = nullptr;
+        const std::string *body = nullptr;
+        int32_t body_start = 0;
     };
     // Where the last trigger stood, for the trace: its source, line and column, and the
     // silent depth of that source (see substitute).
@@ -234,6 +247,7 @@ class InputStack final : public TextReader {
         int16_t top = -1;
     };
 
+    FastPaths fast_paths;
     int16_t top = -1;
     SourceState live;
     Trigger trigger; // right after live, see SourceState::silent_depth
@@ -245,9 +259,19 @@ class InputStack final : public TextReader {
 
     void text_released(const char *released) override;
 
+    // The depth the next substitution gets in the present chain.
+    int16_t next_substitution_depth() const { return static_cast<int16_t>(trigger.depth + 1); }
+    // Whether command variable `command` is read by a substitution that encloses the next
+    // one: chain_commands_[1] to [trigger.depth] are those of the present chain.
+    bool encloses_command(char command) const {
+        const auto end = chain_commands_.begin() + trigger.depth + 1;
+        return std::find(chain_commands_.begin() + 1, end, command) != end;
+    }
+    // Error 4609 for `name`, whose substitution would close a cycle at `depth`.
+    void refuse_cycle(const char *name, int16_t depth);
+
   private:
     InputSource &slot_for(int16_t index);
-    void refuse_cycle(const char *name, int16_t depth);
     // The live source's state into its slot, and back; the level goes with it.
     void store_live(InputSource &source) const;
     void load_live(const InputSource &source);
@@ -261,6 +285,8 @@ class InputStack final : public TextReader {
     InputSource &store_new_top();
     [[noreturn]] void exhausted();
     void refill();
+    // Kind macro: a block of the body the source holds, as read_source_block would give it.
+    void copy_body_block();
     // Kind text: the source's variable text, read on from the offset. False when the
     // variable is gone; the source then has nothing more to read.
     bool reload_text();
@@ -276,6 +302,9 @@ class InputStack final : public TextReader {
 
     ParserContext &context_;
     std::array<std::unique_ptr<InputSource>, slot_count> slots_;
+    // By silent depth: the digit of the command variable whose text the substitution at
+    // that depth pushed, 0 for any other text (see substitute).
+    std::array<char, slot_count + 1> chain_commands_{};
     // "_TEMP<n>", the variable a text re-read from slot n - 1 is stored in (n = 0 for the
     // main program's text), for every slot; each is searched for in the store once.
     std::array<std::array<char, 8>, slot_count + 1> temp_names_{};

@@ -1,5 +1,7 @@
 #include "input/scanner.hpp"
 
+#include "error/contract.hpp"
+#include "error/error_numbers.hpp"
 #include "host/parser_context.hpp"
 #include "input/quoting_bytes.hpp"
 #include "input/text_chain.hpp"
@@ -15,8 +17,6 @@
 namespace vornmac {
 
 namespace {
-constexpr int16_t undefined_variable = 2021;
-
 int16_t quoted_code(unsigned char c) {
     const char *at = c != '\0' ? std::strchr(quoted_characters, c) : nullptr;
     return at != nullptr ? static_cast<int16_t>(at - quoted_characters + 1) : 0;
@@ -36,6 +36,7 @@ class Scanner::TokenReader {
     void step_back() { in_.step_back(); }
     void append(unsigned char c) { scanner_.token_append(c); }
     void append_raw(unsigned char c) {
+        VORNMAC_ASSERT(scanner_.next_length < token_limit);
         scanner_.next_token_text[scanner_.next_length++] = static_cast<char>(c);
     }
     void line_feed(int16_t mode) { scanner_.count_line_feed(mode); }
@@ -62,6 +63,7 @@ class Scanner::TokenReader {
 };
 
 void Scanner::token_append(unsigned char c) {
+    VORNMAC_ASSERT(next_length < token_limit);
     if (context_.flags.upper_case) c = fold_name_char(c);
     next_token_text[next_length++] = static_cast<char>(c);
 }
@@ -206,6 +208,7 @@ void Scanner::scan_raw_token(int16_t mode) {
 
 void Scanner::take_into_token(std::string_view ready, size_t count) {
     if (count == 0) return;
+    VORNMAC_ASSERT(next_length + count <= static_cast<size_t>(token_limit));
     char *to = next_token_text + next_length;
     if (context_.flags.upper_case) {
         for (size_t i = 0; i < count; ++i) {
@@ -362,7 +365,7 @@ bool Scanner::reference_into_word(int16_t scan_mode, bool &white_taken) {
     TriggerName name;
     read_reference_name(0, name);
     // A traced reference shows its value as a source does.
-    if (!values_in_place || name.word[0] == '&' || context_.trace.on() ||
+    if (!context_.input.fast_paths.values_in_place || name.word[0] == '&' || context_.trace.on() ||
         !context_.input.substitutes_in_place()) {
         run_traced(context_, VORNMAC_TRACE_REFERENCE, name.word,
                    [&] { substitute_reference(0, name); });
@@ -371,7 +374,7 @@ bool Scanner::reference_into_word(int16_t scan_mode, bool &white_taken) {
     VarStore &vars = context_.vars;
     const VarLevel *value = vars.find_var_level(vars.current_level, name.word, name.hash);
     if (value == nullptr) {
-        context_.errors.raise(undefined_variable, {name.word});
+        context_.errors.raise(error::undefined_variable, {name.word});
         return false;
     }
     if (value_into_word(scan_mode, name, *value, white_taken)) return true;
@@ -408,7 +411,7 @@ void Scanner::substitute_reference(int16_t mode, TriggerName &name) {
     VarStore &vars = context_.vars;
     const VarLevel *value = vars.find_var_level(vars.current_level, name.word, name.hash);
     if (value == nullptr) {
-        context_.errors.raise(undefined_variable, {name.word});
+        context_.errors.raise(error::undefined_variable, {name.word});
         return;
     }
     push_value(mode, name, *value);
@@ -450,7 +453,7 @@ void Scanner::resolve_multiple(int16_t mode, char *word) {
             pending = false;
             const VarLevel *value = vars.find_var_level(vars.current_level, word);
             if (value == nullptr)
-                context_.errors.raise(undefined_variable, {word});
+                context_.errors.raise(error::undefined_variable, {word});
             else
                 text += value->text;
         } else {

@@ -1,18 +1,14 @@
 // The two lists are walked independently, so a broken macro list still lets the free list
-// be checked. Overlaps are found by sorting every extent by its start.
+// be checked.
 #include "macro/library_check.hpp"
+
+#include "macro/library_state.hpp"
 
 #include <algorithm>
 
 namespace vornmac::maclib {
 
 namespace {
-
-struct Extent {
-    int64_t start;
-    int64_t end;
-    std::string what;
-};
 
 void check_end_markers(const LibraryFile &file, LibraryReport &report) {
     for (const MacroRecord &r : report.records) {
@@ -25,25 +21,6 @@ void check_end_markers(const LibraryFile &file, LibraryReport &report) {
                 Damage{static_cast<int32_t>(r.header.body_offset),
                        "record at " + std::to_string(r.offset) + " (" + r.name +
                            "): the body does not end with the bytes 01 01 01 02"});
-    }
-}
-
-void check_overlaps(LibraryReport &report) {
-    std::vector<Extent> extents;
-    for (const MacroRecord &r : report.records)
-        extents.push_back({r.offset, r.offset + static_cast<int64_t>(r.header.record_size),
-                           "record at " + std::to_string(r.offset)});
-    for (const FreeBlock &b : report.free_blocks)
-        extents.push_back({b.offset, b.offset + static_cast<int64_t>(b.size),
-                           "free block at " + std::to_string(b.offset)});
-    std::sort(extents.begin(), extents.end(),
-              [](const Extent &a, const Extent &b) { return a.start < b.start; });
-    for (size_t i = 1; i < extents.size(); ++i) {
-        if (extents[i].start >= extents[i - 1].end) continue;
-        report.faults.push_back(Damage{static_cast<int32_t>(extents[i].start),
-                                       extents[i].what + ": overlaps " + extents[i - 1].what +
-                                           ", which runs to " +
-                                           std::to_string(extents[i - 1].end)});
     }
 }
 
@@ -73,7 +50,8 @@ LibraryReport inspect_library(const LibraryFile &file) {
         }))
         report.faults.push_back(std::move(d));
     check_end_markers(file, report);
-    check_overlaps(report);
+    for (Damage &d : overlapping_extents(report.records, report.free_blocks))
+        report.faults.push_back(std::move(d));
     return report;
 }
 

@@ -1,5 +1,6 @@
 #include "macro/macro_definition.hpp"
 
+#include "error/error_numbers.hpp"
 #include "host/parser_context.hpp"
 #include "macro/macro_library.hpp"
 #include "vars/name_compare.hpp"
@@ -11,11 +12,6 @@
 namespace vornmac {
 
 namespace {
-constexpr int16_t positional_after_named = 2001;
-constexpr int16_t bad_parameter_end = 2002;
-constexpr int16_t mend_names_another = 2003;
-constexpr int16_t mend_without_semicolon = 2004;
-constexpr int16_t name_too_long = 4660;
 constexpr size_t name_limit = 63;
 
 // Off while the statement is read: `%` and `&` are plain tokens and apostrophes do not
@@ -58,12 +54,6 @@ class DefinitionReader {
             read_parameters();
             read_body();
         }
-        for (const Pending &error : errors_) {
-            std::vector<ErrorArg> args;
-            for (const std::string &text : error.texts)
-                args.emplace_back(text.c_str());
-            context_.errors.raise(error.number, std::move(args));
-        }
         // Positional parameters are stored first even when a named one came before them.
         std::stable_partition(definition_.parameters.begin(), definition_.parameters.end(),
                               [](const maclib::MacroParameter &p) { return !p.named; });
@@ -71,16 +61,13 @@ class DefinitionReader {
     }
 
   private:
-    struct Pending {
-        int16_t number;
-        std::vector<std::string> texts;
-    };
-
     const char *token() const { return scanner_.next_token_text; }
     void advance() { scanner_.scan_token(0, 0); }
 
-    void defer(int16_t number, std::vector<std::string> texts) {
-        errors_.push_back({number, std::move(texts)});
+    // An error is raised at the token where it is met, so a host that goes on after it
+    // reads on from there; reading is raw until the raise, triggers on again after it.
+    void raise(int16_t number, std::vector<ErrorArg> args) {
+        context_.errors.raise(number, std::move(args));
     }
 
     // Collects token texts up to the first token that begins with one of `enders`.
@@ -95,7 +82,7 @@ class DefinitionReader {
         advance();
         std::string name = token();
         if (name.size() - trailing_white(name.c_str()).size() > name_limit)
-            defer(name_too_long, {name});
+            raise(error::macro_name_too_long, {name});
         if (name.size() > name_limit) name.resize(name_limit);
         definition_.name = name;
         advance();
@@ -126,13 +113,13 @@ class DefinitionReader {
                 parameter.named = true;
                 named_seen = true;
             } else if (named_seen) {
-                defer(positional_after_named, {definition_.name});
+                raise(error::positional_parameter_after_named, {definition_.name});
             }
             definition_.parameters.push_back(std::move(parameter));
             if (token()[0] == ',')
                 advance();
             else if (token()[0] != ']')
-                defer(bad_parameter_end, {definition_.name, token()});
+                raise(error::bad_parameter_end, {definition_.name, token()});
         }
         advance();
     }
@@ -141,7 +128,9 @@ class DefinitionReader {
         std::string body;
         int depth = 1;
         for (;;) {
-            if (std::char_traits<char>::compare(token(), "%", 2) == 0) {
+            // With the triggers off "%" is a token of its own, with the white space after
+            // it, which is not kept: "% 3" is stored as "%3".
+            if (token()[0] == '%') {
                 advance();
                 if (name_compare(token(), "macro") == 0) {
                     ++depth;
@@ -167,25 +156,23 @@ class DefinitionReader {
         advance();
         if (token()[0] != ';') {
             if (name_compare(token(), definition_.name.c_str()) != 0)
-                defer(mend_names_another, {definition_.name, token()});
+                raise(error::mend_names_another, {definition_.name, token()});
             advance();
         }
-        if (token()[0] != ';') defer(mend_without_semicolon, {definition_.name, token()});
+        if (token()[0] != ';') raise(error::mend_without_semicolon, {definition_.name, token()});
     }
 
     ParserContext &context_;
     Scanner &scanner_;
     maclib::MacroDefinition definition_;
-    std::vector<Pending> errors_;
 };
 } // namespace
 
 void define_macro(ParserContext &context, int16_t) {
     maclib::MacroDefinition definition = DefinitionReader(context).read();
     MacroLibrary &library = context.macros;
-    if (!library.open_definition_file()) return;
-    if (!library.delete_macro(definition.name.c_str())) return;
-    library.store_macro(std::move(definition));
+    // The new record replaces the newest of its name in one update.
+    if (library.open_definition_file()) library.store_macro(std::move(definition));
 }
 
 } // namespace vornmac

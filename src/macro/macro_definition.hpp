@@ -6,13 +6,15 @@
 // %macro ... %mend pairs are copied into the body as text and defined when it runs.
 //
 // Body text: the tokens' texts as read, so the ";" that ends the header is the body's first
-// character; "%" and a word are stored together, "%macro" and "%mend" in lower case and
-// followed by the white space that followed the keyword, so that an inner macro's name
-// stays a word of its own; the end marker 01 01 01 02 closes every body.
+// character; "%" and the word after it are stored together (white space between them is
+// dropped), "%macro" and "%mend" in lower case and followed by the white space that
+// followed the keyword, so that an inner macro's name stays a word of its own; the end
+// marker 01 01 01 02 closes every body.
 //
-// Errors found while reading (2001, 2002, 2003, 2004, a name too long) are raised
-// once the whole statement has been read and the scanner's triggers are on again, so a
-// failed definition never leaves its body to be run as program text.
+// Errors (2001, 2002, 2003, 2004, a name too long) are raised at the token where they are
+// met, with the scanner's triggers on again: a host that goes on after one reads the rest
+// of the statement as program text, from the token after the one that failed. When the
+// error returns (no host mark), reading goes on and the definition is stored.
 #pragma once
 #include <cstdint>
 

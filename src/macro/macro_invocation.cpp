@@ -1,10 +1,10 @@
 #include "macro/macro_invocation.hpp"
 
+#include "error/error_numbers.hpp"
 #include "host/parser_context.hpp"
 #include "input/argument_list.hpp"
 #include "macro/macro_library.hpp"
 #include "vars/name_compare.hpp"
-#include "vars/var_errors.hpp"
 
 #include <memory>
 #include <optional>
@@ -14,12 +14,9 @@
 namespace vornmac {
 
 namespace {
-constexpr int16_t named_argument_without_equals = 169;
-constexpr int16_t no_such_named_parameter = 170;
-constexpr int16_t call_without_semicolon = 171;
-constexpr int16_t macro_not_found = 2009;
-constexpr int16_t argument_name_too_long = 4662;
 constexpr size_t argument_name_limit = 63;
+// Searches of one slot again after its file changed, before the call gives up on it.
+constexpr int stale_search_limit = 100;
 
 struct FoundMacro {
     int16_t slot;
@@ -35,24 +32,32 @@ std::string without_trailing_white(const char *text) {
 
 // The first slot that holds the macro, with its record; each slot with a file is opened
 // on the way when it is closed, so a broken library is reported even when a later slot
-// would have the macro.
+// would have the macro. A slot whose file another run changed has its names read again, and
+// is searched again when that happens between its names and its record.
 std::optional<FoundMacro> locate(ParserContext &context, const char *name) {
     MacroLibrary &library = context.macros;
     const DirectoryEntry *entry = nullptr;
+    int changes_met = 0;
     for (int16_t slot = library.first_slot; slot < library_slot_count; ++slot) {
-        const LibrarySlot &library_slot = library.slot(slot);
-        if (!library_slot.file_name.empty() && !library_slot.is_open() &&
-            !library.open_library_slot(slot, name))
-            continue;
+        if (!library.refresh_slot(slot, name)) continue;
         if (entry == nullptr) entry = library.directory.lookup(name);
         if (entry == nullptr) continue;
         const int32_t offset = entry->offsets[static_cast<size_t>(slot)];
         if (offset < 0) continue;
-        std::shared_ptr<const CalledMacro> called = library.called_macro(slot, offset);
-        if (!called) return std::nullopt;
-        return FoundMacro{slot, std::move(called)};
+        bool stale = false;
+        std::shared_ptr<const CalledMacro> called = library.called_macro(slot, offset, stale);
+        if (called) return FoundMacro{slot, std::move(called)};
+        if (!stale) return std::nullopt;
+        // Each change met is an update another run finished meanwhile, so they end; a file
+        // changed faster than it can be read is one that cannot be used.
+        if (++changes_met == stale_search_limit) {
+            context.errors.raise(error::library_slot_not_opened,
+                                 {library.slot(slot).file_name.c_str(), name});
+            return std::nullopt;
+        }
+        --slot;
     }
-    context.errors.raise(macro_not_found, {without_trailing_white(name).c_str()});
+    context.errors.raise(error::macro_not_found, {without_trailing_white(name).c_str()});
     return std::nullopt;
 }
 
@@ -116,7 +121,7 @@ class ArgumentBinder {
         }
         if (context_.vars.optyesno(context_.macro_calls.macrocolon) == 'y') {
             advance();
-            if (token()[0] != ';') context_.errors.raise(call_without_semicolon);
+            if (token()[0] != ';') context_.errors.raise(error::call_without_semicolon);
         }
     }
 
@@ -124,18 +129,18 @@ class ArgumentBinder {
         const std::string name = token();
         advance();
         if (token()[0] != '=') {
-            context_.errors.raise(named_argument_without_equals, {name.c_str()});
+            context_.errors.raise(error::named_argument_without_equals, {name.c_str()});
             return;
         }
         size_t chosen = parameters_.size();
         if (without_trailing_white(name.c_str()).size() > argument_name_limit) {
-            context_.errors.raise(argument_name_too_long, {name.c_str()});
+            context_.errors.raise(error::argument_name_too_long, {name.c_str()});
         } else {
             for (size_t i = positional_count_;
                  i < parameters_.size() && chosen == parameters_.size(); ++i)
                 if (name_compare(parameters_[i].name.c_str(), name.c_str()) == 0) chosen = i;
             if (chosen == parameters_.size())
-                context_.errors.raise(no_such_named_parameter, {name.c_str()});
+                context_.errors.raise(error::no_such_named_parameter, {name.c_str()});
         }
         advance();
         if (chosen != parameters_.size()) {
@@ -161,21 +166,23 @@ void call_macro(ParserContext &context, const char *name) {
     const int16_t blanks = trailing_blanks(name);
     std::optional<FoundMacro> found = locate(context, name);
     if (!found) return;
+    MacroLibrary &library = context.macros;
     if (!found->called->record.parameters.empty()) {
         // The parameters would live at a level the store refuses, where no level's release
         // would ever find them.
         if (context.vars.current_level + 1 >= VarStore::level_limit) {
-            context.errors.raise(var_errors::level_too_deep);
+            context.errors.raise(error::levels_too_deep);
             return;
         }
+        const uint32_t generation = library.slot(found->slot).generation;
         ArgumentBinder(context, *found->called).bind();
-        // A statement among the arguments may have closed the library; look again.
-        if (!context.macros.slot(found->slot).is_open()) {
+        // A statement among the arguments may have closed the library, or another run
+        // changed it: the body is the one the library holds now.
+        if (library.slot(found->slot).generation != generation) {
             found = locate(context, name);
             if (!found) return;
         }
     }
-    MacroLibrary &library = context.macros;
     const LibrarySlot &slot = library.slot(found->slot);
     library.current_handle = slot.handle;
     InputStack &in = context.input;
@@ -184,7 +191,7 @@ void call_macro(ParserContext &context, const char *name) {
     in.push_macro_text(slot.file_name, record.name, slot.handle,
                        static_cast<int32_t>(record.header.body_offset),
                        static_cast<int32_t>(record.header.body_end), blanks,
-                       library.kept_first_block(found->slot, *found->called));
+                       std::shared_ptr<const std::string>(found->called, &found->called->body));
 }
 
 } // namespace

@@ -1,17 +1,27 @@
 #include "platform/console.hpp"
 
-#include <climits>
 #include <cstdio>
+#include <cstring>
+#include <vector>
 
 namespace vornmac::platform {
 
-bool read_console_line(char *line, std::size_t size) {
-    const int limit = size > INT_MAX ? INT_MAX : static_cast<int>(size);
-    return std::fgets(line, limit, stdin) != nullptr;
+bool read_console_line(std::string &line, size_t limit) {
+    std::fflush(stdout);
+    std::vector<char> buffer(limit + 1);
+    if (std::fgets(buffer.data(), static_cast<int>(buffer.size()), stdin) == nullptr) {
+        line.clear();
+        return false;
+    }
+    line.assign(buffer.data(), std::strlen(buffer.data()));
+    return true;
 }
 
-void write_console(const char *text) {
-    std::fputs(text, stdout);
+void write_console(std::string_view text) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+}
+
+void flush_console() {
     std::fflush(stdout);
 }
 

@@ -12,10 +12,17 @@ struct DirectoryCloser {
     void operator()(DIR *directory) const { ::closedir(directory); }
 };
 
-// Programs written for the original platform use "*.*" for every file, names without a
-// period included.
+// The fnmatch pattern for a name pattern in which only "*" and "?" are wild: a "[" is a
+// character of the name (it holds no "\", which separates components). Programs written
+// for the original platform use "*.*" for every file, names without a period included.
 std::string name_pattern_of(const std::string &last_component) {
-    return last_component == "*.*" ? "*" : last_component;
+    if (last_component == "*.*") return "*";
+    std::string pattern;
+    for (const char c : last_component) {
+        if (c == '[') pattern += '\\';
+        pattern += c;
+    }
+    return pattern;
 }
 } // namespace
 

@@ -1,6 +1,7 @@
 #include "platform/process.hpp"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <spawn.h>
@@ -42,6 +43,61 @@ std::string find_program(const std::string &name) {
     return "";
 }
 
+// As system(3) does: while the library waits for a command, Ctrl-C and Ctrl-\ are the
+// command's alone; the process goes on when the command ends.
+class KeyboardSignalsIgnored {
+  public:
+    KeyboardSignalsIgnored() {
+        struct sigaction ignore {};
+        ignore.sa_handler = SIG_IGN;
+        sigemptyset(&ignore.sa_mask);
+        ::sigaction(SIGINT, &ignore, &interrupt_);
+        ::sigaction(SIGQUIT, &ignore, &quit_);
+    }
+    ~KeyboardSignalsIgnored() {
+        ::sigaction(SIGINT, &interrupt_, nullptr);
+        ::sigaction(SIGQUIT, &quit_, nullptr);
+    }
+    KeyboardSignalsIgnored(const KeyboardSignalsIgnored &) = delete;
+    KeyboardSignalsIgnored &operator=(const KeyboardSignalsIgnored &) = delete;
+
+    // Whether the process ignored the keyboard's signals before: a command then ignores
+    // them too, as a background job of a script or a command under nohup should.
+    bool were_ignored() const { return interrupt_.sa_handler == SIG_IGN; }
+
+  private:
+    struct sigaction interrupt_ {};
+    struct sigaction quit_ {};
+};
+
+// A command starts with the default action for the signals this process may ignore: the
+// keyboard's (ignored while it is waited for, unless they were ignored before) and those the
+// tool ignores for its writes (SIGPIPE, SIGXFSZ), so that `cmd | head` and `ulimit -f` end
+// it as they end any command.
+class SpawnAttributes {
+  public:
+    explicit SpawnAttributes(const KeyboardSignalsIgnored &keyboard) {
+        ::posix_spawnattr_init(&attributes_);
+        sigset_t defaults;
+        sigemptyset(&defaults);
+        sigaddset(&defaults, SIGPIPE);
+        sigaddset(&defaults, SIGXFSZ);
+        if (!keyboard.were_ignored()) {
+            sigaddset(&defaults, SIGINT);
+            sigaddset(&defaults, SIGQUIT);
+        }
+        ::posix_spawnattr_setsigdefault(&attributes_, &defaults);
+        ::posix_spawnattr_setflags(&attributes_, POSIX_SPAWN_SETSIGDEF);
+    }
+    ~SpawnAttributes() { ::posix_spawnattr_destroy(&attributes_); }
+    SpawnAttributes(const SpawnAttributes &) = delete;
+    SpawnAttributes &operator=(const SpawnAttributes &) = delete;
+    const posix_spawnattr_t *get() const { return &attributes_; }
+
+  private:
+    posix_spawnattr_t attributes_;
+};
+
 void spawn_and_wait(const std::string &program, const std::vector<std::string> &arguments) {
     std::vector<char *> argv;
     for (const std::string &argument : arguments)
@@ -49,8 +105,12 @@ void spawn_and_wait(const std::string &program, const std::vector<std::string> &
     argv.push_back(nullptr);
     // Console output of the program so far comes before the child's on standard output.
     std::fflush(stdout);
+    const KeyboardSignalsIgnored for_the_command;
+    const SpawnAttributes attributes(for_the_command);
     pid_t child = 0;
-    if (::posix_spawn(&child, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return;
+    if (::posix_spawn(&child, program.c_str(), nullptr, attributes.get(), argv.data(), environ) !=
+        0)
+        return;
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }

@@ -8,6 +8,10 @@
 // started behind a shell that puts it in the background and ends at once, and only that
 // shell is waited for. The library's own descriptors are close-on-exec. A command that
 // cannot be started is ignored without a word, as the macro language wants.
+//
+// Like system(3), the process ignores SIGINT and SIGQUIT while it waits for a command, so a
+// Ctrl-C reaches the command alone; the command starts with the default action for those and
+// for SIGPIPE and SIGXFSZ, which a host may ignore for itself.
 #pragma once
 #include <string>
 #include <vector>

@@ -1,5 +1,7 @@
 #include "platform/raw_file.hpp"
 
+#include "platform/write_fault.hpp"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,9 +9,23 @@
 
 namespace vornmac::platform {
 
+namespace {
+int access_flags(Access access) {
+    switch (access) {
+    case Access::read:
+        return O_RDONLY;
+    case Access::read_write:
+        return O_RDWR;
+    case Access::read_append:
+        return O_RDWR | O_APPEND;
+    }
+    return O_RDONLY;
+}
+} // namespace
+
 int raw_open_existing(const char *name, Access access) {
     if (name == nullptr || *name == '\0') return -1;
-    const int handle = ::open(name, (access == Access::read ? O_RDONLY : O_RDWR) | O_CLOEXEC);
+    const int handle = ::open(name, access_flags(access) | O_CLOEXEC);
     // A directory opens under POSIX but holds nothing to read: refuse it as a file.
     struct stat status {};
     if (handle >= 0 && (::fstat(handle, &status) != 0 || S_ISDIR(status.st_mode))) {
@@ -35,7 +51,7 @@ int raw_create_new(const char *name, bool *exists) {
 OpenedFile raw_open_file(const char *name, Access access, bool devices_too) {
     if (name == nullptr || *name == '\0') return {};
     // Non-blocking, so that opening a FIFO returns at once and can be refused.
-    const int flags = (access == Access::read ? O_RDONLY : O_RDWR) | O_CLOEXEC | O_NONBLOCK;
+    const int flags = access_flags(access) | O_CLOEXEC | O_NONBLOCK;
     const int handle = ::open(name, flags);
     if (handle < 0) return {};
     struct stat status {};
@@ -82,6 +98,7 @@ int32_t raw_read_at(int handle, int64_t offset, void *buffer, int32_t count) {
 }
 
 int32_t raw_write(int handle, const void *buffer, int32_t count) {
+    if (!write_fault::allows(handle)) return -1;
     const auto *in = static_cast<const char *>(buffer);
     int32_t done = 0;
     while (done < count) {

@@ -6,7 +6,9 @@
 
 namespace vornmac::platform {
 
-enum class Access { read, read_write };
+// read_append opens for reading and writing with every write going to the end of the
+// file, also when other processes append to it at the same time.
+enum class Access { read, read_write, read_append };
 
 int raw_open_existing(const char *name, Access access);
 // Creates or truncates the file; it is always opened for reading and writing.

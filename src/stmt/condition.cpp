@@ -1,7 +1,6 @@
 #include "stmt/condition.hpp"
 
 #include "func/evaluator.hpp"
-#include "input/argument_list.hpp"
 
 namespace vornmac {
 
@@ -21,10 +20,6 @@ bool collected_condition(ParserContext &context, StatementText &collected, Sourc
 int32_t collected_integer(ParserContext &context, StatementText &collected, SourcePosition at) {
     start_collected(context, collected, at);
     return eval_integer(context);
-}
-
-std::string evaluate_here(ParserContext &context) {
-    return cleaned_text(eval_expression(context).c_str());
 }
 
 } // namespace vornmac

@@ -6,7 +6,6 @@
 #include "stmt/statement_text.hpp"
 
 #include <cstdint>
-#include <string>
 
 namespace vornmac {
 
@@ -14,7 +13,5 @@ namespace vornmac {
 bool collected_condition(ParserContext &context, StatementText &collected, SourcePosition at);
 // A collected loop bound or step, read as an integer (error 2039 when it is none).
 int32_t collected_integer(ParserContext &context, StatementText &collected, SourcePosition at);
-// Evaluates the expression that starts at the current token; its value as text.
-std::string evaluate_here(ParserContext &context);
 
 } // namespace vornmac

@@ -16,13 +16,14 @@
 //
 // An error while the header is read ends the loop before it is reported, so that a host
 // that goes on after the error does not meet the same error on every pass.
+#include "error/error_numbers.hpp"
 #include "error/recovery_jump.hpp"
 #include "func/expression_values.hpp"
 #include "host/parser_context.hpp"
 #include "stmt/condition.hpp"
 #include "stmt/do_statement.hpp"
 #include "stmt/loop_records.hpp"
-#include "stmt/stmt_errors.hpp"
+#include "stmt/statement_tokens.hpp"
 #include "stmt/text_copier.hpp"
 #include "vars/name_compare.hpp"
 
@@ -31,6 +32,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace vornmac {
 
@@ -42,17 +44,27 @@ int32_t wrapping_sum(int32_t a, int32_t b) {
     return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
 }
 
+// A bound (or the step) as evaluated, and whether its text ran to the statement's ";",
+// where the body begins.
+struct Bound {
+    int32_t value = 0;
+    bool ends_statement = false;
+    SourcePosition body_at{}; // where the input stood after the ";", when ends_statement
+};
+
 // Collects one bound up to `%word` (or the ";") and evaluates it.
-int32_t evaluate_bound(ParserContext &context, const char *word, bool stop_at_semicolon,
-                       bool &stopped_at_semicolon) {
+Bound evaluate_bound(ParserContext &context, const char *word, bool stop_at_semicolon) {
     const SourcePosition at = current_position(context);
     StatementText collected(context);
     ExpansionOff off(context);
-    stopped_at_semicolon =
+    Bound bound;
+    bound.ends_statement =
         collect_condition(context, collected, word, stop_at_semicolon).stopped_at_semicolon;
+    bound.body_at = current_position(context);
     off.restore();
-    if (collected.report_overflow("do")) return 0;
-    return collected_integer(context, collected, at);
+    if (collected.report_overflow("do")) return bound;
+    bound.value = collected_integer(context, collected, at);
+    return bound;
 }
 
 // A number of the header: digits, or "-" and digits.
@@ -71,15 +83,16 @@ std::string name_without_white(const char *token) {
 
 // The counter's value after `counter`, and whether the body is read with it: not once it
 // has passed the limit, nor when it wrapped past the end of the integers (which has passed
-// any limit).
+// any limit). The first step after a set-up whose FROM - STEP wrapped wraps back to FROM:
+// `wrap_is_set_up` lets that one wrap count as the plain arithmetic it is.
 struct NextValue {
     int32_t value;
     bool goes_on;
 };
-NextValue next_value(int32_t counter, int32_t limit, int32_t step) {
+NextValue next_value(int32_t counter, int32_t limit, int32_t step, bool wrap_is_set_up) {
     const int32_t next = wrapping_sum(counter, step);
-    const bool wrapped = static_cast<int64_t>(counter) + step != next;
-    return {next, !wrapped && (step > 0 ? next <= limit : next >= limit)};
+    const bool ran_past_end = !wrap_is_set_up && static_cast<int64_t>(counter) + step != next;
+    return {next, !ran_past_end && (step > 0 ? next <= limit : next >= limit)};
 }
 
 // Keeps the record of the loop just pushed in `slot` when its header is read as the words
@@ -104,12 +117,13 @@ void keep_record(ParserContext &context, int16_t slot, const std::string &name,
 
 // The step of a pass through the record: the variable visible with a number goes one
 // step on. False, with nothing changed, where the header must be scanned.
-bool step_variable(ParserContext &context, const CountedLoopRecord &loop, bool &goes_on) {
+bool step_variable(ParserContext &context, const CountedLoopRecord &loop, bool wrap_is_set_up,
+                   bool &goes_on) {
     VarStore &vars = context.vars;
     VarLevel *value = VarStore::visible_value(loop.variable, vars.current_level);
     int32_t counter = 0;
     if (value == nullptr || !read_integer(value->text, counter)) return false;
-    const NextValue next = next_value(counter, loop.limit, loop.step);
+    const NextValue next = next_value(counter, loop.limit, loop.step, wrap_is_set_up);
     char text[16];
     char *const end = std::to_chars(text, text + sizeof text - 1, next.value).ptr;
     *end = '\0';
@@ -140,25 +154,25 @@ void take_header_words(ParserContext &context, const CountedLoopRecord &loop, si
 // A pass through the loop's record, entered after "%do#": the header's words are in view as
 // recorded, and the variable is visible with a number. False, with nothing read, where the
 // header must be scanned.
-bool step_by_record(ParserContext &context, bool &goes_on) {
+bool step_by_record(ParserContext &context, bool wrap_is_set_up, bool &goes_on) {
     InputStack &in = context.input;
-    if (!LoopRecords::kept || in.top < 0) return false;
+    if (!in.fast_paths.loop_records || in.top < 0) return false;
     const CountedLoopRecord &loop = context.loops.at(in.top);
     if (loop.variable == nullptr || !holds_header(in.ready(), loop)) return false;
-    if (!step_variable(context, loop, goes_on)) return false;
+    if (!step_variable(context, loop, wrap_is_set_up, goes_on)) return false;
     take_header_words(context, loop, loop.header.size());
     return true;
 }
 
 // A pass that scans the header "NAME#LIMIT#STEP" after "#". False when the variable has no
 // visible value: the loop is then left and the error raised.
-bool step_by_header(ParserContext &context, int16_t loop_slot, bool &goes_on) {
+bool step_by_header(ParserContext &context, int16_t loop_slot, bool wrap_is_set_up, bool &goes_on) {
     VarStore &vars = context.vars;
     const std::string name = name_without_white(take_token(context));
     const VarLevel *value = vars.find_var_level(vars.current_level, name.c_str());
     if (value == nullptr) {
         leave_loop(context, loop_slot);
-        context.errors.raise(stmt_errors::undefined_variable, {name.c_str()});
+        context.errors.raise(error::undefined_variable, {name.c_str()});
         return false;
     }
     const std::string current = value->text;
@@ -166,7 +180,8 @@ bool step_by_header(ParserContext &context, int16_t loop_slot, bool &goes_on) {
     const int32_t limit = header_number(context);
     take_token(context);
     const int32_t step = header_number(context);
-    const NextValue next = next_value(number_value(context, current.c_str()), limit, step);
+    const NextValue next =
+        next_value(number_value(context, current.c_str()), limit, step, wrap_is_set_up);
     vars.save(vars.current_level, name.c_str(), number_text(next.value).c_str());
     goes_on = next.goes_on;
     return true;
@@ -176,25 +191,27 @@ bool step_by_header(ParserContext &context, int16_t loop_slot, bool &goes_on) {
 
 void counted_loop_setup(ParserContext &context) {
     const std::string name = name_without_white(statement_token(context));
-    if (name.size() > stmt_errors::name_limit) {
-        context.errors.raise(stmt_errors::name_too_long, {"do", name.c_str()});
+    if (name.size() > statement_name_limit) {
+        context.errors.raise(error::variable_name_too_long, {"do", name.c_str()});
         return;
     }
     const char *equals = take_token(context);
-    if (!begins_with(equals, '=')) context.errors.raise(stmt_errors::loop_needs_equals, {equals});
+    if (!begins_with(equals, '=')) context.errors.raise(error::loop_needs_equals, {equals});
 
-    bool at_semicolon = false;
-    const int32_t from = evaluate_bound(context, "to", false, at_semicolon);
-    const int32_t limit = evaluate_bound(context, "by", true, at_semicolon);
-    int32_t step = 1;
-    if (!at_semicolon) step = evaluate_bound(context, any_word, true, at_semicolon);
+    const int32_t from = evaluate_bound(context, "to", false).value;
+    const Bound limit_bound = evaluate_bound(context, "by", true);
+    const int32_t limit = limit_bound.value;
+    const Bound step_bound = limit_bound.ends_statement ? Bound{1, true, limit_bound.body_at}
+                                                        : evaluate_bound(context, any_word, true);
+    const int32_t step = step_bound.value;
     if (step == 0) {
-        context.errors.raise(stmt_errors::zero_step);
+        context.errors.raise(error::zero_step);
         return;
     }
-    const SourcePosition body_at = current_position(context);
+    const SourcePosition body_at = step_bound.body_at;
     VarStore &vars = context.vars;
-    vars.save(vars.current_level, name.c_str(), number_text(wrapping_sum(from, -step)).c_str());
+    const int32_t before_from = wrapping_sum(from, -step);
+    vars.save(vars.current_level, name.c_str(), number_text(before_from).c_str());
 
     ExpansionOff off(context);
     const std::string words = name + "#" + number_text(limit) + "#" + number_text(step);
@@ -206,14 +223,19 @@ void counted_loop_setup(ParserContext &context) {
     InputStack &in = context.input;
     const int16_t below = in.top;
     body.push(body_at);
-    if (in.top == below + 1) keep_record(context, in.top, name, words, limit, step);
+    if (in.top != below + 1) return;
+    context.loops.at(in.top).set_up_wrapped = static_cast<int64_t>(from) - step != before_from;
+    keep_record(context, in.top, name, words, limit, step);
 }
 
 void counted_loop_step(ParserContext &context) {
     const int16_t loop_slot = context.input.top;
+    const bool wrap_is_set_up =
+        loop_slot >= 0 && std::exchange(context.loops.at(loop_slot).set_up_wrapped, false);
     bool goes_on = false;
     try {
-        if (!step_by_record(context, goes_on) && !step_by_header(context, loop_slot, goes_on))
+        if (!step_by_record(context, wrap_is_set_up, goes_on) &&
+            !step_by_header(context, loop_slot, wrap_is_set_up, goes_on))
             return;
         if (goes_on) {
             take_token(context);
@@ -233,7 +255,7 @@ bool pass_by_record(ParserContext &context) {
     // is sure to go on past it unseen. The trace shows each step as a statement of its own.
     constexpr std::string_view opening = "\x01\x01%do#";
     InputStack &in = context.input;
-    if (!LoopRecords::kept || context.trace.on() || context.scanner.dispatch_depth != 1 ||
+    if (!in.fast_paths.loop_records || context.trace.on() || context.nesting.dispatch != 1 ||
         in.top < 0 || in.live.kind != SourceKind::text)
         return false;
     const CountedLoopRecord &loop = context.loops.at(in.top);
@@ -249,7 +271,7 @@ bool pass_by_record(ParserContext &context) {
     const int16_t loop_slot = in.top;
     bool goes_on = false;
     try {
-        if (!step_variable(context, loop, goes_on)) return false;
+        if (!step_variable(context, loop, false, goes_on)) return false;
         in.rewind(text_value->text);
         take_header_words(context, loop, opening.size() + loop.header.size());
         if (goes_on) {

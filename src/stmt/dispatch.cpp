@@ -1,56 +1,89 @@
 #include "stmt/dispatch.hpp"
 
+#include "error/error_numbers.hpp"
 #include "host/parser_context.hpp"
 #include "macro/macro_invocation.hpp"
 #include "stmt/keyword_table.hpp"
 
+#include <array>
 #include <cstring>
 #include <string>
 
 namespace vornmac {
 
 namespace {
-constexpr int16_t not_a_command_variable = 162;
-constexpr int16_t command_digit_out_of_range = 163;
-constexpr int16_t nested_too_deep = 4642;
-constexpr int16_t dispatch_depth_limit = 500;
 
-// Counts one handler running inside the scan of another, also when it leaves by an error.
-class DispatchLevel {
-  public:
-    explicit DispatchLevel(int16_t &depth) : depth_(depth) { ++depth_; }
-    ~DispatchLevel() { --depth_; }
-    DispatchLevel(const DispatchLevel &) = delete;
-    DispatchLevel &operator=(const DispatchLevel &) = delete;
+// The command variable that `text` reads before anything else, or 0: the digit of a text
+// that begins, after the white space the scanner skips after a statement, with "%sys_c"
+// and a digit 1 to 5.
+char command_read_first(const char *text) {
+    while (is_white(static_cast<unsigned char>(*text)))
+        ++text;
+    return std::strncmp(text, "%sys_c", 6) == 0 && text[6] >= '1' && text[6] <= '5' ? text[6]
+                                                                                    : '\0';
+}
 
-  private:
-    int16_t &depth_;
-};
+std::string command_variable(char digit) {
+    return std::string("sys_c") + digit;
+}
+
+// The depth at which reading command variable `digit` would read again, before any token,
+// a command variable that the present chain of substitutions reads already: one that
+// encloses it, or one of the texts that begin by reading the next, this one included. 0
+// when there is none.
+//
+// Such a cycle is refused before it is pushed. A command variable's name is "sys_c" and
+// the digit, whatever follows, so a text that ends in "%sys_cD" takes the word after it
+// into that name, from the text below: each pass of the cycle would read one more word of
+// the program as a name, eating the program instead of nesting to the bound that stops
+// other reference cycles.
+int16_t cycle_depth(ParserContext &context, char digit) {
+    const InputStack &in = context.input;
+    std::array<bool, 10> read_first{};
+    int16_t depth = in.next_substitution_depth();
+    for (char next = digit; next != '\0'; ++depth) {
+        bool &seen = read_first[static_cast<size_t>(next - '0')];
+        if (seen || in.encloses_command(next)) return depth;
+        seen = true;
+        next = command_read_first(context.vars.optstring(command_variable(next).c_str()));
+    }
+    return 0;
+}
 
 // %sys_c1 to %sys_c5: the command variable's text is read as program input.
 void read_command_variable(ParserContext &context, const char *name) {
     if (name[4] != 'c') {
-        context.errors.raise(not_a_command_variable);
+        context.errors.raise(error::not_a_command_variable);
         return;
     }
     if (name[5] < '1' || name[5] > '5') {
-        context.errors.raise(command_digit_out_of_range);
+        context.errors.raise(error::command_digit_out_of_range);
         return;
     }
-    const std::string variable = std::string("sys_c") + name[5];
+    const std::string variable = command_variable(name[5]);
     InputStack &in = context.input;
-    in.substitute(name, [&] {
-        in.save();
-        in.push_text(name, context.vars.optstring(variable.c_str()), 0);
-    });
+    if (const int16_t depth = cycle_depth(context, name[5]); depth != 0) {
+        in.refuse_cycle(name, depth);
+        return;
+    }
+    in.substitute(
+        name,
+        [&] {
+            in.save();
+            in.push_text(name, context.vars.optstring(variable.c_str()), 0);
+        },
+        name[5]);
 }
 } // namespace
 
 void dispatch_keyword(ParserContext &context, const char *name) {
-    const DispatchLevel level(context.scanner.dispatch_depth);
-    if (context.scanner.dispatch_depth > dispatch_depth_limit) {
+    // Handlers run inside the scan that met their keyword and scan on themselves, so
+    // statements written inside statements nest on the stack.
+    const NestingLevel level(context.nesting.dispatch);
+    if (level.beyond(NestingDepths::dispatch_bound)) {
         // The word is consumed and nothing runs; the text after it is read as it stands.
-        context.errors.raise(nested_too_deep, {static_cast<int>(dispatch_depth_limit)});
+        context.errors.raise(error::nested_too_deep,
+                             {static_cast<int>(NestingDepths::dispatch_bound)});
         return;
     }
     const int16_t index = find_keyword(name);

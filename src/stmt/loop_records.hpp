@@ -5,6 +5,10 @@
 // and looking the name up again. The words are compared on every pass and the record holds
 // nothing they do not determine (variables are never removed from the store), so a record
 // left behind by an ended loop, or a slot that now holds other text, is never misread.
+//
+// Apart from that optional record, the set-up notes whether FROM - STEP wrapped: the first
+// step then wraps back to FROM, which is not the counter running past the end of the
+// integers. The note is taken (and cleared) by the first step read in that slot.
 #pragma once
 #include "input/input_stack.hpp"
 
@@ -22,14 +26,12 @@ struct CountedLoopRecord {
     MacroVar *text_variable = nullptr; // the "_TEMP" variable that holds the loop text
     int32_t limit = 0;
     int32_t step = 0;
-    int16_t last_word_size = 0; // the step's digits, the header's last word
+    int16_t last_word_size = 0;  // the step's digits, the header's last word
+    bool set_up_wrapped = false; // kept whether or not records are: see above
 };
 
 class LoopRecords {
   public:
-    // On by default; the differential test turns it off to scan every header.
-    static inline bool kept = true;
-
     CountedLoopRecord &at(int16_t slot) { return records_[static_cast<size_t>(slot)]; }
 
   private:

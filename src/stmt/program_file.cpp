@@ -5,11 +5,16 @@
 
 namespace vornmac {
 
+ProgramFileKind program_file_kind(const std::string &name) {
+    const platform::OpenedFile opened =
+        platform::raw_open_file(name.c_str(), platform::Access::read, false);
+    platform::raw_close(opened.handle);
+    if (opened.wrong_kind) return ProgramFileKind::other;
+    return opened.handle >= 0 ? ProgramFileKind::regular : ProgramFileKind::missing;
+}
+
 bool can_open_for_reading(const std::string &name) {
-    const int handle = platform::raw_open_existing(name.c_str(), platform::Access::read);
-    if (handle < 0) return false;
-    platform::raw_close(handle);
-    return true;
+    return program_file_kind(name) != ProgramFileKind::missing;
 }
 
 std::string find_program_file(ParserContext &context, const std::string &name) {

@@ -47,7 +47,6 @@ class TextCopier {
     ParserContext &context_;
     StatementText &out_;
     BranchStart branch_start_ = BranchStart::text;
-    int16_t if_depth_ = 0;
 };
 
 // Reads tokens into a text that begins with "(" up to `%word` or, when asked, up to a `;`

@@ -1,24 +1,24 @@
 #include "vars/option_file.hpp"
 
+#include "error/error_numbers.hpp"
 #include "error/message_format.hpp"
 #include "host/parser_context.hpp"
 #include "input/input_image.hpp"
 #include "platform/message_box.hpp"
 #include "platform/path_class.hpp"
 #include "platform/raw_file.hpp"
+#include "platform/replace_file.hpp"
 #include "vars/variable_file.hpp"
 
 #include <algorithm>
-#include <cstdio>
-#include <unistd.h>
+#include <cerrno>
+#include <cstring>
+#include <string>
 
 namespace vornmac {
 
 namespace {
 const char *const caption = "Options File Error";
-constexpr int16_t cannot_write_file = 2042;
-constexpr int16_t cannot_rename_file = 3018;
-constexpr int16_t value_not_saved = 4622;
 
 // The whole file; false when it is larger than any variable file or cannot be read.
 bool read_whole_file(int handle, std::string &bytes) {
@@ -49,8 +49,10 @@ platform::OpenedFile open_variable_file(const ParserContext &context, const std:
     return platform::raw_open_file(tried.c_str(), platform::Access::read, false);
 }
 
-bool refuse(const std::string &format, const std::vector<ErrorArg> &args) {
-    platform::show_message_box(caption, format_message(format, args).c_str());
+// The box's texts are fixed, so they are not looked up in the message file.
+bool refuse(int16_t number, const std::string &format, std::vector<ErrorArg> args) {
+    args.insert(args.begin(), ErrorArg(static_cast<int>(number)));
+    platform::show_message_box(caption, format_message("ERROR #%d: " + format, args).c_str());
     return false;
 }
 
@@ -62,20 +64,6 @@ bool write_all(int handle, const std::string &bytes) {
     }
     return true;
 }
-
-// Creates the temporary file for a save. The specified name is taken only when no other
-// run is writing it at this moment; otherwise a name of this process's own beside it, so
-// that two runs never write into one file.
-int create_temporary(std::string &temporary) {
-    bool exists = false;
-    int handle = platform::raw_create_new(temporary.c_str(), &exists);
-    const std::string shared = temporary;
-    for (int attempt = 0; handle < 0 && exists && attempt < 100; ++attempt) {
-        temporary = shared + "." + std::to_string(::getpid()) + "." + std::to_string(attempt);
-        handle = platform::raw_create_new(temporary.c_str(), &exists);
-    }
-    return handle;
-}
 } // namespace
 
 LoadOutcome inspect_variable_file(const std::string &path, VariableFileContents &contents) {
@@ -83,7 +71,8 @@ LoadOutcome inspect_variable_file(const std::string &path, VariableFileContents 
         platform::raw_open_file(path.c_str(), platform::Access::read, false);
     if (opened.handle < 0)
         return {LoadResult::damaged, 0,
-                opened.wrong_kind ? "not a regular file" : "cannot open it"};
+                opened.wrong_kind ? "not a regular file"
+                                  : std::string("cannot open it: ") + std::strerror(errno)};
     const platform::UniqueHandle file(opened.handle);
     std::string bytes;
     if (!read_whole_file(file.get(), bytes))
@@ -102,10 +91,11 @@ bool load_options(ParserContext &context, const char *name) {
     const platform::OpenedFile opened = open_variable_file(context, context.options_path, tried);
     context.errors.suppressed = false;
     if (opened.wrong_kind)
-        return refuse("ERROR #4620: Macrovariable File -> %s is not a regular file",
-                      {tried.c_str()});
+        return refuse(error::variable_file_not_regular,
+                      "Macrovariable File -> %s is not a regular file", {tried.c_str()});
     if (opened.handle < 0)
-        return refuse("ERROR #2042: Cannot Open Macro Variable Disk File -> %s", {tried.c_str()});
+        return refuse(error::variable_file_not_written,
+                      "Cannot Open Macro Variable Disk File -> %s", {tried.c_str()});
     std::string bytes;
     bool complete;
     {
@@ -116,13 +106,14 @@ bool load_options(ParserContext &context, const char *name) {
     const LoadOutcome outcome = complete ? read_variable_file(bytes, context.vars, contents)
                                          : LoadOutcome{LoadResult::damaged, 0, {}};
     if (outcome.result == LoadResult::wrong_version)
-        return refuse("ERROR #3004: Macrovariable File -> %s is not the right version.  Wanted "
+        return refuse(error::variable_file_wrong_version,
+                      "Macrovariable File -> %s is not the right version.  Wanted "
                       "Version=%d.  Got Version=%d.\n",
                       {tried.c_str(), static_cast<int>(variable_file_version),
                        static_cast<int>(outcome.version)});
     if (outcome.result == LoadResult::damaged)
-        return refuse("ERROR #4607: Macrovariable File -> %s is damaged or truncated",
-                      {tried.c_str()});
+        return refuse(error::variable_file_damaged,
+                      "Macrovariable File -> %s is damaged or truncated", {tried.c_str()});
     for (size_t i = 0; i < contents.input_records.size(); ++i)
         context.input.install(static_cast<int16_t>(i),
                               source_from_image(contents.input_records[i]));
@@ -131,27 +122,27 @@ bool load_options(ParserContext &context, const char *name) {
     return true;
 }
 
-ReplaceResult replace_file(const std::string &path, std::string &temporary,
-                           const std::string &bytes, bool quiet) {
-    const int handle = create_temporary(temporary);
-    if (handle < 0) {
-        if (!quiet) platform::show_message_box("File Creation Error", temporary.c_str());
-        return ReplaceResult::cannot_create;
+ReplaceOutcome replace_variable_file(const std::string &path, const std::string &bytes,
+                                     bool quiet) {
+    platform::FileReplacement file(path, temporary_variable_file_name);
+    ReplaceOutcome outcome{ReplaceResult::replaced, file.temporary(), file.target()};
+    if (!file.created()) {
+        if (!quiet) platform::show_message_box("File Creation Error", file.temporary().c_str());
+        outcome.result = ReplaceResult::cannot_create;
+        return outcome;
     }
-    bool written;
-    {
-        const platform::UniqueHandle file(handle);
-        written = write_all(handle, bytes) && platform::raw_sync(handle);
-    }
-    if (!written) {
+    const bool written = write_all(file.handle(), bytes);
+    const platform::FileReplacement::Commit commit =
+        written ? file.commit() : platform::FileReplacement::Commit::cannot_write;
+    if (commit == platform::FileReplacement::Commit::cannot_write) {
         platform::show_message_box("Database Error", "Write File Error");
-        std::remove(temporary.c_str());
-        return ReplaceResult::cannot_write;
+        outcome.result = ReplaceResult::cannot_write;
+    } else if (commit == platform::FileReplacement::Commit::cannot_rename) {
+        // The values are in the temporary file; the next save removes it.
+        file.keep_temporary();
+        outcome.result = ReplaceResult::cannot_rename;
     }
-    // rename replaces the old file atomically: there is never a moment without one, and
-    // of runs finishing together the last rename wins with its complete file.
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) return ReplaceResult::cannot_rename;
-    return ReplaceResult::replaced;
+    return outcome;
 }
 
 void save_variable_file(ParserContext &context) {
@@ -159,21 +150,22 @@ void save_variable_file(ParserContext &context) {
     for (int16_t i = 0; i <= context.input.top; ++i)
         if (const InputSource *source = context.input.slot(i))
             contents.input_records.push_back(image_of(*source));
-    const std::string &path = context.options_path;
-    std::string temporary = temporary_variable_file_name(path);
     std::vector<SavedValue> left_out;
     const std::string bytes = write_variable_file(context.vars, contents, &left_out);
     for (const SavedValue &value : left_out)
-        context.errors.raise(value_not_saved, {value.name, static_cast<int>(value.level)});
-    switch (replace_file(path, temporary, bytes, false)) {
+        context.errors.raise(error::value_not_saved, {value.name, static_cast<int>(value.level)});
+    const ReplaceOutcome outcome = replace_variable_file(context.options_path, bytes, false);
+    const char *temporary = outcome.temporary.c_str();
+    switch (outcome.result) {
     case ReplaceResult::cannot_create:
-        context.errors.raise(cannot_write_file, {"create", temporary.c_str()});
+        context.errors.raise(error::variable_file_not_written, {"create", temporary});
         break;
     case ReplaceResult::cannot_write:
-        context.errors.raise(cannot_write_file, {"write", temporary.c_str()});
+        context.errors.raise(error::variable_file_not_written, {"write", temporary});
         break;
     case ReplaceResult::cannot_rename:
-        context.errors.raise(cannot_rename_file, {temporary.c_str(), path.c_str(), -1});
+        context.errors.raise(error::variable_file_not_renamed,
+                             {temporary, outcome.path.c_str(), -1});
         break;
     case ReplaceResult::replaced:
         break;

@@ -21,11 +21,14 @@ void save_variable_file(ParserContext &context);
 LoadOutcome inspect_variable_file(const std::string &path, VariableFileContents &contents);
 
 enum class ReplaceResult { replaced, cannot_create, cannot_write, cannot_rename };
-// Writes bytes to a new temporary file and renames it over `path`; a file that could not
-// be written completely never replaces the old one. `temporary` is the name to use; when
-// another run is writing under it at the same time, it is changed to a name of this
-// process's own.
-ReplaceResult replace_file(const std::string &path, std::string &temporary,
-                           const std::string &bytes, bool quiet);
+struct ReplaceOutcome {
+    ReplaceResult result;
+    std::string temporary; // the temporary file's name
+    std::string path;      // the file replaced (a symbolic link's file)
+};
+// Writes the bytes of a variable file through a temporary file beside `path` (see
+// platform/replace_file.hpp) and renames it over the file: a file that could not be written
+// completely never replaces the old one, and the old one's mode and owner are kept.
+ReplaceOutcome replace_variable_file(const std::string &path, const std::string &bytes, bool quiet);
 
 } // namespace vornmac

@@ -151,7 +151,7 @@ TEST(ConvertAll, ReportsMissingArgumentsAndParentheses) {
     EXPECT_EQ(home.run("a %convertall x; z\n").jumps.front().message,
               "ERROR #2010 : Convertall must be followed by ( but found: x\n");
     EXPECT_EQ(home.run("a %convertall(p, i, o, t u); z\n").jumps.front().message,
-              "ERROR #2011 : Convertall: missing ) before: u\n");
+              "ERROR #2011 : Convertall: missing parenthesis before: u\n");
 }
 
 } // namespace

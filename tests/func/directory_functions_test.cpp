@@ -56,7 +56,7 @@ TEST_F(DirectoryFunctions, DirlistReportsAMissingParenthesis) {
     EXPECT_EQ(first_error("a %dirlist x) z\n"),
               "ERROR #2010 : Dirlist must be followed by ( but found: x\n");
     EXPECT_EQ(first_error("a %dirlist(*.x, ;, y q) z\n"),
-              "ERROR #2011 : Dirlist: missing ) before: q\n");
+              "ERROR #2011 : Dirlist: missing parenthesis before: q\n");
 }
 
 TEST_F(DirectoryFunctions, FindpathPrefixesTheHomeOnlyForAFileThatIsThere) {

@@ -59,6 +59,18 @@ TEST(ReadNumberTest, AcceptedFields) {
                   {"0." + std::string(200, '0') + "1", 30000, 203, 1e-201}});
 }
 
+TEST(ReadNumberTest, LongFractionIsSummedLeftToRight) {
+    // The whole part scaled, plus the first nine decimals, plus the rest: grouping the two
+    // fraction parts first gives 13.923949697507021, one bit off.
+    fill_pow10_table();
+    double long_fraction = 0.0;
+    double exponent_form = 0.0;
+    read_number("13.923949697507019969", long_fraction, 21, 0, 21);
+    read_number("1392394969750702E-14", exponent_form, 20, 0, 20);
+    EXPECT_EQ(long_fraction, exponent_form);
+    EXPECT_EQ(long_fraction, 13.92394969750702);
+}
+
 TEST(ReadNumberTest, RejectedFieldsCountTheWholeField) {
     expect_reads({{"1 2", 0, -3, missing_value},
                   {"12X45", 0, -5, missing_value},

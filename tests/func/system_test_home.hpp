@@ -10,7 +10,7 @@ namespace vornmac::testing {
 
 inline const char *const system_messages = "173 4 input exhausted\n"
                                            "2010 1 %s must be followed by ( but found: %s\n"
-                                           "2011 1 %s: missing ) before: %s\n"
+                                           "2011 1 %s: missing parenthesis before: %s\n"
                                            "2036 1 too long: %s\n"
                                            "2039 1 Not a number: %s\n"
                                            "2075 1 %s: expected = but found: %s\n"

@@ -60,6 +60,29 @@ TEST_F(BufferedFileTest, AppendModeCreatesAMissingFileAndExtendsAnExistingOne) {
     EXPECT_EQ(contents(), "onetwo");
 }
 
+TEST_F(BufferedFileTest, AppendedFilesAddAtTheEndInWholeLines) {
+    // Two records on one file, as two runs appending to one log: each adds at the end the
+    // file has when it writes, and only whole lines, so the lines never mix. A line longer
+    // than the buffer waits for its end too.
+    auto first = BufferedFile::open(path.c_str(), "a");
+    auto second = BufferedFile::open(path.c_str(), "A");
+    ASSERT_TRUE(first && second);
+    const std::string long_line(BufferedFile::buffer_size + 1, 'L');
+    first->write_string("first ");
+    second->write_string(long_line.c_str());
+    first->flush();
+    second->flush();
+    EXPECT_EQ(contents(), "");
+    first->write_string("line\r\nfirst rest");
+    first->flush();
+    second->write_line_end();
+    second->write_string("second line\r\n");
+    second->flush();
+    EXPECT_EQ(contents(), "first line\r\n" + long_line + "\r\nsecond line\r\n");
+    first->close(); // the partial line goes out when the file is closed
+    EXPECT_EQ(contents(), "first line\r\n" + long_line + "\r\nsecond line\r\nfirst rest");
+}
+
 TEST_F(BufferedFileTest, UpdateAndSilentReadOfAMissingFileGiveNothing) {
     EXPECT_FALSE(BufferedFile::open(path.c_str(), "u"));
     EXPECT_FALSE(BufferedFile::open(path.c_str(), "R"));

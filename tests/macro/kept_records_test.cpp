@@ -1,5 +1,5 @@
-// A call keeps the record it read from an open library slot, with its body's first block,
-// and reads neither again while the slot's file stays open. Every program must run the same
+// A call keeps the record it read from an open library slot, with its whole body, and reads
+// neither again while the slot's file stays unchanged. Every program must run the same
 // with the records kept and with each call reading the file: each golden case, and programs
 // that change or swap a library between calls, inside a call's arguments, or call a body
 // longer than one read block.
@@ -15,7 +15,7 @@ namespace vornmac {
 namespace {
 
 TEST(KeptRecords, GoldenCasesGiveTheSameRunEitherWay) {
-    EXPECT_GT(testing::expect_golden_cases_agree(MacroLibrary::keeps_records), 100);
+    EXPECT_GT(testing::expect_golden_cases_agree(&FastPaths::macro_records), 100);
 }
 
 // The program's tokens, run with the records kept and without; both must be `expected`.
@@ -28,7 +28,7 @@ void expect_tokens_either_way(const std::string &program, const std::string &exp
     const std::string file = home.path("program.vm");
     testing::ProgramRequest request;
     request.file = file.c_str();
-    const auto [kept, read] = testing::run_both_ways(MacroLibrary::keeps_records, [&] {
+    const auto [kept, read] = testing::run_both_ways(&FastPaths::macro_records, [&] {
         std::remove(home.path("one.mac").c_str());
         std::remove(home.path("two.mac").c_str());
         return testing::run_program(home, request);

@@ -98,18 +98,22 @@ TEST_F(MacroLibraryTest, RecordTooLargeIsRefusedAndNothingIsWritten) {
 }
 
 TEST_F(MacroLibraryTest, DeleteTakesTheNewestOfTheNameAndIgnoresMissingNames) {
+    // Two records of one name, as another installation may leave them, and a third.
+    LibraryBytes lib;
+    lib.header(16 + 90, 0, 16 + 90 + LibraryBytes::record_size("z", ""));
+    lib.record(16, 0, "m", "old").raw("\0"s).record(61, 16, "m", "new").raw("\0"s);
+    lib.record(106, 61, "z", "");
+    home.write("defs.mac", lib.bytes);
     ASSERT_TRUE(library.open_definition_file());
-    ASSERT_TRUE(library.store_macro(definition("m", "old")));
-    ASSERT_TRUE(library.store_macro(definition("m", "new")));
-    ASSERT_TRUE(library.store_macro(definition("z", "")));
     ASSERT_TRUE(library.delete_macro("nothing"));
+    EXPECT_EQ(file(), lib.bytes);
     ASSERT_TRUE(library.delete_macro("m"));
     std::vector<std::string> left;
     ASSERT_TRUE(library.for_each_definition([&](const maclib::MacroRecord &r) {
         left.push_back(r.name + "@" + std::to_string(r.offset));
         return true;
     }));
-    EXPECT_EQ(left, (std::vector<std::string>{"z@" + std::to_string(16 + 2 * 45), "m@16"}));
+    EXPECT_EQ(left, (std::vector<std::string>{"z@106", "m@16"}));
 }
 
 TEST_F(MacroLibraryTest, EmptyMacromacroAndForeignFilesAreRefused) {
@@ -132,7 +136,7 @@ TEST_F(MacroLibraryTest, DamagedDefinitionFilesAreRefusedUnchanged) {
         LibraryBytes().header(16, 0, 16 + LibraryBytes::record_size("m", "x")).bytes + rec +
         "\0tail"s;
     const uint32_t size = LibraryBytes::record_size("m", "x");
-    const std::vector<std::string> damaged = {
+    std::vector<std::string> damaged = {
         LibraryBytes().header(0, 0, 16).bytes.substr(0, 10),               // truncated header
         LibraryBytes().header(16, 0, 16 + size).bytes + rec.substr(0, 20), // truncated record
         LibraryBytes().header(9000, 0, 16).bytes,                          // head outside
@@ -141,6 +145,24 @@ TEST_F(MacroLibraryTest, DamagedDefinitionFilesAreRefusedUnchanged) {
         LibraryBytes().header(0, 16, 16 + 12).bytes +
             LibraryBytes().u32(22).u16(6).u32(16).u16(6).bytes, // free list cycle
     };
+    // Free lists whose first block would take a new record but that are damaged: a block
+    // inside a live record, a block linked to itself, two blocks that overlap, a link past
+    // the end offset. Each `free_at_59` has record m at 16 and 60 bytes for blocks at 59.
+    std::string inside_record = LibraryBytes().header(16, 80, 158).bytes +
+                                LibraryBytes().record(16, 0, "m", std::string(100, 'x')).bytes;
+    inside_record.replace(80, 6, LibraryBytes().u32(0).u16(60).bytes); // in m's body
+    damaged.push_back(inside_record);
+    const std::string free_at_59 =
+        LibraryBytes().header(16, 59, 119).bytes + rec + std::string(60, '\0');
+    for (const auto &[first, second] : std::vector<std::pair<std::string, std::string>>{
+             {LibraryBytes().u32(59).u16(60).bytes, ""},                                  // itself
+             {LibraryBytes().u32(80).u16(60).bytes, LibraryBytes().u32(0).u16(30).bytes}, // overlap
+             {LibraryBytes().u32(900).u16(60).bytes, ""}}) { // past end
+        std::string bytes = free_at_59;
+        bytes.replace(59, 6, first);
+        if (!second.empty()) bytes.replace(80, 6, second);
+        damaged.push_back(bytes);
+    }
     for (size_t i = 0; i < damaged.size(); ++i) {
         SCOPED_TRACE(i);
         home.write("defs.mac", damaged[i]);
@@ -177,26 +199,37 @@ TEST_F(MacroLibraryTest, SlotLoadsNamesNewestFirstAndDirectoryFindsThemInAnyCase
     ASSERT_NE(entry, nullptr);
     EXPECT_EQ(entry->offsets[1], static_cast<int32_t>(16 + size));
     EXPECT_EQ(entry->offsets[0], -1);
-    maclib::MacroRecord record;
-    ASSERT_TRUE(library.read_slot_record(1, entry->offsets[1], record));
-    EXPECT_EQ(record.name, "M");
+    bool stale = true;
+    const auto called = library.called_macro(1, entry->offsets[1], stale);
+    ASSERT_NE(called, nullptr);
+    EXPECT_FALSE(stale);
+    EXPECT_EQ(called->record.name, "M");
+    EXPECT_EQ(called->body, "2\x01\x01\x01\x02");
     EXPECT_EQ(library.current_handle, library.slot(1).handle);
 
     library.clear_slot(1);
     EXPECT_EQ(library.directory.lookup("m")->offsets[1], -1);
 }
 
-TEST_F(MacroLibraryTest, SlotErrorsCloseTheSlotAndAddNoNames) {
+// A file that cannot be opened leaves the slot closed, to be tried again; one that is no
+// library, or a damaged one, leaves it open with no names, so the later slots are searched.
+TEST_F(MacroLibraryTest, UnusableSlotFilesAddNoNames) {
     library.set_slot_file(0, home.path("missing.mac"));
     EXPECT_FALSE(library.open_library_slot(0, "m"));
     EXPECT_EQ(last_error(), 2008);
+    EXPECT_FALSE(library.slot(0).is_open());
     home.write("bad.mac", LibraryBytes().header(16, 0, 16 + 60).bytes +
                               LibraryBytes().record(16, 9999, "m", "x").bytes + "\0"s);
-    library.set_slot_file(0, home.path("bad.mac"));
-    EXPECT_FALSE(library.open_library_slot(0, "m"));
-    EXPECT_EQ(last_error(), 4650);
-    EXPECT_FALSE(library.slot(0).is_open());
-    EXPECT_EQ(library.directory.lookup("m"), nullptr);
+    home.write("text.mac", "no library at all");
+    for (const char *file : {"bad.mac", "text.mac"}) {
+        SCOPED_TRACE(file);
+        library.set_slot_file(0, home.path(file));
+        EXPECT_FALSE(library.open_library_slot(0, "m"));
+        EXPECT_EQ(last_error(), std::string(file) == "bad.mac" ? 4650 : 2007);
+        EXPECT_TRUE(library.slot(0).is_open());
+        EXPECT_EQ(library.directory.lookup("m"), nullptr);
+        EXPECT_TRUE(library.refresh_slot(0, "m"));
+    }
 }
 
 TEST_F(MacroLibraryTest, DefinitionFileAndSlotOfOneFileAreNeverOpenTogether) {

@@ -43,6 +43,17 @@ TEST_F(DirectorySearch, StarListsEverythingIncludingDotEntries) {
     EXPECT_EQ(find_matching_names(scratch.dir() + "*.*"), all);
 }
 
+TEST_F(DirectorySearch, OnlyStarAndQuestionMarkAreWild) {
+    for (const char *name : {"report[1].txt", "report1.txt", "report[!1].txt", "reportx.txt"})
+        scratch.write(name);
+    EXPECT_EQ(find_matching_names(scratch.dir() + "report[1].txt"), (Names{"report[1].txt"}));
+    EXPECT_EQ(find_matching_names(scratch.dir() + "report[!1].txt"), (Names{"report[!1].txt"}));
+    EXPECT_EQ(find_matching_names(scratch.dir() + "report[*"),
+              (Names{"report[!1].txt", "report[1].txt"}));
+    EXPECT_EQ(find_matching_names(scratch.dir() + "report?.txt"),
+              (Names{"report1.txt", "reportx.txt"}));
+}
+
 TEST_F(DirectorySearch, NothingFoundGivesNoNames) {
     EXPECT_TRUE(find_matching_names(scratch.dir() + "*.xyz").empty());
     EXPECT_TRUE(find_matching_names(scratch.dir() + "missing/*.dbf").empty());

@@ -1,5 +1,7 @@
 #include "support/test_home.hpp"
 
+#include "host/parser_context.hpp"
+#include "support/fast_paths.hpp"
 #include "vornmac/vornmac.h"
 
 #include <cstdlib>
@@ -34,6 +36,9 @@ const char *const test_messages = "42 1 missing ) in an expression\n"
                                   "4622 3 Variable %s at level %d is not saved\n"
                                   "4630 1 division fault %d %s %d\n"
                                   "4631 3 %s: text too long\n"
+                                  "4641 3 if nested too deep\n"
+                                  "4642 3 nested deeper than %d\n"
+                                  "4643 3 expression nested deeper than %d\n"
                                   "7000 5 host says %s and %d\n"
                                   "7001 5 host gives %x then %s, %5.2s and %ld\n"
                                   "32000 0 end\n";
@@ -61,8 +66,15 @@ TestHome::~TestHome() {
 
 parser_context *TestHome::create(const char *file, const char *text) const {
     const std::string options = options_file();
-    return init_parser(file, 0, nullptr, text, dir_.c_str(), VORNMAC_OPTIONS_TAG, options.c_str(),
-                       0, nullptr);
+    parser_context *ctx = init_parser(file, 0, nullptr, text, dir_.c_str(), VORNMAC_OPTIONS_TAG,
+                                      options.c_str(), 0, nullptr);
+    use_test_fast_paths(ctx);
+    return ctx;
+}
+
+void use_test_fast_paths(parser_context *ctx) {
+    if (ctx != nullptr)
+        static_cast<ParserContext *>(ctx)->input.fast_paths = new_context_fast_paths;
 }
 
 void TestHome::write(const std::string &name, const std::string &bytes) const {

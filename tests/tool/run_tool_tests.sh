@@ -202,6 +202,13 @@ printf 'from a pipe\n' | "$tool" run --home "$home" /dev/stdin >"$work/out" 2>"$
 rc=$?
 expect_rc "program from a pipe" 0
 expect_bytes "program from a pipe" out $'from a pipe\n'
+# Without a folder for its temporary copy, a program from a pipe does not run.
+printf 'from a pipe\n' | TMPDIR=$work/no/such/folder "$tool" run --home "$home" /dev/stdin \
+    >"$work/out" 2>"$work/err"
+rc=$?
+expect_rc "program from a pipe, no temporary" 2
+expect_line "program from a pipe, no temporary" err "/dev/stdin: ERROR #4611 : The program file \
+/dev/stdin is a pipe or a device, and no temporary file can hold its text"
 
 # Host text is stored as a variable: 65534 characters run, one more is refused by name.
 longest=$(printf '%65533s' '')
@@ -306,6 +313,12 @@ expect_line "vars --set" out '  -1 _errorlog = "no"'
 expect_line "vars --set" out '  -1 fresh = "a = b"'
 grep -q ' _upper = ' "$work/out" && fail "vars --unset: _upper is still there"
 expect_line "vars --set keeps the rest" out '  -1 _errorfile = "vornmac.msg"'
+# Names are escaped as values are: a line feed or a quote in a name keeps to its line.
+run_tool vars "$work/edit.dat" --set $'two\nlines"=x'
+expect_rc "vars --set of an odd name" 0
+run_tool vars "$work/edit.dat"
+expect_line "vars escapes names" out '  -1 two\nlines\" = "x"'
+run_tool vars "$work/edit.dat" --unset $'two\nlines"'
 # Edits apply in the order given, --set and --unset interleaved: an unset before a set of
 # the same name, and a set before an unset, both count.
 run_tool vars "$work/edit.dat" --unset fresh --set fresh=again --set=gone=1 --unset=gone

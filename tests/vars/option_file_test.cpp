@@ -216,8 +216,7 @@ TEST(OptionFile, AShortWriteNeverReplacesTheOldFile) {
         const testing::FileSizeLimit limit(64);
         ASSERT_TRUE(limit.active());
         ::testing::internal::CaptureStderr();
-        std::string temporary = home.path("vorn_opt.$$9");
-        result = replace_file(path, temporary, std::string(5000, 'x'), true);
+        result = replace_variable_file(path, std::string(5000, 'x'), true).result;
         shown = ::testing::internal::GetCapturedStderr();
     }
     EXPECT_EQ(result, ReplaceResult::cannot_write);

@@ -1,0 +1,28 @@
+// The signals a run of the vornmac tool meets. Left to their default action, each ends the
+// process before the library saves: SIGPIPE when the reader of standard output has gone
+// (`vornmac run ... | head -1`), SIGXFSZ at a file-size limit (`ulimit -f`), SIGINT at
+// Ctrl-C, SIGTERM and SIGHUP when a job is cancelled or its terminal goes. For a run:
+// - SIGPIPE and SIGXFSZ are ignored, so both come back as failed writes, which the writers
+//   handle (the output ends quietly; "Write File Error"; the output could not be written).
+// - The first SIGINT, SIGTERM or SIGHUP only asks the run to stop: the host loop ends the
+//   program at its next token and saves as at a normal end, then the process ends by that
+//   signal, as it would have at once. A second one ends the process at once. The handler does
+//   not restart interrupted calls, so a run waiting for a typed line stops waiting (the
+//   terminal's input ends there). A signal ignored when the run starts (a background job of a
+//   script ignores SIGINT, nohup SIGHUP) stays ignored.
+// Commands the library starts get the default actions back (the library resets them before
+// it starts a command).
+#pragma once
+
+namespace vornmac::tool {
+
+void handle_run_signals();
+// True once SIGINT, SIGTERM or SIGHUP has come.
+bool stop_requested();
+// Ends the process by the signal that asked it to stop, with its default action: a shell
+// sees the status it would have seen (130 for Ctrl-C) and, running a script, stops it too.
+[[noreturn]] void end_by_stop_signal();
+// True when `handle` is a pipe or socket whose reader has gone.
+bool reader_gone(int handle);
+
+} // namespace vornmac::tool

@@ -1,0 +1,94 @@
+// Where a run's output goes: standard output or the -o file, either as program text (each
+// token written as it is, so the line structure of the program survives) or one token per
+// line.
+//
+// Tokens are short, so they are gathered into 64 KiB blocks before they are written, and
+// copied a word at a time. Standard output is shared with the library's
+// own console output (%display, prompts), which goes through the same stream: tokens for it
+// go straight into the stream's buffer, a token at a time (the stream is used by this
+// program's thread only, so it is written without locking), and the two stay in order
+// without any flushing of ours; the library flushes the stream before it shows a prompt or reads a
+// line. The -o file is this writer's alone: tokens for it gather in a block of its own, which costs
+// a third of a stream write per byte. A terminal keeps its usual line buffering, and an interactive
+// session flushes each token.
+//
+// When the reader of standard output has gone (`| head`), the output ends there, quietly: the
+// run goes on to its end and saves, and the output does not count as failed. Any other failed
+// write to standard output ends the output too, and does count.
+//
+// The -o file is written as a replacement (replaced_file.hpp): into a temporary beside it,
+// which takes its place only when the run is over and commit() is called, so a run that
+// cannot start or cannot write its output leaves the old file as it was.
+#pragma once
+#include "run/replaced_file.hpp"
+
+#include <vornmac/vornmac.h>
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace vornmac::tool {
+
+class TokenWriter {
+  public:
+    enum class Layout { text, token_lines };
+
+    // Opens the output: standard output without a path, else the -o file; nothing when no temporary
+    // for it can be created (`reason` then holds the errno).
+    static std::optional<TokenWriter> open(const std::optional<std::string> &path, Layout layout,
+                                           bool flush_each, int &reason);
+
+    // The library's token buffers, which write reads, hold 200 bytes.
+    static constexpr size_t token_buffer_size = 200;
+
+    // `token` is one of the library's token buffers (or one as large).
+    void write(const char *token) {
+        if (gathers_text_) {
+            gather(token);
+            return;
+        }
+        write_each(token);
+    }
+    // Writes out what is waiting; false when any write failed.
+    bool finish();
+    // Puts the -o file in the place of the old one; false when that failed.
+    bool commit();
+    // The errno of the output's last failure, 0 when it is not known.
+    int reason() const { return file_ ? file_->reason() : standard_output_reason_; }
+
+  private:
+    static constexpr size_t block_size = 64 * 1024;
+
+    TokenWriter(std::FILE *out, std::unique_ptr<ReplacedFile> file, Layout layout, bool flush_each);
+
+    // The -o file's tokens as program text, the bulk of most runs: copied into the block.
+    void gather(const char *token) {
+        if (block_size - gathered_ < token_buffer_size) write_block();
+        gathered_ += vornmac_copy_token(token, block_.get() + gathered_);
+    }
+    // Every other way: standard output, a token per line, a token shown as soon as known.
+    void write_each(const char *token);
+    // After a failed write to standard output: tells a reader that has gone from a failure.
+    void note_standard_output_error();
+    // Hands the gathered bytes to the -o file.
+    void write_block();
+    // The gathered bytes to the -o file, or standard output's buffer to it.
+    void flush();
+
+    enum class StandardOutput { open, reader_gone, failed };
+
+    std::FILE *out_; // standard output, null with -o
+    StandardOutput standard_output_ = StandardOutput::open;
+    int standard_output_reason_ = 0;
+    std::unique_ptr<ReplacedFile> file_; // the -o file
+    bool file_failed_ = false;
+    Layout layout_;
+    bool flush_each_; // a terminal session shows each token as soon as it is known
+    bool gathers_text_;
+    std::unique_ptr<char[]> block_; // the -o file's tokens, not yet written
+    size_t gathered_ = 0;
+};
+
+} // namespace vornmac::tool
