@@ -324,9 +324,9 @@ void FileCheck::on_copied_percent(const Token &percent) {
     const Token word = take(false);
     if (percent.text.size() > 1 && word.kind == TokenKind::word && !in_quotes_) {
         warning(percent.start,
-                "% and white space in a copied branch or loop body lose the white space when "
-                "the copy is read: it calls the macro " +
-                    std::string(trimmed(word.text)) + " (write %% or %str(%) for a percent sign)",
+                "a % followed by white space in a copied branch or loop body loses the white "
+                "space when the copy is read, and calls the macro " +
+                    std::string(trimmed(word.text)) + ": write %% for a percent sign",
                 "percent-joins-word");
         pending_ = word;
         return;
