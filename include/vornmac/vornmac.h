@@ -314,6 +314,48 @@ typedef void (*vornmac_trace_callback)(void *user, const vornmac_trace_event *ev
 VORNMAC_API void vornmac_set_trace(parser_context *ctx, vornmac_trace_callback callback,
                                    void *user);
 
+/* Checking: programs read without running anything. No statement executes, no file is
+ * written, nothing is logged; the home's variable file and macro libraries are only read. */
+
+typedef struct vornmac_check_options {
+    /* The home's variable file (its saved variables count as set, and the libraries of its
+     * slots _macro1 ... _macro7 hold the macros a program may call); null for none. */
+    const char *variable_file;
+    /* Variables the host sets before a run (-D): references to them are not reported. */
+    const char *const *defined;
+    int defined_count;
+    /* Non-zero: a reference to a variable that nothing sets is reported as a warning. */
+    int report_undefined;
+} vornmac_check_options;
+
+/* One finding: where it starts (line from 1; column as error messages count it, the
+ * characters before the token on its line), an error or a warning, one sentence, and a
+ * short stable name such as "unclosed-do". Pointers are valid only during the callback. */
+typedef struct vornmac_check_finding {
+    const char *file;
+    int32_t line;
+    int32_t column;
+    int warning; /* 0 error, 1 warning */
+    const char *message;
+    const char *name;
+} vornmac_check_finding;
+
+typedef void (*vornmac_finding_visitor)(void *user, const vornmac_check_finding *finding);
+typedef void (*vornmac_unreadable_visitor)(void *user, const char *file, const char *reason);
+
+/* Checks the program files in the order given (a macro one defines counts in the files
+ * after it, and in every macro body) and calls on_finding for each finding, file by file,
+ * each file's in the order of its text. A file that cannot be read goes to on_unreadable
+ * with the reason and is left out. Returns the number of findings. */
+VORNMAC_API int vornmac_check_programs(const char *const *files, int file_count,
+                                       const vornmac_check_options *options, void *user,
+                                       vornmac_finding_visitor on_finding,
+                                       vornmac_unreadable_visitor on_unreadable);
+/* The same for one program given as text, named `name` in the findings. */
+VORNMAC_API int vornmac_check_text(const char *name, const char *text, size_t length,
+                                   const vornmac_check_options *options, void *user,
+                                   vornmac_finding_visitor on_finding);
+
 #ifdef __cplusplus
 }
 #endif

@@ -20,7 +20,7 @@ in_page() {
     grep -qF -- "${1//-/\\-}" "$page"
 }
 
-for command in "" run vars lib "lib list" "lib print" "lib check" help; do
+for command in "" run vars lib "lib list" "lib print" "lib check" check help; do
     # shellcheck disable=SC2086 # the command words are meant to split
     run_tool $command --help
     expect_rc "help of '$command'" 0

@@ -2,6 +2,7 @@
 // library's public interface and inspects the library's variable and macro library files.
 // Each command adds itself to the command line from its own folder; main parses the words
 // and runs the command they chose.
+#include "check/check_command.hpp"
 #include "common/command.hpp"
 #include "common/command_line.hpp"
 #include "common/help_command.hpp"
@@ -23,7 +24,7 @@ using namespace vornmac::tool;
 
 // The commands, in the order the help page lists them.
 constexpr AddCommand commands[] = {add_run_command, add_vars_command, add_lib_command,
-                                   add_help_command};
+                                   add_check_command, add_help_command};
 
 constexpr const char main_notes[] =
     R"(Run "vornmac COMMAND --help" (or "vornmac help COMMAND") for the options of a command.
