@@ -165,6 +165,7 @@ bool InputStack::bound_reached(const char *name) {
 }
 
 void InputStack::exhausted() {
+    context_.open_constructs.input_ended(context_);
     if (priming) {
         if (context_.recovery.host_set) throw RecoveryJump{100};
         throw InputExhausted{};
@@ -483,6 +484,8 @@ void InputStack::copy_body_block() {
 unsigned char InputStack::read_terminal_line() {
     // A typed line ends in an empty quoting pair, as a stored text does.
     char typed[terminal_line_limit + empty_quoting_pair.size() + 1];
+    const PromptHook &prompt = context_.prompt;
+    if (prompt.callback != nullptr) prompt.callback(prompt.user, line + 1);
     if (std::fgets(typed, terminal_line_limit + 1, stdin) == nullptr) {
         offset = length; // end of the terminal's input ends the program
         return ' ';
@@ -553,6 +556,8 @@ void InputStack::step_back() {
 }
 
 void InputStack::prompt() const {
+    // A host that shows prompts itself shows them before each typed line instead.
+    if (context_.prompt.callback != nullptr) return;
     std::printf("%d? ", line);
     std::fflush(stdout);
 }

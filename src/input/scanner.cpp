@@ -1,5 +1,6 @@
 #include "input/scanner.hpp"
 
+#include "host/open_constructs.hpp"
 #include "host/parser_context.hpp"
 #include "input/quoting_bytes.hpp"
 #include "input/text_chain.hpp"
@@ -122,6 +123,7 @@ void Scanner::gettoken(bool shift) {
 void Scanner::begin_token() {
     token_start_column = context_.input.column;
     token_start_line = context_.input.line;
+    token_start_top = context_.input.top;
     next_length = 0;
 }
 
@@ -290,7 +292,10 @@ bool Scanner::expand_triggers(int16_t mode) {
 bool Scanner::expand_trigger_word() {
     char word[token_size];
     context_.input.step_back();
-    read_word(0, word);
+    {
+        const OpenConstruct reading(context_, OpenAt::trigger(context_), "", word, "", nullptr);
+        read_word(0, word);
+    }
     if (std::strlen(word) != 1) {
         // A trigger followed by white space is ordinary text.
         next_length = 0;
@@ -304,7 +309,10 @@ bool Scanner::expand_trigger_word() {
         return false;
     }
     char name[token_size];
-    read_word(1, name);
+    {
+        const OpenConstruct reading(context_, OpenAt::trigger(context_), "%", name, "", nullptr);
+        read_word(1, name);
+    }
     const int16_t code = quoted_code(static_cast<unsigned char>(name[0]));
     if (code != 0) {
         next_length = 0;
@@ -444,6 +452,9 @@ bool Scanner::scan_other(int16_t mode) {
 
 void Scanner::skip_comment() {
     InputStack &in = context_.input;
+    // The slash is the comment's, not text of a token.
+    next_length = 0;
+    const OpenConstruct comment(context_, OpenAt::token(context_), "/*", "", "", "*/");
     in.advance_offset();
     bool after_star = false;
     for (;;) {
@@ -462,6 +473,8 @@ void Scanner::read_word(int16_t mode, char *destination) {
     bool white_taken = false;
     int16_t length = 0;
     period_flag = false;
+    // Terminated as it grows: what was read is lost if the input ends here (OpenConstruct).
+    destination[0] = '\0';
     for (;;) {
         in.read_char();
         unsigned char c = in.ch;
@@ -498,9 +511,9 @@ void Scanner::read_word(int16_t mode, char *destination) {
         if (takes_special) collected = Collected::special;
         if (takes_white) white_taken = true;
         destination[length++] = static_cast<char>(c);
+        destination[length] = '\0';
         in.advance_offset();
     }
-    destination[length] = '\0';
 }
 
 bool Scanner::trigger_before_name() {
@@ -553,6 +566,8 @@ bool Scanner::read_name_in_view(ReferenceName &name) {
 
 void Scanner::read_reference_name(int16_t mode, ReferenceName &name) {
     if (mode == 0 && read_name_in_view(name)) return;
+    const OpenConstruct reading(context_, OpenAt::trigger(context_), mode == 0 ? "&" : "%&",
+                                name.word, "", nullptr);
     read_word(mode, name.word);
     name.hash = name_hash(name.word);
     name.end_blanks = trailing_blanks(name.word);
@@ -562,7 +577,11 @@ void Scanner::dispatch_name() {
     // A name begins with a name character, so it is neither a quoted character nor a
     // reference, and read_word reads it alike in either mode.
     ReferenceName name;
-    if (!read_name_in_view(name)) read_word(1, name.word);
+    if (!read_name_in_view(name)) {
+        const OpenConstruct reading(context_, OpenAt::trigger(context_), "%", name.word, "",
+                                    nullptr);
+        read_word(1, name.word);
+    }
     dispatch_keyword(context_, name.word);
     next_length = 0;
 }
@@ -662,6 +681,7 @@ void Scanner::resolve_multiple(int16_t mode, char *word) {
         const size_t length = std::strlen(word);
         return period_flag || length == 0 || is_white(static_cast<unsigned char>(word[length - 1]));
     };
+    const OpenConstruct reading(context_, OpenAt::trigger(context_), "&", word, "", nullptr);
     while (!ends_word()) {
         read_word(mode, word);
         written += word;
