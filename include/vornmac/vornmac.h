@@ -68,7 +68,9 @@ VORNMAC_API void *call_savemacrochar(parser_context *ctx, uint16_t level, const 
 /* Raises error `number` of the message file with the host's arguments, exactly as the
  * library raises its own errors. The message's conversions (d i u o x X c s, with flags,
  * width, precision, "*" and the h and l modifiers) say what each argument is: a char *
- * for %s, an int for "*" and every other conversion (l does not make it a long). */
+ * for %s (read no further than the precision), an int for "*" and every other conversion
+ * (l does not make it a long). A directive of any other kind is shown as written and takes
+ * no argument. */
 VORNMAC_API void call_errorproc(parser_context *ctx, int16_t number, va_list args);
 /* The log file record (null without a log); copies its name into name_buffer (at least
  * 200 bytes) when that is not null: at most 199 characters and the terminator, so a
@@ -77,14 +79,51 @@ VORNMAC_API void *get_logfileptr(parser_context *ctx, char *name_buffer);
 /* Writes "N Records Of N Variables [And N Bytes] Written To target" to the log. */
 VORNMAC_API void outmesdbs(parser_context *ctx, int32_t records, int16_t variables, int32_t bytes,
                            const char *target);
-/* Releases the context; mode 2 also closes the log, any other mode keeps it open for the
- * next context of the process. */
+/* Saves the variable file and releases the context. A failed save is reported in the log
+ * only (vornmac_finish_parser returns it). The log's descriptor is shared by the contexts of
+ * the process: mode 2 makes the next start open the log again, but the descriptor is closed
+ * only when no context writes to it any more; any other mode keeps it open for the next
+ * context. */
 VORNMAC_API void finish_parser(parser_context *ctx, int32_t mode);
 
 /* The interface version of the library: 80. */
 VORNMAC_API int16_t version_number(void);
 
 /* Extensions for hosts of this implementation. */
+
+/* Error numbers a host tests for, in _errormessage ("ERROR #N : ..."), in the value
+ * vornmac_finish_parser returns and in a trace event's error. Every other number the library
+ * raises has its line in the message file (data/vornmac.msg) and is meant for people. */
+enum {
+    /* The input ran out: the normal end of every program, reported with type 4. */
+    VORNMAC_ERROR_END_OF_INPUT = 173,
+    /* The program did not run: its file cannot be opened, is 2 GiB or more, is a pipe whose
+     * text no temporary file can hold, or the program text is over 65534 characters. */
+    VORNMAC_ERROR_MAIN_PROGRAM_MISSING = 4504,
+    VORNMAC_ERROR_PROGRAM_TEXT_TOO_LONG = 4608,
+    VORNMAC_ERROR_PROGRAM_FILE_TOO_LARGE = 4610,
+    VORNMAC_ERROR_PROGRAM_PIPE_NOT_KEPT = 4611,
+    /* Runaway nesting, stopped at its bound: variable levels, input sources, references
+     * nested in one another without a token of text, %if inside one branch, statements,
+     * functions and macro calls written inside one another. */
+    VORNMAC_ERROR_LEVELS_TOO_DEEP = 2041,
+    VORNMAC_ERROR_INPUT_TOO_DEEP = 4604,
+    VORNMAC_ERROR_REFERENCE_CYCLE = 4609,
+    VORNMAC_ERROR_IF_TOO_DEEP = 4641,
+    VORNMAC_ERROR_NESTED_TOO_DEEP = 4642,
+    /* A macro library file is damaged; it is left as it was. */
+    VORNMAC_ERROR_LIBRARY_DAMAGED = 4650,
+    /* The finish did not replace the variable file (the old one stays; after the rename
+     * error the values are in the temporary file the message names), or saved it without a
+     * value the file cannot hold. */
+    VORNMAC_ERROR_VARIABLE_FILE_NOT_WRITTEN = 2042,
+    VORNMAC_ERROR_VARIABLE_FILE_NOT_RENAMED = 3018,
+    VORNMAC_ERROR_VALUE_NOT_SAVED = 4622,
+    /* Raised by vornmac_report_open_construct: the input ended inside a construct, or in the
+     * middle of text that is lost. */
+    VORNMAC_ERROR_INPUT_ENDED_INSIDE = 4680,
+    VORNMAC_ERROR_INPUT_ENDED_IN_TEXT = 4681
+};
 
 /* Turns the blanking of white space inside tokens handed to the host off (0) or on
  * (anything else; the default). With it off, tokens keep their line feeds and tabs, so a
@@ -287,8 +326,9 @@ typedef struct vornmac_open_construct {
 VORNMAC_API int vornmac_open_constructs(parser_context *ctx, int index,
                                         vornmac_open_construct *construct);
 /* Raises the error that tells of open construct `index`, as call_errorproc raises one:
- * 4680 ("The input ended inside %s before its %s", with the construct and its closing) or
- * 4681 ("The input ended in the middle of %s, which is lost"), never suppressed. The input
+ * VORNMAC_ERROR_INPUT_ENDED_INSIDE ("The input ended inside %s before its %s", with the
+ * construct and its closing) or VORNMAC_ERROR_INPUT_ENDED_IN_TEXT ("The input ended in the
+ * middle of %s, which is lost"), never suppressed. The input
  * is gone by then, so the error has no trace entry: where the construct began is told by
  * vornmac_open_constructs. The library then jumps to the host's mark with 1 (2 for the
  * terminal). Does nothing for an index out of range. */

@@ -1,8 +1,9 @@
 #include "func/character_statements.hpp"
 
+#include "error/error_numbers.hpp"
 #include "func/expression_values.hpp"
 #include "host/parser_context.hpp"
-#include "stmt/stmt_errors.hpp"
+#include "stmt/statement_tokens.hpp"
 
 #include <cstring>
 #include <string>
@@ -10,9 +11,6 @@
 namespace vornmac {
 
 namespace {
-constexpr int16_t expected_equals = 2075;
-constexpr int16_t count_too_large = 4670;
-constexpr size_t max_name_length = 59;
 
 // The words of both statements up to the character: name, "=", a number, the character.
 struct CharacterStatement {
@@ -31,13 +29,13 @@ CharacterStatement read_statement(ParserContext &context, const char *label) {
     while (token[length] != '\0' && !is_white(static_cast<unsigned char>(token[length])))
         ++length;
     statement.name.assign(token, length);
-    if (statement.name.size() > max_name_length) {
+    if (statement.name.size() > statement_name_limit) {
         statement.name_fits = false;
-        context.errors.raise(stmt_errors::name_too_long, {label + 1, statement.name.c_str()});
+        context.errors.raise(error::variable_name_too_long, {label + 1, statement.name.c_str()});
     }
     scanner.next_token(0);
     if (scanner.next_token_text[0] != '=')
-        context.errors.raise(expected_equals, {label, scanner.next_token_text});
+        context.errors.raise(error::labelled_equals_expected, {label, scanner.next_token_text});
     else
         scanner.scan_token(0, 0);
     statement.number = number_value(context, scanner.next_token_text);
@@ -62,8 +60,9 @@ void setbyte_statement(ParserContext &context, int16_t) {
 void setstring_statement(ParserContext &context, int16_t) {
     const CharacterStatement statement = read_statement(context, "%setstring");
     if (statement.number > TextChain::max_length) {
-        context.errors.raise(count_too_large, {"%setstring", static_cast<int>(statement.number),
-                                               static_cast<int>(TextChain::max_length)});
+        context.errors.raise(error::count_too_large,
+                             {"%setstring", static_cast<int>(statement.number),
+                              static_cast<int>(TextChain::max_length)});
     } else if (statement.name_fits) {
         const std::string text(statement.number > 0 ? static_cast<size_t>(statement.number) : 0,
                                statement.character);

@@ -1,5 +1,6 @@
 #include "func/convert_all.hpp"
 
+#include "error/error_numbers.hpp"
 #include "host/parser_context.hpp"
 #include "input/argument_list.hpp"
 #include "input/quoting_bytes.hpp"
@@ -7,9 +8,6 @@
 namespace vornmac {
 
 namespace {
-constexpr int16_t missing_open = 2010;
-constexpr int16_t missing_close = 2011;
-constexpr int16_t too_few_arguments = 3055;
 constexpr const char *label = "Convertall";
 constexpr const char *too_few_text = "insufficent number of parameters on %convertall";
 
@@ -32,7 +30,7 @@ std::string directory_part(const std::string &pattern) {
 // The ending of an argument other than the last: a ")" there means arguments are missing.
 void expect_more(ParserContext &context, ArgumentList &list) {
     if (list.ended())
-        context.errors.raise(too_few_arguments, {too_few_text});
+        context.errors.raise(error::too_few_arguments, {too_few_text});
     else
         advance(context);
 }
@@ -48,7 +46,8 @@ std::string conversion_loop_text(const ConversionRequest &request) {
 }
 
 void convertall_statement(ParserContext &context, int16_t) {
-    ArgumentList list(context, missing_open, label, ArgumentList::Start::found_token_first, {1});
+    ArgumentList list(context, error::open_parenthesis_expected, label,
+                      ArgumentList::Start::found_token_first, {1});
     ConversionRequest request;
     request.pattern = list.collect(TokenForm::cleaned, false);
     expect_more(context, list);
@@ -58,7 +57,7 @@ void convertall_statement(ParserContext &context, int16_t) {
     if (token_begins_with(context, ','))
         advance(context);
     else
-        context.errors.raise(too_few_arguments, {too_few_text});
+        context.errors.raise(error::too_few_arguments, {too_few_text});
 
     list.each_token(false,
                     [&](const char *token) { request.output_directory += plain_token(token); });
@@ -66,7 +65,8 @@ void convertall_statement(ParserContext &context, int16_t) {
 
     request.output_extension = token_text(context);
     advance(context);
-    if (!list.ended()) context.errors.raise(missing_close, {label, token_text(context)});
+    if (!list.ended())
+        context.errors.raise(error::parenthesis_missing, {label, token_text(context)});
     list.deliver(conversion_loop_text(request));
 }
 

@@ -1,5 +1,6 @@
 #include "func/count_functions.hpp"
 
+#include "error/error_numbers.hpp"
 #include "host/parser_context.hpp"
 #include "input/argument_list.hpp"
 
@@ -9,9 +10,6 @@
 namespace vornmac {
 
 namespace {
-constexpr int16_t missing_open = 2010;
-constexpr int16_t missing_open_of_count = 2011;
-
 int64_t count_of(const char *text, char c) {
     int64_t count = 0;
     for (; *text != '\0'; ++text)
@@ -25,7 +23,7 @@ const char *value_named_by(ParserContext &context, const char *token) {
 
 // Counts c in each token up to ")" (or in the value each token names).
 void count_character(ParserContext &context, bool in_values) {
-    ArgumentList list(context, missing_open_of_count, "%Charcount");
+    ArgumentList list(context, error::parenthesis_missing, "%Charcount");
     int64_t count = 0;
     if (!list.ended()) {
         const char c = cleaned_text(token_text(context))[0];
@@ -41,7 +39,7 @@ void count_character(ParserContext &context, bool in_values) {
 } // namespace
 
 void length_function(ParserContext &context, int16_t) {
-    ArgumentList list(context, missing_open, "%Length");
+    ArgumentList list(context, error::open_parenthesis_expected, "%Length");
     // Tokens after the first are read past quoting markers, which are not counted.
     int64_t length = 0;
     while (!list.ended()) {
@@ -52,7 +50,7 @@ void length_function(ParserContext &context, int16_t) {
 }
 
 void lengthvar_function(ParserContext &context, int16_t) {
-    ArgumentList list(context, missing_open, "%Lengthvar");
+    ArgumentList list(context, error::open_parenthesis_expected, "%Lengthvar");
     int64_t length = 0;
     list.each_token(true, [&](const char *token) {
         length += static_cast<int64_t>(std::strlen(value_named_by(context, token)));
@@ -61,7 +59,7 @@ void lengthvar_function(ParserContext &context, int16_t) {
 }
 
 void indexvarcount_function(ParserContext &context, int16_t) {
-    ArgumentList list(context, missing_open, "%Indexvarcount");
+    ArgumentList list(context, error::open_parenthesis_expected, "%Indexvarcount");
     int64_t bars = 0;
     list.each_token(
         true, [&](const char *token) { bars += count_of(value_named_by(context, token), '|'); });

@@ -1,5 +1,6 @@
 #include "func/directory_functions.hpp"
 
+#include "error/error_numbers.hpp"
 #include "func/file_name.hpp"
 #include "host/parser_context.hpp"
 #include "input/argument_list.hpp"
@@ -11,8 +12,6 @@
 namespace vornmac {
 
 namespace {
-constexpr int16_t missing_open = 2010;
-constexpr int16_t missing_close = 2011;
 constexpr const char *dirlist_label = "Dirlist";
 
 // An optional argument of one character: the first character of the token after the ",".
@@ -42,17 +41,19 @@ std::string directory_listing(const std::string &pattern, char separator, bool s
 }
 
 void dirlist_function(ParserContext &context, int16_t) {
-    ArgumentList list(context, missing_open, dirlist_label, ArgumentList::Start::found_token_first,
-                      {1});
+    ArgumentList list(context, error::open_parenthesis_expected, dirlist_label,
+                      ArgumentList::Start::found_token_first, {1});
     const std::string pattern = file_name_from_text(list.collect(TokenForm::cleaned, false));
     const char separator = optional_character(context, '|');
     const bool strip = is_strip_flag(optional_character(context, '\0'));
-    if (!list.ended()) context.errors.raise(missing_close, {dirlist_label, token_text(context)});
+    if (!list.ended())
+        context.errors.raise(error::parenthesis_missing, {dirlist_label, token_text(context)});
     list.deliver(directory_listing(pattern, separator, strip));
 }
 
 void findpath_function(ParserContext &context, int16_t) {
-    ArgumentList list(context, missing_open, "%findpath", ArgumentList::Start::found_token_first);
+    ArgumentList list(context, error::open_parenthesis_expected, "%findpath",
+                      ArgumentList::Start::found_token_first);
     const std::string name = file_name_from_text(list.collect(TokenForm::cleaned, true));
     const std::string path = context.home_dir + name;
     const PathClass found = classify_path(path.c_str());

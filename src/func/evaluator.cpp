@@ -1,5 +1,6 @@
 #include "func/evaluator.hpp"
 
+#include "error/error_numbers.hpp"
 #include "func/expression_values.hpp"
 #include "host/parser_context.hpp"
 #include "input/argument_list.hpp"
@@ -15,13 +16,6 @@
 namespace vornmac {
 
 namespace {
-constexpr int16_t missing_close_in_expression = 42;
-constexpr int16_t missing_open = 2010;
-constexpr int16_t missing_close = 2011;
-constexpr int16_t not_a_number_literal = 2040;
-constexpr int16_t division_fault = 4630;
-constexpr int16_t operand_too_long = 4631;
-
 // The characters that end a text operand: "+-*/=<>!)(".
 constexpr std::array<bool, 256> ends_text_operand = [] {
     std::array<bool, 256> table{};
@@ -266,27 +260,32 @@ Value Evaluator::arithmetic(const Value &left, char op, const Value &right) {
     }
     const char *name = op == '/' ? "/" : "mod";
     if (b == 0 || (a == std::numeric_limits<int32_t>::min() && b == -1)) {
-        context_.errors.raise(division_fault, {a, name, b});
+        context_.errors.raise(error::division_fault, {a, name, b});
         return Value::of_number(0);
     }
     return Value::of_number(op == '/' ? a / b : a % b);
 }
 
 Value Evaluator::unary() {
-    if (begins_with('(')) {
-        next();
-        Value value = expression();
-        if (begins_with(')'))
-            next();
-        else
-            context_.errors.raise(missing_close_in_expression);
-        return value;
+    const bool opens = begins_with('(');
+    if (!opens && !begins_with('!') && ((token()[0] | 0x20) != 'n' || !is_word("not")))
+        return primary();
+    // Both forms recurse: one level each, counted across all expressions being evaluated.
+    const NestingLevel level(context_.nesting.expression);
+    if (level.beyond(NestingDepths::expression_bound)) {
+        // The operator is left unread: the expression ends before it.
+        context_.errors.raise(error::expression_too_deep,
+                              {static_cast<int>(NestingDepths::expression_bound)});
+        return Value::of_number(0);
     }
-    if (begins_with('!') || ((token()[0] | 0x20) == 'n' && is_word("not"))) {
+    next();
+    if (!opens) return truth(integer(unary()) == 0);
+    Value value = expression();
+    if (begins_with(')'))
         next();
-        return truth(integer(unary()) == 0);
-    }
-    return primary();
+    else
+        context_.errors.raise(error::expression_not_closed);
+    return value;
 }
 
 Value Evaluator::primary() {
@@ -299,7 +298,7 @@ Value Evaluator::number_literal() {
     const bool negate = begins_with('-');
     if (negate || begins_with('+')) next();
     int32_t value = 0;
-    if (!read_literal(token(), value)) context_.errors.raise(not_a_number_literal, {token()});
+    if (!read_literal(token(), value)) context_.errors.raise(error::malformed_number, {token()});
     next();
     return Value::of_number(negate ? static_cast<int32_t>(0u - static_cast<uint32_t>(value))
                                    : value);
@@ -323,7 +322,7 @@ Value Evaluator::text_operand() {
         next();
     }
     texts_.push_back('\0');
-    if (too_long) context_.errors.raise(operand_too_long, {"An expression"});
+    if (too_long) context_.errors.raise(error::text_too_long, {"An expression"});
     return Value::of_text(at);
 }
 } // namespace
@@ -348,9 +347,10 @@ bool eval_condition(ParserContext &context) {
 }
 
 void eval_function(ParserContext &context, int16_t) {
-    ArgumentList list(context, missing_open, "%Eval");
+    ArgumentList list(context, error::open_parenthesis_expected, "%Eval");
     const std::string value = eval_expression(context);
-    if (!list.ended()) context.errors.raise(missing_close, {"%Eval", token_text(context)});
+    if (!list.ended())
+        context.errors.raise(error::parenthesis_missing, {"%Eval", token_text(context)});
     list.deliver(value);
 }
 

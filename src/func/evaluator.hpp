@@ -18,6 +18,8 @@
 //   primary: a number (a token beginning with a digit, or a sign and the next token;
 //          error 2040 when it is none), else a text: tokens up to one beginning with one of
 //          "+-*/=<>!)(" outside quoting markers, white space kept.
+// Parentheses and negations nest at most 64 deep, counted across the expressions being
+// evaluated at once (error 4643; see nesting_depths.hpp).
 // Every value acts as a text; numbers act as their decimal text. Arithmetic wraps at 32
 // bits; division or mod by zero and the smallest integer divided by -1 raise error 4630
 // and give 0. Comparisons and logical operators give "1" or "0".

@@ -1,5 +1,6 @@
 #include "func/expression_values.hpp"
 
+#include "error/error_numbers.hpp"
 #include "host/parser_context.hpp"
 #include "vars/name_compare.hpp"
 
@@ -8,8 +9,6 @@
 namespace vornmac {
 
 namespace {
-constexpr int16_t not_a_number = 2039;
-
 bool is_digit(char c) {
     return c >= '0' && c <= '9';
 }
@@ -45,7 +44,7 @@ bool read_integer(const char *text, int32_t &value) {
 
 int32_t number_value(ParserContext &context, const char *text) {
     int32_t value = 0;
-    if (!read_integer(text, value)) context.errors.raise(not_a_number, {text});
+    if (!read_integer(text, value)) context.errors.raise(error::not_a_number, {text});
     return value;
 }
 

@@ -1,11 +1,11 @@
 #include "func/put_file.hpp"
 
+#include "error/error_numbers.hpp"
 #include "host/parser_context.hpp"
 
 namespace vornmac {
 
 namespace {
-constexpr int16_t cannot_open_output_file = 2080;
 constexpr int16_t saved_level = -1;
 constexpr const char *file_variable = "_file";
 } // namespace
@@ -37,7 +37,7 @@ void PutFile::switch_to_file(const std::string &name, const char *mode) {
 
 void PutFile::open_own(const std::string &name, const char *mode) {
     own_ = BufferedFile::open(name.c_str(), mode);
-    if (!own_) context_.errors.raise(cannot_open_output_file, {name.c_str()});
+    if (!own_) context_.errors.raise(error::output_file_cannot_open, {name.c_str()});
 }
 
 void PutFile::remember_choice(const std::string &name) {

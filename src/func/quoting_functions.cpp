@@ -1,5 +1,6 @@
 #include "func/quoting_functions.hpp"
 
+#include "error/error_numbers.hpp"
 #include "host/parser_context.hpp"
 #include "input/argument_list.hpp"
 #include "input/quoting_bytes.hpp"
@@ -8,8 +9,6 @@
 namespace vornmac {
 
 namespace {
-constexpr int16_t missing_open = 2010;
-
 enum class Triggers { on, off, unchanged };
 enum class Conversion { none, unquote, lower, upper };
 
@@ -86,7 +85,8 @@ std::string quoted_argument(ParserContext &context, ArgumentList &list, Conversi
 
 void quoting_function(ParserContext &context, int16_t keyword_index) {
     const QuotingForm &form = form_of(keyword_index);
-    ArgumentList list(context, missing_open, "%Nrstr or %Str", ArgumentList::Start::at_open);
+    ArgumentList list(context, error::open_parenthesis_expected, "%Nrstr or %Str",
+                      ArgumentList::Start::at_open);
     std::string result;
     {
         const ArgumentSwitches switches(context.scanner, form);

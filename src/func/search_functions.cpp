@@ -1,15 +1,14 @@
 #include "func/search_functions.hpp"
 
+#include "error/error_numbers.hpp"
 #include "func/expression_values.hpp"
 #include "input/argument_list.hpp"
 
 namespace vornmac {
 
 namespace {
-constexpr int16_t missing_open = 2010;
-
 void search(ParserContext &context, TokenForm form) {
-    ArgumentList list(context, missing_open, "%Index");
+    ArgumentList list(context, error::open_parenthesis_expected, "%Index");
     const std::string text = list.collect(form, false);
     const std::string needle = list.next_argument() ? list.collect(form, true) : std::string();
     list.deliver(number_text(index_of(text, needle)));

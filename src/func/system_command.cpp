@@ -1,5 +1,6 @@
 #include "func/system_command.hpp"
 
+#include "error/error_numbers.hpp"
 #include "host/parser_context.hpp"
 #include "platform/process.hpp"
 #include "stmt/statement_tokens.hpp"
@@ -12,7 +13,6 @@
 namespace vornmac {
 
 namespace {
-constexpr int16_t command_too_long = 2036;
 constexpr size_t max_command_length = 1000;
 
 // Commands of the interpreter itself; each ends in the blank that must follow it.
@@ -41,7 +41,7 @@ std::string collect_command(ParserContext &context) {
         depth += quoting_step(token);
         clean_text(token);
         if (command.size() + std::strlen(token) > max_command_length)
-            context.errors.raise(command_too_long, {command.c_str()});
+            context.errors.raise(error::command_too_long, {command.c_str()});
         else
             command += token;
         scanner.scan_token(0, 0);

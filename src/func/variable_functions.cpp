@@ -1,18 +1,15 @@
 #include "func/variable_functions.hpp"
 
+#include "error/error_numbers.hpp"
 #include "host/parser_context.hpp"
 #include "input/argument_list.hpp"
 #include "input/text_chain.hpp"
-#include "stmt/stmt_errors.hpp"
+#include "stmt/statement_tokens.hpp"
 #include "vars/name_compare.hpp"
 
 namespace vornmac {
 
 namespace {
-constexpr int16_t missing_open = 2010;
-constexpr int16_t missing_close = 2011;
-constexpr int16_t missing_equals = 2033;
-constexpr size_t name_limit = 59;
 
 bool is_name_byte(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
@@ -42,14 +39,14 @@ std::string name_or_marked(const std::string &value) {
 }
 
 void ismacrovar_function(ParserContext &context, int16_t) {
-    ArgumentList list(context, missing_open, "%Ismacrovar");
+    ArgumentList list(context, error::open_parenthesis_expected, "%Ismacrovar");
     bool exists = false;
     if (!list.ended()) {
         VarStore &vars = context.vars;
         exists = vars.find_var_level(vars.current_level, token_text(context)) != nullptr;
         advance(context);
         if (!list.ended())
-            context.errors.raise(missing_close, {"%Ismacrovar", token_text(context)});
+            context.errors.raise(error::parenthesis_missing, {"%Ismacrovar", token_text(context)});
     }
     list.deliver(exists ? "1" : "0");
 }
@@ -60,7 +57,7 @@ void makevar_statement(ParserContext &context, int16_t) {
     const std::string target = cut_at_white(scanner.next_token_text);
     scanner.next_token(0);
     if (scanner.next_token_text[0] != '=') {
-        context.errors.raise(missing_equals, {scanner.next_token_text});
+        context.errors.raise(error::equals_expected, {scanner.next_token_text});
         return;
     }
     scanner.next_token(0);
@@ -69,8 +66,8 @@ void makevar_statement(ParserContext &context, int16_t) {
     advance(context);
     // A name that does not fit is refused once the whole statement is read, so the host
     // goes on after it.
-    if (target.size() > name_limit) {
-        context.errors.raise(stmt_errors::name_too_long, {"makevar", target.c_str()});
+    if (target.size() > statement_name_limit) {
+        context.errors.raise(error::variable_name_too_long, {"makevar", target.c_str()});
         return;
     }
     context.vars.save(context.vars.current_level, target.c_str(), text.c_str());

@@ -1,5 +1,6 @@
 #include "func/word_functions.hpp"
 
+#include "error/error_numbers.hpp"
 #include "host/parser_context.hpp"
 #include "input/argument_list.hpp"
 #include "input/quoting_bytes.hpp"
@@ -9,13 +10,10 @@
 namespace vornmac {
 
 namespace {
-constexpr int16_t missing_open = 2010;
-constexpr int16_t missing_open_of_scan = 2011;
-constexpr int16_t bad_length_separator = 2034;
 constexpr int32_t whole_rest = 32000;
 
 void scan(ParserContext &context, TokenForm form) {
-    ArgumentList list(context, missing_open_of_scan, "%Scan");
+    ArgumentList list(context, error::parenthesis_missing, "%Scan");
     const std::string text = list.collect(form, false);
     int32_t n = 0;
     std::string delimiters;
@@ -66,7 +64,7 @@ void scanvar_function(ParserContext &context, int16_t) {
 }
 
 void substr_function(ParserContext &context, int16_t) {
-    ArgumentList list(context, missing_open, "%Substr");
+    ArgumentList list(context, error::open_parenthesis_expected, "%Substr");
     const std::string text = list.collect(TokenForm::cleaned, false);
     const int32_t start = list.next_argument() ? list.number() : 0;
     int32_t length = whole_rest;
@@ -74,7 +72,7 @@ void substr_function(ParserContext &context, int16_t) {
         advance(context);
         length = list.number();
     } else if (!list.ended()) {
-        context.errors.raise(bad_length_separator, {token_text(context)});
+        context.errors.raise(error::substr_separator_expected, {token_text(context)});
         list.each_token(true, [](const char *) {}); // what stands before the ")" is dropped
     }
     list.deliver(substring(text, start, length));

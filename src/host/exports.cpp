@@ -5,6 +5,7 @@
 // frame that owns nothing. No C++ exception ever crosses the C interface.
 #include "vornmac/vornmac.h"
 
+#include "error/error_numbers.hpp"
 #include "error/location_trace.hpp"
 #include "error/recovery_jump.hpp"
 #include "func/numbers.hpp"
@@ -29,8 +30,6 @@ using vornmac::ParserContext;
 constexpr int16_t interface_version = 80;
 constexpr int16_t finish_closes_log = 2;
 constexpr size_t log_name_buffer_size = 200;
-constexpr int16_t open_at_end = 4680;
-constexpr int16_t text_lost_at_end = 4681;
 
 ParserContext *context_of(parser_context *ctx) {
     return static_cast<ParserContext *>(ctx);
@@ -303,9 +302,10 @@ extern "C" void vornmac_report_open_construct(parser_context *ctx, int index) {
     const vornmac::OpenRecord record = open[static_cast<size_t>(index)];
     const int value = run_guarded([&] {
         if (record.closing.empty())
-            context.errors.raise_for_host(text_lost_at_end, {record.construct.c_str()});
+            context.errors.raise_for_host(vornmac::error::input_ended_in_text,
+                                          {record.construct.c_str()});
         else
-            context.errors.raise_for_host(open_at_end,
+            context.errors.raise_for_host(vornmac::error::input_ended_inside,
                                           {record.construct.c_str(), record.closing.c_str()});
     });
     jump_to_host(context, value);

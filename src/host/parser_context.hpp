@@ -8,6 +8,7 @@
 #include "func/put_file.hpp"
 #include "host/block_pool.hpp"
 #include "host/buffered_file.hpp"
+#include "host/nesting_depths.hpp"
 #include "host/open_constructs.hpp"
 #include "host/tracer.hpp"
 #include "input/input_stack.hpp"
@@ -70,6 +71,7 @@ class ParserContext : public parser_context {
     MacroCalls macro_calls;
     LoopRecords loops;
     ExpressionTexts expression_texts;
+    NestingDepths nesting;
 
     Tracer trace;
     OpenConstructs open_constructs;

@@ -1,16 +1,12 @@
 #include "host/start_up.hpp"
 
+#include "error/error_numbers.hpp"
 #include "host/parser_context.hpp"
 #include "vars/option_file.hpp"
 
 #include <string>
 
 namespace vornmac {
-
-namespace {
-constexpr int16_t log_open_failed = 159;
-constexpr int16_t log_not_a_file = 4621;
-} // namespace
 
 std::string log_file_name(const ParserContext &context, const char *log_argument,
                           const char *logfile_variable) {
@@ -36,7 +32,7 @@ bool start_up(ParserContext &context, const StartUpArguments &arguments) {
     bool not_a_file = false;
     context.log = BufferedFile::open_log(context.log_name.c_str(), "a", &not_a_file);
     if (!context.log)
-        context.errors.raise(not_a_file ? log_not_a_file : log_open_failed,
+        context.errors.raise(not_a_file ? error::log_not_a_file : error::log_cannot_open,
                              {context.log_name.c_str()});
 
     if (arguments.program_name != nullptr || arguments.program_text != nullptr) {

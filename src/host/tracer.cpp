@@ -1,5 +1,6 @@
 #include "host/tracer.hpp"
 
+#include "error/error_numbers.hpp"
 #include "host/parser_context.hpp"
 #include "input/quoting_bytes.hpp"
 
@@ -10,8 +11,6 @@
 namespace vornmac {
 
 namespace {
-constexpr int16_t input_exhausted_error = 173;
-
 std::string without_trailing_white(std::string name) {
     while (!name.empty() && is_white(static_cast<unsigned char>(name.back())))
         name.pop_back();
@@ -36,14 +35,14 @@ TracedAction::~TracedAction() {
     Tracer &tracer = context_.trace;
     tracer.innermost_ = outer_;
     --tracer.open_;
-    int error = 0;
+    int error_number = 0;
     if (context_.errors.raised_count() != raised_before_)
-        error = context_.errors.last_number();
+        error_number = context_.errors.last_number();
     else if (std::uncaught_exceptions() > unwinding_before_)
-        error = input_exhausted_error; // only the input running out leaves without an error
+        error_number = error::end_of_input; // only the input running out leaves without an error
     if (!tracer.on()) return;
     try {
-        tracer.report(*this, error);
+        tracer.report(*this, error_number);
     } catch (...) {
         // An event that cannot be built (or a callback that throws) must not end the scan.
     }

@@ -79,9 +79,6 @@ class Scanner {
     int16_t quote_protection = 0;
     int16_t quote_state = 0;
     bool period_flag = false;
-    // Handlers run inside the scan that met their keyword and scan on themselves, so
-    // statements written inside statements nest on the stack; dispatch keeps this bounded.
-    int16_t dispatch_depth = 0;
     // On by default; the differential test turns it off to push every value as a source.
     static inline bool values_in_place = true;
 

@@ -3,19 +3,13 @@
 // and trusted while the file's stamp stays as it was when the names were read.
 #include "macro/macro_library.hpp"
 
+#include "error/error_numbers.hpp"
 #include "host/parser_context.hpp"
 #include "platform/file_lock.hpp"
 #include "platform/raw_file.hpp"
 #include "vars/name_compare.hpp"
 
 namespace vornmac {
-
-namespace {
-constexpr int16_t not_a_library = 2007;
-constexpr int16_t cannot_open_slot = 2008;
-constexpr int16_t no_slot_holds_library = 2078;
-constexpr int16_t directory_full = 4652;
-} // namespace
 
 bool MacroLibrary::open_library_slot(int16_t index, const char *macro_name) {
     LibrarySlot &s = slots_[static_cast<size_t>(index)];
@@ -32,7 +26,7 @@ bool MacroLibrary::open_library_slot(int16_t index, const char *macro_name) {
     s.handle = platform::raw_open_file(s.file_name.c_str(), platform::Access::read, false).handle;
     current_handle = s.handle;
     if (s.handle == -1) {
-        context_.errors.raise(cannot_open_slot, {s.file_name.c_str(), macro_name});
+        context_.errors.raise(error::library_slot_not_opened, {s.file_name.c_str(), macro_name});
         return false;
     }
     return read_slot_names(index, macro_name);
@@ -45,7 +39,7 @@ bool MacroLibrary::read_slot_names(int16_t index, const char *macro_name) {
     const platform::FileLock lock(s.handle, platform::LockKind::shared, lock_patience);
     if (!lock.usable()) {
         close_slot_file(s);
-        context_.errors.raise(cannot_open_slot, {s.file_name.c_str(), macro_name});
+        context_.errors.raise(error::library_slot_not_opened, {s.file_name.c_str(), macro_name});
         return false;
     }
     s.stamp = platform::stamp_of(s.handle);
@@ -57,7 +51,7 @@ bool MacroLibrary::read_slot_names(int16_t index, const char *macro_name) {
     std::vector<std::pair<std::string, int32_t>> names;
     maclib::FileHeader header;
     if (!file.starts_with_magic()) {
-        context_.errors.raise(not_a_library, {s.file_name.c_str()});
+        context_.errors.raise(error::not_a_library, {s.file_name.c_str()});
         return false;
     }
     maclib::Damage damage = file.read_file_header(header);
@@ -70,7 +64,7 @@ bool MacroLibrary::read_slot_names(int16_t index, const char *macro_name) {
     s.end_offset = header.end_offset;
     for (const auto &[name, offset] : names) {
         if (directory.insert(name.c_str(), offset, index) != nullptr) continue;
-        context_.errors.raise(directory_full, {name.c_str(), s.file_name.c_str()});
+        context_.errors.raise(error::macro_directory_full, {name.c_str(), s.file_name.c_str()});
         return false;
     }
     return true;
@@ -135,7 +129,7 @@ std::shared_ptr<const CalledMacro> MacroLibrary::called_macro(int16_t index, int
     {
         const platform::FileLock lock(s.handle, platform::LockKind::shared, lock_patience);
         if (!lock.usable()) {
-            context_.errors.raise(cannot_open_slot, {s.file_name.c_str(), ""});
+            context_.errors.raise(error::library_slot_not_opened, {s.file_name.c_str(), ""});
             return nullptr;
         }
         if (platform::stamp_of(s.handle) != s.stamp) {
@@ -174,7 +168,7 @@ int MacroLibrary::find_library_handle(const std::string &file_name) {
         if (!s.is_open() && !open_library_slot(i, "")) return -1;
         return s.handle;
     }
-    context_.errors.raise(no_slot_holds_library, {file_name.c_str()});
+    context_.errors.raise(error::no_slot_holds_library, {file_name.c_str()});
     return -1;
 }
 

@@ -2,6 +2,7 @@
 // old file let go, which is refused while macro text is still being read from it.
 #include "macro/library_statements.hpp"
 
+#include "error/error_numbers.hpp"
 #include "func/expression_values.hpp"
 #include "host/parser_context.hpp"
 
@@ -10,17 +11,14 @@
 namespace vornmac {
 
 namespace {
-
-constexpr int16_t slot_out_of_range = 2076;
-constexpr int16_t slot_supplies_text = 2077;
-
 // Reads the slot number and the token after it, and lets the slot's file go. -1 when the
 // statement cannot go on (its error has been raised).
 int16_t release_slot(ParserContext &context, const char *keyword) {
     const int32_t k = number_value(context, context.scanner.advance());
     if (k < 1 || k > library_slot_count) {
-        context.errors.raise(slot_out_of_range, {keyword, static_cast<long>(library_slot_count),
-                                                 static_cast<long>(k)});
+        context.errors.raise(
+            error::slot_out_of_range,
+            {keyword, static_cast<long>(library_slot_count), static_cast<long>(k)});
         return -1;
     }
     context.scanner.advance();
@@ -28,7 +26,7 @@ int16_t release_slot(ParserContext &context, const char *keyword) {
     MacroLibrary &library = context.macros;
     const LibrarySlot &slot = library.slot(index);
     if (slot.is_open() && library.supplies_running_text(slot.file_name)) {
-        context.errors.raise(slot_supplies_text,
+        context.errors.raise(error::slot_supplies_text,
                              {keyword, slot.file_name.c_str(), static_cast<long>(k)});
         return -1;
     }

@@ -1,5 +1,6 @@
 #include "macro/macro_definition.hpp"
 
+#include "error/error_numbers.hpp"
 #include "host/open_constructs.hpp"
 #include "host/parser_context.hpp"
 #include "macro/macro_library.hpp"
@@ -12,11 +13,6 @@
 namespace vornmac {
 
 namespace {
-constexpr int16_t positional_after_named = 2001;
-constexpr int16_t bad_parameter_end = 2002;
-constexpr int16_t mend_names_another = 2003;
-constexpr int16_t mend_without_semicolon = 2004;
-constexpr int16_t name_too_long = 4660;
 constexpr size_t name_limit = 63;
 
 // Off while the statement is read: `%` and `&` are plain tokens and apostrophes do not
@@ -87,7 +83,7 @@ class DefinitionReader {
         advance();
         std::string name = token();
         if (name.size() - trailing_white(name.c_str()).size() > name_limit)
-            raise(name_too_long, {name});
+            raise(error::macro_name_too_long, {name});
         if (name.size() > name_limit) name.resize(name_limit);
         definition_.name = name;
         advance();
@@ -118,13 +114,13 @@ class DefinitionReader {
                 parameter.named = true;
                 named_seen = true;
             } else if (named_seen) {
-                raise(positional_after_named, {definition_.name});
+                raise(error::positional_parameter_after_named, {definition_.name});
             }
             definition_.parameters.push_back(std::move(parameter));
             if (token()[0] == ',')
                 advance();
             else if (token()[0] != ']')
-                raise(bad_parameter_end, {definition_.name, token()});
+                raise(error::bad_parameter_end, {definition_.name, token()});
         }
         advance();
     }
@@ -163,10 +159,10 @@ class DefinitionReader {
         advance();
         if (token()[0] != ';') {
             if (name_compare(token(), definition_.name.c_str()) != 0)
-                raise(mend_names_another, {definition_.name, token()});
+                raise(error::mend_names_another, {definition_.name, token()});
             advance();
         }
-        if (token()[0] != ';') raise(mend_without_semicolon, {definition_.name, token()});
+        if (token()[0] != ';') raise(error::mend_without_semicolon, {definition_.name, token()});
     }
 
     ParserContext &context_;

@@ -1,11 +1,11 @@
 #include "macro/macro_invocation.hpp"
 
+#include "error/error_numbers.hpp"
 #include "host/open_constructs.hpp"
 #include "host/parser_context.hpp"
 #include "input/argument_list.hpp"
 #include "macro/macro_library.hpp"
 #include "vars/name_compare.hpp"
-#include "vars/var_errors.hpp"
 
 #include <memory>
 #include <optional>
@@ -15,12 +15,6 @@
 namespace vornmac {
 
 namespace {
-constexpr int16_t named_argument_without_equals = 169;
-constexpr int16_t no_such_named_parameter = 170;
-constexpr int16_t call_without_semicolon = 171;
-constexpr int16_t cannot_open_slot = 2008;
-constexpr int16_t macro_not_found = 2009;
-constexpr int16_t argument_name_too_long = 4662;
 constexpr size_t argument_name_limit = 63;
 // Searches of one slot again after its file changed, before the call gives up on it.
 constexpr int stale_search_limit = 100;
@@ -58,12 +52,13 @@ std::optional<FoundMacro> locate(ParserContext &context, const char *name) {
         // Each change met is an update another run finished meanwhile, so they end; a file
         // changed faster than it can be read is one that cannot be used.
         if (++changes_met == stale_search_limit) {
-            context.errors.raise(cannot_open_slot, {library.slot(slot).file_name.c_str(), name});
+            context.errors.raise(error::library_slot_not_opened,
+                                 {library.slot(slot).file_name.c_str(), name});
             return std::nullopt;
         }
         --slot;
     }
-    context.errors.raise(macro_not_found, {without_trailing_white(name).c_str()});
+    context.errors.raise(error::macro_not_found, {without_trailing_white(name).c_str()});
     return std::nullopt;
 }
 
@@ -96,7 +91,7 @@ class ArgumentBinder {
             // With _macrocolon the call ends with a ";".
             if (context_.vars.optyesno(context_.macro_calls.macrocolon) == 'y') {
                 advance();
-                if (token()[0] != ';') context_.errors.raise(call_without_semicolon);
+                if (token()[0] != ';') context_.errors.raise(error::call_without_semicolon);
             }
         }
         if (context_.trace.on()) [[unlikely]]
@@ -141,18 +136,18 @@ class ArgumentBinder {
         const std::string name = token();
         advance();
         if (token()[0] != '=') {
-            context_.errors.raise(named_argument_without_equals, {name.c_str()});
+            context_.errors.raise(error::named_argument_without_equals, {name.c_str()});
             return;
         }
         size_t chosen = parameters_.size();
         if (without_trailing_white(name.c_str()).size() > argument_name_limit) {
-            context_.errors.raise(argument_name_too_long, {name.c_str()});
+            context_.errors.raise(error::argument_name_too_long, {name.c_str()});
         } else {
             for (size_t i = positional_count_;
                  i < parameters_.size() && chosen == parameters_.size(); ++i)
                 if (name_compare(parameters_[i].name.c_str(), name.c_str()) == 0) chosen = i;
             if (chosen == parameters_.size())
-                context_.errors.raise(no_such_named_parameter, {name.c_str()});
+                context_.errors.raise(error::no_such_named_parameter, {name.c_str()});
         }
         advance();
         if (chosen != parameters_.size()) {
@@ -184,7 +179,7 @@ void call_macro(ParserContext &context, const char *name) {
         // The parameters would live at a level the store refuses, where no level's release
         // would ever find them.
         if (context.vars.current_level + 1 >= VarStore::level_limit) {
-            context.errors.raise(var_errors::level_too_deep);
+            context.errors.raise(error::levels_too_deep);
             return;
         }
         const uint32_t generation = library.slot(found->slot).generation;

@@ -4,6 +4,7 @@
 // that fails stops the update and raises error 2006, leaving a sound library.
 #include "macro/macro_library.hpp"
 
+#include "error/error_numbers.hpp"
 #include "func/dates.hpp"
 #include "host/parser_context.hpp"
 #include "input/input_stack.hpp"
@@ -18,13 +19,6 @@
 namespace vornmac {
 
 namespace {
-constexpr int16_t no_definition_file = 2005;
-constexpr int16_t cannot_create_library = 2006;
-constexpr int16_t not_a_library = 2007;
-constexpr int16_t library_supplies_text = 2079;
-constexpr int16_t library_damaged = 4650;
-constexpr int16_t record_too_large = 4651;
-
 bool same_name(const std::string &a, const std::string &b) {
     return name_compare(a.c_str(), b.c_str()) == 0;
 }
@@ -76,7 +70,7 @@ MacroLibrary::~MacroLibrary() {
 }
 
 bool MacroLibrary::fail_damaged(const std::string &file_name, const maclib::Damage &damage) {
-    context_.errors.raise(library_damaged, {file_name.c_str(), damage.what.c_str()});
+    context_.errors.raise(error::library_damaged, {file_name.c_str(), damage.what.c_str()});
     return false;
 }
 
@@ -102,14 +96,14 @@ bool MacroLibrary::supplies_running_text(const std::string &file_name) const {
 bool MacroLibrary::open_definition_file() {
     const std::string value = context_.vars.optstring("_macromacro");
     if (value.empty()) {
-        context_.errors.raise(no_definition_file);
+        context_.errors.raise(error::no_definition_file);
         return false;
     }
     const std::string name = with_library_extension(value);
     if (definition_handle_ != -1 && !same_name(definition_name_, name)) close_definition_file();
     definition_name_ = name;
     if (supplies_running_text(name)) {
-        context_.errors.raise(library_supplies_text, {name.c_str()});
+        context_.errors.raise(error::library_supplies_text, {name.c_str()});
         return false;
     }
     for (int16_t i = 0; i < library_slot_count; ++i) {
@@ -121,17 +115,17 @@ bool MacroLibrary::open_definition_file() {
     if (definition_handle_ == -1) definition_handle_ = open_or_create(name);
     current_handle = definition_handle_;
     if (definition_handle_ == -1) {
-        context_.errors.raise(cannot_create_library, {name.c_str()});
+        context_.errors.raise(error::library_not_created, {name.c_str()});
         return false;
     }
     const platform::FileLock lock(definition_handle_, platform::LockKind::shared, lock_patience);
     if (!lock.usable()) {
-        context_.errors.raise(cannot_create_library, {name.c_str()});
+        context_.errors.raise(error::library_not_created, {name.c_str()});
         return false;
     }
     const maclib::LibraryFile file(definition_handle_);
     if (!file.starts_with_magic()) {
-        context_.errors.raise(not_a_library, {name.c_str()});
+        context_.errors.raise(error::not_a_library, {name.c_str()});
         return false;
     }
     maclib::FileHeader header;
@@ -145,7 +139,7 @@ bool MacroLibrary::update(
     current_handle = definition_handle_;
     const platform::FileLock lock(definition_handle_, platform::LockKind::exclusive, lock_patience);
     if (!lock.usable()) {
-        context_.errors.raise(cannot_create_library, {definition_name_.c_str()});
+        context_.errors.raise(error::library_not_created, {definition_name_.c_str()});
         return false;
     }
     const platform::FileStamp before = platform::stamp_of(definition_handle_);
@@ -159,7 +153,7 @@ bool MacroLibrary::update(
     // Also after a failed write: whatever was written, readers must see the file changed.
     platform::mark_changed(definition_handle_, before);
     if (written) return true;
-    context_.errors.raise(cannot_create_library, {definition_name_.c_str()});
+    context_.errors.raise(error::library_not_created, {definition_name_.c_str()});
     return false;
 }
 
@@ -169,7 +163,7 @@ bool MacroLibrary::for_each_definition(
     current_handle = definition_handle_;
     const platform::FileLock lock(definition_handle_, platform::LockKind::shared, lock_patience);
     if (!lock.usable()) {
-        context_.errors.raise(cannot_create_library, {definition_name_.c_str()});
+        context_.errors.raise(error::library_not_created, {definition_name_.c_str()});
         return false;
     }
     const maclib::LibraryFile file(definition_handle_);
@@ -191,7 +185,8 @@ bool MacroLibrary::store_macro(maclib::MacroDefinition definition) {
     if (definition_handle_ == -1) return false;
     const int32_t size = maclib::record_size_for(definition);
     if (size > maclib::record_size_limit) {
-        context_.errors.raise(record_too_large, {definition.name.c_str(), static_cast<long>(size)});
+        context_.errors.raise(error::record_too_large,
+                              {definition.name.c_str(), static_cast<long>(size)});
         return false;
     }
     definition.time_stamp = clock ? clock() : current_minutes();

@@ -23,15 +23,19 @@ bool set_lock(int handle, short type) {
 }
 } // namespace
 
+LockResult try_lock_file(int handle, LockKind kind) {
+    if (set_lock(handle, kind == LockKind::shared ? F_RDLCK : F_WRLCK)) return LockResult::held;
+    // Another open of the file holds a lock that excludes this one.
+    return errno == EAGAIN || errno == EACCES ? LockResult::busy : LockResult::unsupported;
+}
+
 LockResult lock_file(int handle, LockKind kind, std::chrono::milliseconds patience) {
     using std::chrono::steady_clock;
-    const short type = kind == LockKind::shared ? F_RDLCK : F_WRLCK;
     const steady_clock::time_point deadline = steady_clock::now() + patience;
     std::chrono::milliseconds pause{1};
     for (;;) {
-        if (set_lock(handle, type)) return LockResult::held;
-        // Another open of the file holds a lock that excludes this one: wait and try again.
-        if (errno != EAGAIN && errno != EACCES) return LockResult::unsupported;
+        const LockResult result = try_lock_file(handle, kind);
+        if (result != LockResult::busy) return result;
         const steady_clock::time_point now = steady_clock::now();
         if (now >= deadline) return LockResult::busy;
         std::this_thread::sleep_for(std::min<steady_clock::duration>(pause, deadline - now));

@@ -1,5 +1,6 @@
 #include "platform/replace_file.hpp"
 
+#include "platform/file_lock.hpp"
 #include "platform/raw_file.hpp"
 
 #include <cerrno>
@@ -30,18 +31,6 @@ bool is_standard_output_or_error(const struct stat &file) {
         if (::fstat(stream, &status) == 0 && same_file(status, file)) return true;
     }
     return false;
-}
-
-// Open-file-description locks belong to the open file, not to the process: closing another
-// descriptor of the file does not drop them, and the kernel drops them when the last
-// descriptor goes, so a killed writer never leaves its lock behind.
-enum class Lock { taken, busy, unsupported };
-Lock lock_whole_file(int handle) {
-    struct flock lock {};
-    lock.l_type = F_WRLCK;
-    lock.l_whence = SEEK_SET;
-    if (::fcntl(handle, F_OFD_SETLK, &lock) == 0) return Lock::taken;
-    return errno == EAGAIN || errno == EACCES ? Lock::busy : Lock::unsupported;
 }
 
 bool still_named(int handle, const std::string &name) {
@@ -75,7 +64,9 @@ void remove_if_abandoned(const std::string &path) {
     if (::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) return;
     // While this lock is held no other remover can take the file, so the name checked here
     // is still the file's when it is removed.
-    if (lock_whole_file(file.get()) != Lock::taken || !still_named(file.get(), path)) return;
+    if (try_lock_file(file.get(), LockKind::exclusive) != LockResult::held ||
+        !still_named(file.get(), path))
+        return;
     ::unlink(path.c_str());
 }
 
@@ -158,7 +149,8 @@ FileReplacement::FileReplacement(const std::string &target, const TemporaryName 
             return;
         }
         // A remover that opened the new file before it was locked has taken it: leave it.
-        if (lock_whole_file(created) == Lock::busy || !still_named(created, temporary_)) {
+        if (try_lock_file(created, LockKind::exclusive) == LockResult::busy ||
+            !still_named(created, temporary_)) {
             raw_close(created);
             continue;
         }

@@ -8,6 +8,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace vornmac::platform {
 
@@ -24,16 +25,18 @@ int anonymous_temporary() {
 
 // Copies everything `from` delivers into `to`; the status says why it stopped early.
 SeekableStatus copy_to_end(int from, int to) {
-    char block[65536];
+    // On the heap: a program file may be opened deep inside nested statements, where a
+    // host's stack may be small.
+    std::vector<char> block(65536);
     int64_t total = 0;
     for (;;) {
-        const ssize_t got = ::read(from, block, sizeof block);
+        const ssize_t got = ::read(from, block.data(), block.size());
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) return SeekableStatus::no_temporary;
         if (got == 0) return SeekableStatus::ready;
         total += got;
         if (total > largest_program_file) return SeekableStatus::too_large;
-        if (raw_write(to, block, static_cast<int32_t>(got)) != got)
+        if (raw_write(to, block.data(), static_cast<int32_t>(got)) != got)
             return SeekableStatus::no_temporary;
     }
 }

@@ -8,10 +8,11 @@
 // breaks either is read to its ";" and then reported, and the variable is left unchanged.
 #include "stmt/assignment.hpp"
 
+#include "error/error_numbers.hpp"
 #include "host/parser_context.hpp"
 #include "stmt/keyword_table.hpp"
 #include "stmt/statement_text.hpp"
-#include "stmt/stmt_errors.hpp"
+#include "stmt/statement_tokens.hpp"
 #include "vars/name_compare.hpp"
 
 #include <string>
@@ -32,7 +33,7 @@ void assign(ParserContext &context, int16_t index, bool append, bool copy) {
     const std::string name = name_up_to_white(take_name_token(context));
     const char *equals = take_name_token(context);
     if (!begins_with(equals, '=')) {
-        context.errors.raise(stmt_errors::assignment_needs_equals, {equals});
+        context.errors.raise(error::equals_expected, {equals});
         return;
     }
     StatementText value(context);
@@ -44,8 +45,8 @@ void assign(ParserContext &context, int16_t index, bool append, bool copy) {
         depth += quoting_step(token);
         value.append(copy ? vars.optstring(token) : token);
     }
-    if (name.size() > stmt_errors::name_limit) {
-        context.errors.raise(stmt_errors::name_too_long, {keyword, name.c_str()});
+    if (name.size() > statement_name_limit) {
+        context.errors.raise(error::variable_name_too_long, {keyword, name.c_str()});
         return;
     }
     if (value.report_overflow(keyword)) return;

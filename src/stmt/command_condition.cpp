@@ -1,5 +1,6 @@
 #include "stmt/command_condition.hpp"
 
+#include "error/error_numbers.hpp"
 #include "func/numbers.hpp"
 #include "host/parser_context.hpp"
 #include "vars/name_compare.hpp"
@@ -10,12 +11,6 @@
 namespace vornmac {
 
 namespace {
-constexpr int16_t not_a_command_name = 164;
-constexpr int16_t bad_operator = 165;
-constexpr int16_t bad_number_digit = 166;
-constexpr int16_t text_not_quoted = 167;
-constexpr int16_t unknown_condition_kind = 168;
-constexpr int16_t not_a_number = 2045;
 constexpr size_t name_part = 8;          // only this much of the condition name counts
 constexpr size_t text_value_limit = 195; // longer quoted values are cut here
 
@@ -42,7 +37,7 @@ Test read_operator(ParserContext &context) {
         advance(context);
         if (token(context)[0] == '>') return Test::unequal;
     }
-    context.errors.raise(bad_operator, {token(context)});
+    context.errors.raise(error::bad_condition_operator, {token(context)});
     advance(context);
     return Test::equal;
 }
@@ -65,12 +60,12 @@ bool number_condition(ParserContext &context, const std::string &name, Test test
     text = blank_controls(text);
     double wanted = 0;
     if (read_field(text, wanted) < 0) {
-        context.errors.raise(not_a_number, {text.c_str()});
+        context.errors.raise(error::condition_not_a_number, {text.c_str()});
         return false;
     }
     const char digit = name.size() > 5 ? name[5] : '\0';
     if (digit < '1' || digit > '5') {
-        context.errors.raise(bad_number_digit,
+        context.errors.raise(error::bad_condition_digit,
                              {static_cast<int>(static_cast<unsigned char>(digit))});
         advance(context);
         return false;
@@ -83,7 +78,7 @@ bool number_condition(ParserContext &context, const std::string &name, Test test
 bool text_condition(ParserContext &context, const std::string &name, Test test) {
     advance(context);
     if (token(context)[0] != '\'') {
-        context.errors.raise(text_not_quoted);
+        context.errors.raise(error::condition_text_not_quoted);
         return false;
     }
     std::string text;
@@ -100,7 +95,7 @@ bool read_command_condition(ParserContext &context) {
     context.scanner.next_token(0);
     std::string name = token(context);
     if (name.compare(0, 4, "sys_") != 0) {
-        context.errors.raise(not_a_command_name, {name.c_str()});
+        context.errors.raise(error::not_a_condition_name, {name.c_str()});
         return false;
     }
     if (name.size() > name_part) name.resize(name_part);
@@ -109,7 +104,7 @@ bool read_command_condition(ParserContext &context) {
     const char kind = name.size() > 4 ? name[4] : '\0';
     if (kind == 'n') return number_condition(context, name, test);
     if (kind == 'c') return text_condition(context, name, test);
-    context.errors.raise(unknown_condition_kind, {name.c_str()});
+    context.errors.raise(error::unknown_condition_kind, {name.c_str()});
     advance(context);
     return false;
 }

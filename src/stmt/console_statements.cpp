@@ -1,23 +1,16 @@
 #include "stmt/console_statements.hpp"
 
+#include "error/error_numbers.hpp"
 #include "host/parser_context.hpp"
+#include "platform/console.hpp"
 #include "vars/name_compare.hpp"
 
-#include <cstdio>
 #include <string>
 
 namespace vornmac {
 
 namespace {
-constexpr int16_t quote_not_closed = 2046;
-constexpr int line_size = 200; // at most 199 characters of a typed line are read
-
-std::string read_console_line() {
-    char line[line_size];
-    std::fflush(stdout);
-    if (std::fgets(line, line_size, stdin) == nullptr) return {};
-    return line;
-}
+constexpr size_t typed_line_limit = 199; // the rest of a longer line is read by the next %input
 
 std::string cut_at_white(const char *text) {
     std::string name = text;
@@ -35,7 +28,7 @@ std::string next_word(ParserContext &context, const std::string &line, size_t &a
     if (at < line.size() && line[at] == '\'') {
         const size_t close = line.find('\'', at + 1);
         if (close == std::string::npos) {
-            context.errors.raise(quote_not_closed, {line.c_str()});
+            context.errors.raise(error::input_quote_not_closed, {line.c_str()});
             at = line.size();
         } else {
             at = close + 1;
@@ -53,7 +46,8 @@ void input_statement(ParserContext &context, int16_t) {
     InputStack &in = context.input;
     VarStore &vars = context.vars;
     scanner.next_token(0);
-    std::string line = read_console_line();
+    std::string line;
+    platform::read_console_line(line, typed_line_limit);
     if (vars.optstring("_macroinput")[0] != 'y') {
         // The line is read as program text; the rest of the statement follows it.
         in.reread_text(in.top, nullptr, 0, in.line, in.column, line);
@@ -79,12 +73,12 @@ void display_statement(ParserContext &context, int16_t) {
             while (scanner.next_token_text[0] == '\\')
                 scanner.next_token(0);
         } else if (scanner.next_token_text[0] == ';') {
-            std::fputs("\n", stdout);
+            platform::write_console("\n");
             break;
         }
-        std::fputs(scanner.next_token_text, stdout);
+        platform::write_console(scanner.next_token_text);
     }
-    std::fflush(stdout);
+    platform::flush_console();
 }
 
 void writefile_statement(ParserContext &context, int16_t) {

@@ -16,6 +16,7 @@
 //
 // An error while the header is read ends the loop before it is reported, so that a host
 // that goes on after the error does not meet the same error on every pass.
+#include "error/error_numbers.hpp"
 #include "error/recovery_jump.hpp"
 #include "func/expression_values.hpp"
 #include "host/open_constructs.hpp"
@@ -23,7 +24,7 @@
 #include "stmt/condition.hpp"
 #include "stmt/do_statement.hpp"
 #include "stmt/loop_records.hpp"
-#include "stmt/stmt_errors.hpp"
+#include "stmt/statement_tokens.hpp"
 #include "stmt/text_copier.hpp"
 #include "vars/name_compare.hpp"
 
@@ -172,7 +173,7 @@ bool step_by_header(ParserContext &context, int16_t loop_slot, bool wrap_is_set_
     const VarLevel *value = vars.find_var_level(vars.current_level, name.c_str());
     if (value == nullptr) {
         leave_loop(context, loop_slot);
-        context.errors.raise(stmt_errors::undefined_variable, {name.c_str()});
+        context.errors.raise(error::undefined_variable, {name.c_str()});
         return false;
     }
     const std::string current = value->text;
@@ -191,12 +192,12 @@ bool step_by_header(ParserContext &context, int16_t loop_slot, bool wrap_is_set_
 
 void counted_loop_setup(ParserContext &context) {
     const std::string name = name_without_white(statement_token(context));
-    if (name.size() > stmt_errors::name_limit) {
-        context.errors.raise(stmt_errors::name_too_long, {"do", name.c_str()});
+    if (name.size() > statement_name_limit) {
+        context.errors.raise(error::variable_name_too_long, {"do", name.c_str()});
         return;
     }
     const char *equals = take_token(context);
-    if (!begins_with(equals, '=')) context.errors.raise(stmt_errors::loop_needs_equals, {equals});
+    if (!begins_with(equals, '=')) context.errors.raise(error::loop_needs_equals, {equals});
 
     const int32_t from = [&] {
         const OpenConstructs::Expecting expecting(context, "%to");
@@ -208,7 +209,7 @@ void counted_loop_setup(ParserContext &context) {
                                                         : evaluate_bound(context, any_word, true);
     const int32_t step = step_bound.value;
     if (step == 0) {
-        context.errors.raise(stmt_errors::zero_step);
+        context.errors.raise(error::zero_step);
         return;
     }
     const SourcePosition body_at = step_bound.body_at;
@@ -259,8 +260,8 @@ bool pass_by_record(ParserContext &context) {
     // is sure to go on past it unseen. The trace shows each step as a statement of its own.
     constexpr std::string_view opening = "\x01\x01%do#";
     InputStack &in = context.input;
-    if (!LoopRecords::kept || context.trace.on() || context.scanner.dispatch_depth != 1 ||
-        in.top < 0 || in.kind != 's')
+    if (!LoopRecords::kept || context.trace.on() || context.nesting.dispatch != 1 || in.top < 0 ||
+        in.kind != 's')
         return false;
     const CountedLoopRecord &loop = context.loops.at(in.top);
     if (loop.variable == nullptr || loop.text_variable == nullptr) return false;

@@ -1,5 +1,6 @@
 #include "stmt/dispatch.hpp"
 
+#include "error/error_numbers.hpp"
 #include "host/open_constructs.hpp"
 #include "host/parser_context.hpp"
 #include "macro/macro_invocation.hpp"
@@ -12,22 +13,6 @@
 namespace vornmac {
 
 namespace {
-constexpr int16_t not_a_command_variable = 162;
-constexpr int16_t command_digit_out_of_range = 163;
-constexpr int16_t nested_too_deep = 4642;
-constexpr int16_t dispatch_depth_limit = 500;
-
-// Counts one handler running inside the scan of another, also when it leaves by an error.
-class DispatchLevel {
-  public:
-    explicit DispatchLevel(int16_t &depth) : depth_(depth) { ++depth_; }
-    ~DispatchLevel() { --depth_; }
-    DispatchLevel(const DispatchLevel &) = delete;
-    DispatchLevel &operator=(const DispatchLevel &) = delete;
-
-  private:
-    int16_t &depth_;
-};
 
 // The command variable that `text` reads before anything else, or 0: the digit of a text
 // that begins, after the white space the scanner skips after a statement, with "%sys_c"
@@ -69,11 +54,11 @@ int16_t cycle_depth(ParserContext &context, char digit) {
 // %sys_c1 to %sys_c5: the command variable's text is read as program input.
 void read_command_variable(ParserContext &context, const char *name) {
     if (name[4] != 'c') {
-        context.errors.raise(not_a_command_variable);
+        context.errors.raise(error::not_a_command_variable);
         return;
     }
     if (name[5] < '1' || name[5] > '5') {
-        context.errors.raise(command_digit_out_of_range);
+        context.errors.raise(error::command_digit_out_of_range);
         return;
     }
     const std::string variable = command_variable(name[5]);
@@ -93,10 +78,13 @@ void read_command_variable(ParserContext &context, const char *name) {
 } // namespace
 
 void dispatch_keyword(ParserContext &context, const char *name) {
-    const DispatchLevel level(context.scanner.dispatch_depth);
-    if (context.scanner.dispatch_depth > dispatch_depth_limit) {
+    // Handlers run inside the scan that met their keyword and scan on themselves, so
+    // statements written inside statements nest on the stack.
+    const NestingLevel level(context.nesting.dispatch);
+    if (level.beyond(NestingDepths::dispatch_bound)) {
         // The word is consumed and nothing runs; the text after it is read as it stands.
-        context.errors.raise(nested_too_deep, {static_cast<int>(dispatch_depth_limit)});
+        context.errors.raise(error::nested_too_deep,
+                             {static_cast<int>(NestingDepths::dispatch_bound)});
         return;
     }
     const int16_t index = find_keyword(name);

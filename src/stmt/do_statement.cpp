@@ -7,9 +7,9 @@
 // The plain block %do; ... %end; is read in place: its %end; does nothing.
 #include "stmt/do_statement.hpp"
 
+#include "error/error_numbers.hpp"
 #include "host/parser_context.hpp"
 #include "stmt/statement_tokens.hpp"
-#include "stmt/stmt_errors.hpp"
 
 namespace vornmac {
 
@@ -23,7 +23,7 @@ void do_statement(ParserContext &context, int16_t /*index*/) {
         else if (is_word(word, "switch") || is_word(word, "select"))
             selection(context, off);
         else
-            context.errors.raise(stmt_errors::unknown_do_form, {word});
+            context.errors.raise(error::unknown_do_form, {word});
         return;
     }
     off.restore();

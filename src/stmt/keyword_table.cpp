@@ -176,17 +176,23 @@ const std::array<Keyword, keyword_count> &keyword_table() {
 }
 
 void build_keyword_order() {
-    std::iota(keyword_order.begin(), keyword_order.end(), int16_t{0});
-    std::stable_sort(keyword_order.begin(), keyword_order.end(), [](int16_t a, int16_t b) {
-        return name_compare(table[static_cast<size_t>(a)].name,
-                            table[static_cast<size_t>(b)].name) < 0;
-    });
-    keyword_hash = empty_hash;
-    for (const Keyword &keyword : table) {
-        const uint32_t hash = name_hash(keyword.name);
-        HashedKeyword &slot = hash_slot(keyword.name, hash);
-        if (slot.index < 0) slot = {hash, search_sorted(keyword.name)};
-    }
+    // Built once, by the first start-up, also when threads start parsers at the same time:
+    // it always comes out the same.
+    static const bool built = [] {
+        std::iota(keyword_order.begin(), keyword_order.end(), int16_t{0});
+        std::stable_sort(keyword_order.begin(), keyword_order.end(), [](int16_t a, int16_t b) {
+            return name_compare(table[static_cast<size_t>(a)].name,
+                                table[static_cast<size_t>(b)].name) < 0;
+        });
+        keyword_hash = empty_hash;
+        for (const Keyword &keyword : table) {
+            const uint32_t hash = name_hash(keyword.name);
+            HashedKeyword &slot = hash_slot(keyword.name, hash);
+            if (slot.index < 0) slot = {hash, search_sorted(keyword.name)};
+        }
+        return true;
+    }();
+    (void)built;
 }
 
 int16_t find_keyword(const char *name) {

@@ -1,7 +1,6 @@
 // The 93 keywords of the macro language in their fixed order: a keyword's index is its
 // identity, and its statement flag tells whether it ends at its ";" (1) or stands inside
-// text as a function (0). The sorted index is library-wide and rebuilt at every start-up;
-// it always comes out the same.
+// text as a function (0). The sorted index is library-wide, built by the first start-up.
 #pragma once
 #include <array>
 #include <cstdint>

@@ -1,5 +1,6 @@
 #include "stmt/program_flow.hpp"
 
+#include "error/error_numbers.hpp"
 #include "host/parser_context.hpp"
 #include "macro/macro_invocation.hpp"
 #include "stmt/command_condition.hpp"
@@ -11,10 +12,6 @@
 namespace vornmac {
 
 namespace {
-constexpr int16_t program_file_missing = 160;
-constexpr int16_t skipped_call_not_ended = 161;
-constexpr int16_t program_file_not_regular = 4653;
-
 enum class FileAction { include, go_to, skip };
 
 // Reads the statement up to its ";"; the file name is the text up to the first white space.
@@ -32,8 +29,8 @@ void file_statement(ParserContext &context, FileAction action) {
     if (kind != ProgramFileKind::regular) {
         // Only the main program may be a pipe or a terminal; an included FIFO would wait
         // for a writer for ever.
-        context.errors.raise(kind == ProgramFileKind::missing ? program_file_missing
-                                                              : program_file_not_regular,
+        context.errors.raise(kind == ProgramFileKind::missing ? error::program_file_missing
+                                                              : error::program_file_not_regular,
                              {resolved.c_str()});
         return;
     }
@@ -80,7 +77,7 @@ void macro_if_statement(ParserContext &context, int16_t) {
             scanner.scan_token(0, 0);
         scanner.scan_token(0, 0);
     }
-    if (scanner.next_token_text[0] != ';') context.errors.raise(skipped_call_not_ended);
+    if (scanner.next_token_text[0] != ';') context.errors.raise(error::skipped_call_not_ended);
 }
 
 } // namespace vornmac

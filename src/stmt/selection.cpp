@@ -8,11 +8,11 @@
 // matched before it, wherever it stands. VALUE is compared as the evaluator gives it, with
 // its quoting markers and bytes from 128 up: unlike a condition or a loop bound, it is not
 // put through the display conversion.
+#include "error/error_numbers.hpp"
 #include "func/evaluator.hpp"
 #include "host/open_constructs.hpp"
 #include "host/parser_context.hpp"
 #include "stmt/do_statement.hpp"
-#include "stmt/stmt_errors.hpp"
 #include "stmt/text_copier.hpp"
 #include "vars/name_compare.hpp"
 
@@ -46,7 +46,7 @@ void selection(ParserContext &context, ExpansionOff &off) {
     Scanner &scanner = context.scanner;
     scanner.triggers_active = true;
     if (!begins_with(take_token(context), '('))
-        context.errors.raise(stmt_errors::select_needs_parenthesis);
+        context.errors.raise(error::select_needs_parenthesis);
     const std::string value = eval_expression(context);
     scanner.triggers_active = false;
     if (begins_with(statement_token(context), ';')) take_token(context);
@@ -55,7 +55,7 @@ void selection(ParserContext &context, ExpansionOff &off) {
     SourcePosition chosen_at{};
     for (;;) {
         if (!begins_with(statement_token(context), '%'))
-            context.errors.raise(stmt_errors::branch_needs_percent, {statement_token(context)});
+            context.errors.raise(error::branch_needs_percent, {statement_token(context)});
         const OpenAt branch_at = OpenAt::token(context);
         const char *word = take_token(context);
         bool matches = false;
@@ -74,7 +74,7 @@ void selection(ParserContext &context, ExpansionOff &off) {
             continue; // not consumed: reported as a branch without `%`
         }
         if (!begins_with(statement_token(context), ';'))
-            context.errors.raise(stmt_errors::case_needs_semicolon, {statement_token(context)});
+            context.errors.raise(error::case_needs_semicolon, {statement_token(context)});
         const SourcePosition at = current_position(context);
         push_text_back(context, "%do;", at);
         take_token(context);

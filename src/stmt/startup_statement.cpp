@@ -1,5 +1,6 @@
 #include "stmt/startup_statement.hpp"
 
+#include "error/error_numbers.hpp"
 #include "host/parser_context.hpp"
 
 #include <algorithm>
@@ -8,12 +9,6 @@
 namespace vornmac {
 
 namespace {
-constexpr int16_t positional_after_named = 2028;
-constexpr int16_t too_few_arguments = 2029;
-constexpr int16_t bad_positional_name = 2030;
-constexpr int16_t bad_name = 2031;
-constexpr int16_t argument_without_equals = 2032;
-constexpr int16_t item_too_long = 4661;
 constexpr size_t item_limit = 199;
 constexpr int16_t first_bound_entry = 2; // entries 0 and 1 are not the program's own
 
@@ -39,16 +34,16 @@ class StartupBinder {
             return;
         }
         if (named_seen_) {
-            context_.errors.raise(positional_after_named);
+            context_.errors.raise(error::positional_name_after_named);
             return;
         }
         if (positional_ >= context_.argc - first_bound_entry) {
-            context_.errors.raise(too_few_arguments);
+            context_.errors.raise(error::too_few_program_arguments);
             return;
         }
         const std::string name = without_trailing_blanks(item);
         if (!is_variable_name(name)) {
-            context_.errors.raise(bad_positional_name, {item.c_str()});
+            context_.errors.raise(error::bad_positional_name, {item.c_str()});
             return;
         }
         context_.vars.save(0, name.c_str(), argument(first_bound_entry + positional_));
@@ -60,7 +55,7 @@ class StartupBinder {
         for (int entry = first_bound_entry + positional_; entry <= context_.argc; ++entry) {
             const std::string text = argument(entry);
             if (text.find('=') == std::string::npos)
-                context_.errors.raise(argument_without_equals, {text.c_str()});
+                context_.errors.raise(error::argument_without_equals, {text.c_str()});
             else
                 bind_assignment(text);
         }
@@ -77,7 +72,7 @@ class StartupBinder {
         const size_t equals = text.find('=');
         const std::string name = without_trailing_blanks(text.substr(0, equals));
         if (!is_variable_name(name)) {
-            context_.errors.raise(bad_name, {text.c_str()});
+            context_.errors.raise(error::bad_startup_name, {text.c_str()});
             return;
         }
         context_.vars.save(0, name.c_str(), text.c_str() + equals + 1);
@@ -105,7 +100,8 @@ void startup_statement(ParserContext &context, int16_t) {
             for (; token[0] != ',' && token[0] != ']'; scanner.scan_token(0, 0))
                 if (item.size() <= item_limit) item += token;
             if (item.size() > item_limit)
-                context.errors.raise(item_too_long, {item.substr(0, item_limit).c_str()});
+                context.errors.raise(error::startup_item_too_long,
+                                     {item.substr(0, item_limit).c_str()});
             else
                 binder.bind_item(item);
         }

@@ -1,7 +1,7 @@
 #include "stmt/statement_text.hpp"
 
+#include "error/error_numbers.hpp"
 #include "host/parser_context.hpp"
-#include "stmt/stmt_errors.hpp"
 
 #include <memory>
 #include <string>
@@ -19,7 +19,7 @@ void StatementText::append(const char *text) {
 bool StatementText::report_overflow(const char *keyword) {
     if (!overflowed_) return false;
     const std::string label = std::string("%") + keyword;
-    context_.errors.raise(stmt_errors::text_too_long, {label.c_str()});
+    context_.errors.raise(error::text_too_long, {label.c_str()});
     return true;
 }
 

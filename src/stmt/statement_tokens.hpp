@@ -10,11 +10,16 @@
 #pragma once
 #include "input/quoting_bytes.hpp"
 
+#include <cstddef>
 #include <cstdint>
 
 namespace vornmac {
 
 class ParserContext;
+
+// The longest variable name a statement sets (%let and its kin, %do, %makevar, %setbyte,
+// %setstring): statements keep names in buffers of 60 bytes.
+inline constexpr size_t statement_name_limit = 59;
 
 // The token the handler is looking at.
 char *statement_token(ParserContext &context);

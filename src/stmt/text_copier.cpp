@@ -1,10 +1,10 @@
 #include "stmt/text_copier.hpp"
 
+#include "error/error_numbers.hpp"
 #include "host/open_constructs.hpp"
 #include "host/parser_context.hpp"
 #include "input/quoting_bytes.hpp"
 #include "stmt/keyword_table.hpp"
-#include "stmt/stmt_errors.hpp"
 
 #include <optional>
 #include <string>
@@ -12,9 +12,6 @@
 namespace vornmac {
 
 namespace {
-// Nested %if statements inside one copied branch are copied recursively; the bound keeps
-// a hostile program from exhausting the stack.
-constexpr int16_t if_depth_limit = 200;
 // ")" and a marker token, which no operator begins with: evaluation stops there.
 constexpr char condition_end[] = {')', marker_byte, 1, '\0'};
 constexpr char loop_rewind[] = "%doend## ";
@@ -98,13 +95,14 @@ void TextCopier::parenthesised(CopyMode mode) {
 }
 
 void TextCopier::nested_if(CopyMode mode) {
-    if (if_depth_ >= if_depth_limit) {
+    // Nested %if statements are copied recursively: one level each, counted across copiers.
+    const NestingLevel level(context_.nesting.copied_if);
+    if (level.beyond(NestingDepths::copied_if_bound)) {
         // Too deep to follow: the rest of the statement is read as ordinary text.
-        context_.errors.raise(stmt_errors::if_nested_too_deep);
+        context_.errors.raise(error::if_too_deep);
         take_token(context_);
         return;
     }
-    ++if_depth_;
     append(mode, "%if ");
     take_token(context_);
     statement(mode, true);
@@ -127,12 +125,10 @@ void TextCopier::nested_if(CopyMode mode) {
             append(mode, ";%else ");
             take_token(context_);
             statement(mode, true);
-            --if_depth_;
             return;
         }
         handed_back = std::string("%") + word;
     }
-    --if_depth_;
     push_text_back(context_, handed_back.c_str(), at);
 }
 
@@ -154,7 +150,7 @@ void TextCopier::block(CopyMode mode, bool in_branch) {
             if (depth == 0) closing.emplace(context_, ";");
             const char *token = take_token(context_);
             if (!begins_with(token, ';'))
-                context_.errors.raise(stmt_errors::end_needs_semicolon, {"%End", token});
+                context_.errors.raise(error::semicolon_expected, {"%End", token});
             if (mode == CopyMode::copy || (mode != CopyMode::skip && depth != 0))
                 out_.append(in_branch && depth == 0 ? "%end " : "%end; ");
             if (mode == CopyMode::loop_body && depth == 0) out_.append(loop_rewind);

@@ -51,7 +51,6 @@ class TextCopier {
     ParserContext &context_;
     StatementText &out_;
     BranchStart branch_start_ = BranchStart::text;
-    int16_t if_depth_ = 0;
     bool guards_blocks_ = true;
 };
 

@@ -1,5 +1,6 @@
 #include "vars/option_file.hpp"
 
+#include "error/error_numbers.hpp"
 #include "error/message_format.hpp"
 #include "host/parser_context.hpp"
 #include "input/input_image.hpp"
@@ -18,9 +19,6 @@ namespace vornmac {
 
 namespace {
 const char *const caption = "Options File Error";
-constexpr int16_t cannot_write_file = 2042;
-constexpr int16_t cannot_rename_file = 3018;
-constexpr int16_t value_not_saved = 4622;
 
 // The whole file; false when it is larger than any variable file or cannot be read.
 bool read_whole_file(int handle, std::string &bytes) {
@@ -51,8 +49,10 @@ platform::OpenedFile open_variable_file(const ParserContext &context, const std:
     return platform::raw_open_file(tried.c_str(), platform::Access::read, false);
 }
 
-bool refuse(const std::string &format, const std::vector<ErrorArg> &args) {
-    platform::show_message_box(caption, format_message(format, args).c_str());
+// The box's texts are fixed, so they are not looked up in the message file.
+bool refuse(int16_t number, const std::string &format, std::vector<ErrorArg> args) {
+    args.insert(args.begin(), ErrorArg(static_cast<int>(number)));
+    platform::show_message_box(caption, format_message("ERROR #%d: " + format, args).c_str());
     return false;
 }
 
@@ -91,10 +91,11 @@ bool load_options(ParserContext &context, const char *name) {
     const platform::OpenedFile opened = open_variable_file(context, context.options_path, tried);
     context.errors.suppressed = false;
     if (opened.wrong_kind)
-        return refuse("ERROR #4620: Macrovariable File -> %s is not a regular file",
-                      {tried.c_str()});
+        return refuse(error::variable_file_not_regular,
+                      "Macrovariable File -> %s is not a regular file", {tried.c_str()});
     if (opened.handle < 0)
-        return refuse("ERROR #2042: Cannot Open Macro Variable Disk File -> %s", {tried.c_str()});
+        return refuse(error::variable_file_not_written,
+                      "Cannot Open Macro Variable Disk File -> %s", {tried.c_str()});
     std::string bytes;
     bool complete;
     {
@@ -105,13 +106,14 @@ bool load_options(ParserContext &context, const char *name) {
     const LoadOutcome outcome = complete ? read_variable_file(bytes, context.vars, contents)
                                          : LoadOutcome{LoadResult::damaged, 0, {}};
     if (outcome.result == LoadResult::wrong_version)
-        return refuse("ERROR #3004: Macrovariable File -> %s is not the right version.  Wanted "
+        return refuse(error::variable_file_wrong_version,
+                      "Macrovariable File -> %s is not the right version.  Wanted "
                       "Version=%d.  Got Version=%d.\n",
                       {tried.c_str(), static_cast<int>(variable_file_version),
                        static_cast<int>(outcome.version)});
     if (outcome.result == LoadResult::damaged)
-        return refuse("ERROR #4607: Macrovariable File -> %s is damaged or truncated",
-                      {tried.c_str()});
+        return refuse(error::variable_file_damaged,
+                      "Macrovariable File -> %s is damaged or truncated", {tried.c_str()});
     for (size_t i = 0; i < contents.input_records.size(); ++i)
         context.input.install(static_cast<int16_t>(i),
                               source_from_image(contents.input_records[i]));
@@ -151,18 +153,19 @@ void save_variable_file(ParserContext &context) {
     std::vector<SavedValue> left_out;
     const std::string bytes = write_variable_file(context.vars, contents, &left_out);
     for (const SavedValue &value : left_out)
-        context.errors.raise(value_not_saved, {value.name, static_cast<int>(value.level)});
+        context.errors.raise(error::value_not_saved, {value.name, static_cast<int>(value.level)});
     const ReplaceOutcome outcome = replace_variable_file(context.options_path, bytes, false);
     const char *temporary = outcome.temporary.c_str();
     switch (outcome.result) {
     case ReplaceResult::cannot_create:
-        context.errors.raise(cannot_write_file, {"create", temporary});
+        context.errors.raise(error::variable_file_not_written, {"create", temporary});
         break;
     case ReplaceResult::cannot_write:
-        context.errors.raise(cannot_write_file, {"write", temporary});
+        context.errors.raise(error::variable_file_not_written, {"write", temporary});
         break;
     case ReplaceResult::cannot_rename:
-        context.errors.raise(cannot_rename_file, {temporary, outcome.path.c_str(), -1});
+        context.errors.raise(error::variable_file_not_renamed,
+                             {temporary, outcome.path.c_str(), -1});
         break;
     case ReplaceResult::replaced:
         break;

@@ -1,7 +1,7 @@
 #include "vars/var_store.hpp"
 
+#include "error/error_numbers.hpp"
 #include "vars/name_compare.hpp"
-#include "vars/var_errors.hpp"
 
 #include <cstring>
 #include <new>
@@ -167,12 +167,12 @@ char *VarStore::copy_text(const char *text, size_t length) {
 
 size_t VarStore::storable_length(int16_t level, const char *name, const char *text) {
     if (level < lowest_level) {
-        raise_(var_errors::level_out_of_range, {ErrorArg(static_cast<int>(level)), name});
+        raise_(error::level_out_of_range, {ErrorArg(static_cast<int>(level)), name});
         return std::string_view::npos;
     }
     const size_t length = std::strlen(text);
     if (length > max_text) {
-        raise_(var_errors::text_too_long, {name});
+        raise_(error::value_too_long, {name});
         return std::string_view::npos;
     }
     return length;
@@ -180,7 +180,7 @@ size_t VarStore::storable_length(int16_t level, const char *name, const char *te
 
 VarLevel *VarStore::save(int16_t level, const char *name, const char *text) {
     if (name == nullptr || *name == '\0') {
-        raise_(var_errors::empty_name, {});
+        raise_(error::empty_variable_name, {});
         return nullptr;
     }
     if (text == nullptr) text = "";
@@ -188,7 +188,7 @@ VarLevel *VarStore::save(int16_t level, const char *name, const char *text) {
     if (length == std::string_view::npos) return nullptr;
     MacroVar *var = lookup(name, false);
     if (var == nullptr) {
-        raise_(var_errors::table_full, {name});
+        raise_(error::variable_table_full, {name});
         return nullptr;
     }
     return store_value(level, *var, text, length);
@@ -206,7 +206,7 @@ VarLevel *VarStore::store_value(int16_t level, MacroVar &var, const char *text, 
         v = new_var_level(&var, level);
     v->text = copy;
     // Raised only once the value is complete: the reporter may not return.
-    if (level >= level_limit) raise_(var_errors::level_too_deep, {});
+    if (level >= level_limit) raise_(error::levels_too_deep, {});
     return v;
 }
 

@@ -179,6 +179,8 @@ void ExampleCollector::finish() {
     lose_unanswered_program();
     for (int line : pending_lines_)
         problem(line, "file or stdin block is followed by no program block");
+    // A document whose examples all went (a renamed info string, say) must not pass.
+    if (parse_.examples.empty()) problem(1, "the document holds no example");
 }
 
 } // namespace

@@ -1,7 +1,8 @@
-// The manual's test: runs every example of a Markdown manual through the vornmac tool and
-// fails when one of them gives other output, files or log than the manual shows, or when
-// the manual breaks the example rules (a program without its output block, say). Each
-// failure is named by its line in the manual, so an editor can jump to it.
+// The manual's test: runs every example of a Markdown document (docs/language.md,
+// docs/choices.md) through the vornmac tool and fails when one of them gives other output,
+// files or log than the document shows, or when the document breaks the example rules (a
+// program without its output block, no example at all). Each failure is named by its line
+// in the document, so an editor can jump to it.
 //
 // Usage: manual_examples TOOL MANUAL [LINE...]
 // With LINEs, only the examples whose program block opens on one of those lines run.

@@ -79,6 +79,7 @@ TEST(ManualExamples, BrokenManualsAreReportedByLine) {
         {"```file\n```\n```vornmac\n```\n```output\n```\n",
          "1: \"file\" needs exactly one file name"},
         {"```vornmac\nA\n", "1: fenced block is never closed"},
+        {"text only\n```text\nnot run\n```\n", "1: the document holds no example"},
     };
     for (const Case &c : cases) {
         const auto parse = parse_manual(c.markdown);

@@ -3,6 +3,7 @@
 #include "golden_case.hpp"
 #include "golden_host.hpp"
 #include "golden_text.hpp"
+#include "support/small_stack.hpp"
 
 #include <gtest/gtest.h>
 
@@ -77,7 +78,9 @@ TEST_P(GoldenProgram, HostSeesExpectedTokensErrorsAndLog) {
     const GoldenCase c = load_case(cases_root() / GetParam());
     const std::string messages = read_file(cases_root() / "test.msg");
     alarm(case_time_limit_seconds);
-    const HostRun run = GoldenHost(c, messages).run();
+    // In as small a stack as a host's thread may have: no program may run out of it.
+    HostRun run;
+    vornmac::testing::run_in_small_stack([&] { run = GoldenHost(c, messages).run(); });
     alarm(0);
     ASSERT_TRUE(run.started) << "init_parser returned no context";
     for (const std::string &fault : run.protocol_faults)

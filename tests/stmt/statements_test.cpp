@@ -34,6 +34,30 @@ TEST(PutStatement, UnopenableFileIsReportedAndTheStatementStillRead) {
     EXPECT_NE(run.jumps[0].message.find("2080"), std::string::npos) << run.jumps[0].message;
 }
 
+// Bodies and branches longer than a text chain holds are read to their end and reported;
+// nothing of them runs, and the program goes on after them.
+TEST(LongBodies, AreReadToTheirEndAndReported) {
+    const std::string lines = [] {
+        std::string text;
+        for (int i = 0; i < 330; ++i)
+            text += std::string(100, 'x') + "\n";
+        return text;
+    }();
+    TestHome home;
+    // Longer than host text may be: the program is a file.
+    home.write("long.vm", "%do i = 1 %to 2;" + lines + "%end; a\n" + "%if 1 %then %do;" + lines +
+                              "%end; %else no; b\n" + "%do %select(1); %case 1;" + lines +
+                              "%end; %end; c");
+    const std::string file = home.path("long.vm");
+    ProgramRequest request;
+    request.file = file.c_str();
+    const ProgramRun run = run_program(home, request);
+    EXPECT_EQ(testing::joined(run.tokens), "|a |b |c ");
+    ASSERT_EQ(run.jumps.size(), 4u);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_NE(run.jumps[i].message.find("4631"), std::string::npos) << run.jumps[i].message;
+}
+
 TEST(SavevarStatement, ValueReachesTheNextRunThroughTheVariableFile) {
     TestHome home;
     run_text(home, "%let kept = 42; %let gone = 1; %savevar kept; x y");

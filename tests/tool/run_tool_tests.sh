@@ -201,6 +201,13 @@ printf 'from a pipe\n' | "$tool" run --home "$home" /dev/stdin >"$work/out" 2>"$
 rc=$?
 expect_rc "program from a pipe" 0
 expect_bytes "program from a pipe" out $'from a pipe\n'
+# Without a folder for its temporary copy, a program from a pipe does not run.
+printf 'from a pipe\n' | TMPDIR=$work/no/such/folder "$tool" run --home "$home" /dev/stdin \
+    >"$work/out" 2>"$work/err"
+rc=$?
+expect_rc "program from a pipe, no temporary" 2
+expect_line "program from a pipe, no temporary" err "/dev/stdin: ERROR #4611 : The program file \
+/dev/stdin is a pipe or a device, and no temporary file can hold its text"
 
 # Host text is stored as a variable: 65534 characters run, one more is refused by name.
 longest=$(printf '%65533s' '')

@@ -244,6 +244,15 @@ TEST_F(VarStoreTest, BadRequestsAreRefusedWithAnError) {
     EXPECT_EQ(store.count(), 0);
 }
 
+TEST_F(VarStoreTest, FullTableRefusesANewNameButStillTakesKnownOnes) {
+    for (int i = 0; i < VarStore::max_variables; ++i)
+        ASSERT_NE(store.save(0, ("v" + std::to_string(i)).c_str(), "x"), nullptr) << i;
+    EXPECT_EQ(store.save(0, "one_more", "x"), nullptr);
+    EXPECT_EQ(errors, std::vector<int16_t>{4602});
+    EXPECT_NE(store.save(1, "v7", "y"), nullptr) << "a known name takes a new level";
+    EXPECT_EQ(at(1, "v7"), "y");
+}
+
 TEST_F(VarStoreTest, LongestValueIsKeptWhole) {
     const std::string longest(65534, 'v');
     ASSERT_NE(store.save(0, "x", longest.c_str()), nullptr);

@@ -27,15 +27,12 @@ namespace vornmac::tool {
 
 namespace {
 
-constexpr int main_program_missing = 4504;
-
 // Start-up errors after which there is no main program to run.
 bool main_program_unusable(int number) {
-    constexpr int program_text_too_long = 4608;
-    constexpr int program_file_too_large = 4610;
-    constexpr int program_pipe_not_kept = 4611;
-    return number == main_program_missing || number == program_text_too_long ||
-           number == program_file_too_large || number == program_pipe_not_kept;
+    return number == VORNMAC_ERROR_MAIN_PROGRAM_MISSING ||
+           number == VORNMAC_ERROR_PROGRAM_TEXT_TOO_LONG ||
+           number == VORNMAC_ERROR_PROGRAM_FILE_TOO_LARGE ||
+           number == VORNMAC_ERROR_PROGRAM_PIPE_NOT_KEPT;
 }
 
 enum class Phase { defines, priming, tokens, open_at_end, finishing, done };
@@ -106,7 +103,7 @@ void Session::check_start_up() {
     if (!is_new(error)) return;
     report(error);
     mark_seen(error);
-    if (error.number() == main_program_missing) report_names_tried();
+    if (error.number() == VORNMAC_ERROR_MAIN_PROGRAM_MISSING) report_names_tried();
     if (main_program_unusable(error.number().value_or(0))) {
         stopped_ = true;
         phase_ = Phase::finishing;
