@@ -51,7 +51,7 @@ expect_bytes "-o -" out $'to stdout\n'
 run_tool run --home "$home" -D empty -D x=1 -e '[&empty.][&x.]'
 expect_rc "-D NAME" 0
 expect_bytes "-D NAME sets the empty text" out $'[][1]\n'
-long_name=$(printf 'n%.0s' {1..100})
+long_name=$(printf 'n%.0s' {1..199})
 for name in 'a b' 'x-y' "$long_name" '&x'; do
     run_tool run --home "$home/refused" -D "$name=1" -e 'ran'
     expect_rc "-D $name" 2
@@ -62,6 +62,8 @@ run_tool run --home "$home/refused" -D "v=$(head -c 65535 /dev/zero | tr '\0' a)
 expect_rc "-D value over the bound" 2
 expect_err_line "-D value over the bound" "vornmac run: -D: the value of v is 65535 characters long; at most 65534 are allowed"
 [ ! -e "$home/refused" ] || fail "a refused command line set up a home"
+run_tool run --home "$home" -D "${long_name%n}=longest" -e "[&${long_name%n}.]"
+expect_bytes "-D name at the bound" out $'[longest]\n'
 run_tool run --home "$home" -D "v=$(head -c 65534 /dev/zero | tr '\0' a)" -e 'length %length(&v.) end'
 expect_bytes "-D value at the bound" out $'length 65534 end\n'
 
@@ -120,6 +122,15 @@ expect_bytes "folded chain" err "%r:1:4: ERROR #4604 : Input nesting deeper than
   called from %r:1:7
   called from $work/recursion.vm:2:3
 "
+
+# --- positions past 32767 are shown as the counts they are ----------------------------------------
+{ head -c 40000 /dev/zero | tr '\0' '\n'; printf '&late.\n'; } >"$work/long.vm"
+run_tool run --home "$home" --trace=late "$work/long.vm"
+expect_err_line "line 40001" "$work/long.vm:40001:0: ERROR #2021 : Macro variable is not defined: late"
+expect_err_line "line 40001, traced" "$work/long.vm:40001:1: &late (error 2021)"
+{ head -c 33000 /dev/zero | tr '\0' ' '; printf '&wide.\n'; } >"$work/wide.vm"
+run_tool run --home "$home" "$work/wide.vm"
+expect_err_line "column 33000" "$work/wide.vm:1:33000: ERROR #2021 : Macro variable is not defined: wide"
 
 # --- a program typed at a terminal: prompts on the terminal, never in the output ----------------
 # The prompts the terminal showed, in order (the typed lines' echo comes in between).

@@ -27,9 +27,10 @@ Exit status: 0 without errors, 1 when errors were reported, 2 when the program c
 not be run (bad command line, start-up failure, or the library could not go on).
 )";
 
-// What a variable of the store can hold, and the longest name a variable file keeps.
+// What a variable of the store can hold, and the longest name an &name reference reads
+// (a name the variable file cannot keep is still a variable of the run).
 constexpr size_t longest_value = 65534;
-constexpr size_t longest_name = 99;
+constexpr size_t longest_name = 198;
 
 // A name that an &name reference can read: letters, digits, "_" and bytes of 128 and
 // above, as the language reads names.
@@ -51,7 +52,7 @@ Assignment define_of(const std::string &word) {
     if (!referable_name(define.name))
         throw CLI::ValidationError(
             "-D", "\"" + define.name +
-                      "\" is no variable name a program could reference: names are 1 to 99 "
+                      "\" is no variable name a program could reference: names are 1 to 198 "
                       "letters, digits and _");
     if (define.value.size() > longest_value)
         throw CLI::ValidationError("-D", "the value of " + define.name + " is " +

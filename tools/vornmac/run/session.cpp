@@ -189,7 +189,8 @@ ErrorPlace Session::open_construct_place() const {
     const SourceKind kind = open.source_kind == 'm'   ? SourceKind::macro
                             : open.source_kind == 's' ? SourceKind::variable
                                                       : SourceKind::file;
-    return {names_.label(kind, open.source_name, open.source_index == 0), open.line, open.column};
+    return {names_.label(kind, open.source_name, open.source_index == 0), shown_position(open.line),
+            shown_position(open.column)};
 }
 
 void Session::recover(Jump jump) {

@@ -33,8 +33,8 @@ std::string action(const vornmac_trace_event &e) {
 
 std::string trace_line(const SourceNames &names, const vornmac_trace_event &e) {
     std::string line(static_cast<size_t>(std::max<int>(e.depth, 0)) * 2, ' ');
-    line += where(names, e) + ':' + std::to_string(e.line) + ':' + std::to_string(e.column) + ": " +
-            action(e);
+    line += where(names, e) + ':' + std::to_string(shown_position(e.line)) + ':' +
+            std::to_string(shown_position(e.column)) + ": " + action(e);
     if (e.text != nullptr) line += " -> " + escaped_quoted(std::string_view(e.text, e.text_length));
     if (e.error != 0) line += " (error " + std::to_string(e.error) + ')';
     return line + '\n';
