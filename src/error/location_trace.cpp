@@ -63,19 +63,19 @@ void write_error_trace(ParserContext &context) {
         in.blank_names();
         std::string position(10, ' ');
         std::string location;
-        switch (in.kind) {
-        case 'm':
+        switch (in.live.kind) {
+        case SourceKind::macro:
             location = format_message("%s Macro %s", {prefix, in.current_name().c_str()});
             position = format_message("within %s   ", {in.source_name().c_str()});
             break;
-        case 's':
+        case SourceKind::text:
             if (!is_temp_name(in.source_name()))
                 location = format_message("%s Macro Variable -> %s   ",
                                           {prefix, in.source_name().c_str()});
             else if (in.top == 0)
                 location = format_message("%s Editor File   ", {prefix});
             break;
-        case 't':
+        case SourceKind::file:
             location = format_message("%s Captured Interactive Text    ", {prefix});
             break;
         default:
@@ -92,7 +92,7 @@ void write_error_trace(ParserContext &context) {
                                   std::to_string(scanner.token_start_column).c_str());
                 position += line_and_column(scanner.token_start_line, scanner.token_start_column);
             } else {
-                position += line_and_column(in.line, in.column);
+                position += line_and_column(in.live.line, in.live.column);
             }
             record_trace_entry(context, location, position, first);
             prefix = called_from_prefix;
@@ -100,7 +100,7 @@ void write_error_trace(ParserContext &context) {
         }
         if (in.top == 0) return;
         in.pop();
-        in.resume(99);
+        in.resume(ResumeMode::restore_only);
     }
 }
 
@@ -119,10 +119,10 @@ void write_input_trace(ParserContext &context) {
         const char *where = i == in.top ? "At" : "Before";
         std::string line;
         switch (source->kind) {
-        case 'm':
+        case SourceKind::macro:
             line = format_message("%s Macro %s within %s", {prefix, current.c_str(), name.c_str()});
             break;
-        case 's':
+        case SourceKind::text:
             if (!is_temp_name(name))
                 line = format_message("%s Macro Variable -> %s", {prefix, name.c_str()});
             else if (i == 0)
@@ -130,7 +130,7 @@ void write_input_trace(ParserContext &context) {
             else
                 line = format_message("%s Inside %%if or %%do", {prefix});
             break;
-        case 't':
+        case SourceKind::file:
             line = format_message("%s Captured Interactive Text", {prefix});
             break;
         default:

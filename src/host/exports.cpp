@@ -109,7 +109,7 @@ extern "C" parser_context *init_parser(const char *program_name, int16_t argc,
     bool started = false;
     run_guarded([&] {
         started = vornmac::start_up(*context, arguments);
-        if (started && !context->no_program && context->input.top >= 0) context->input.resume(0);
+        if (started && !context->no_program && context->input.top >= 0) context->input.resume();
     });
     if (!started) {
         delete context;
@@ -144,7 +144,7 @@ extern "C" int16_t start_parser_module(parser_context *ctx, char *first_token) {
     context.flags.expand_in_quotes = context.vars.optyes("_expand_macros_in_quotes");
     vornmac::InputStack &in = context.input;
     int value = run_guarded([&] {
-        in.save(0);
+        in.save();
         in.priming = true;
         context.scanner.skip_white();
         vornmac::write_input_trace(context);
@@ -234,7 +234,7 @@ extern "C" int vornmac_finish_parser(parser_context *ctx, int32_t mode, char *me
         context->vars.drop_local_levels();
         if (mode == finish_closes_log) vornmac::BufferedFile::forget_log_handle();
         if (!context->no_program) {
-            context->input.save(0);
+            context->input.save();
             if (context->save_variables) vornmac::save_variable_file(*context);
             context->macros.close_slots();
         }
@@ -348,7 +348,7 @@ extern "C" int vornmac_read_variable_file(const char *path, void *user,
     }
     for (const vornmac::SavedInputRecord &record : contents.input_records) {
         const vornmac::InputSource source = vornmac::source_from_image(record);
-        const vornmac_saved_input input{source.kind,
+        const vornmac_saved_input input{static_cast<char>(source.kind),
                                         source.line,
                                         source.column,
                                         source.level,

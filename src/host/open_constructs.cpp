@@ -19,7 +19,7 @@ std::string without_trailing_white(std::string text) {
 
 OpenAt OpenAt::trigger(const ParserContext &context) {
     const InputStack &in = context.input;
-    return {in.trigger_top, in.trigger_line, in.trigger_column};
+    return {in.trigger.top, in.trigger.line, in.trigger.column};
 }
 
 OpenAt OpenAt::token(const ParserContext &context) {

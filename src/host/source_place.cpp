@@ -13,12 +13,12 @@ SourcePlace source_place(const InputStack &in, int16_t top, int16_t line, int16_
         const InputSource *saved = in.slot(index);
         const bool live = index == in.top;
         if (!live && saved == nullptr) break;
-        const char kind = live ? in.kind : saved->kind;
+        const SourceKind kind = live ? in.live.kind : saved->kind;
         const std::string &source = live ? in.source_name() : saved->source_name;
         const std::string &current = live ? in.current_name() : saved->current_name;
-        if (kind == 's' && source.starts_with("_TEMP") && index > 0) continue;
-        place.kind = kind;
-        place.name = kind == 'm' ? current : source;
+        if (kind == SourceKind::text && source.starts_with("_TEMP") && index > 0) continue;
+        place.kind = static_cast<char>(kind);
+        place.name = kind == SourceKind::macro ? current : source;
         place.index = index;
         break;
     }

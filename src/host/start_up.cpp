@@ -37,8 +37,8 @@ bool start_up(ParserContext &context, const StartUpArguments &arguments) {
 
     if (arguments.program_name != nullptr || arguments.program_text != nullptr) {
         InputStack &in = context.input;
-        if (in.open_main(arguments.program_name, arguments.program_text) && in.kind == ' ' &&
-            !in.interactive)
+        if (in.open_main(arguments.program_name, arguments.program_text) &&
+            in.live.kind == SourceKind::program && !in.interactive)
             context.main_program_file = in.source_name();
     }
 

@@ -24,9 +24,9 @@ TracedAction::TracedAction(ParserContext &context, int kind, std::string name)
       name_(without_trailing_white(std::move(name))), raised_before_(context.errors.raised_count()),
       unwinding_before_(std::uncaught_exceptions()) {
     const InputStack &in = context.input;
-    depth_ = static_cast<int16_t>(std::max<int16_t>(in.trigger_top, 0) + context.trace.open_);
+    depth_ = static_cast<int16_t>(std::max<int16_t>(in.trigger.top, 0) + context.trace.open_);
     // The source the "%" or "&" was read from.
-    place_ = source_place(in, in.trigger_top, in.trigger_line, in.trigger_column);
+    place_ = source_place(in, in.trigger.top, in.trigger.line, in.trigger.column);
     context.trace.innermost_ = this;
     ++context.trace.open_;
 }

@@ -1,8 +1,9 @@
 #include "input/argument_list.hpp"
 
+#include "error/error_numbers.hpp"
 #include "func/evaluator.hpp"
 #include "host/parser_context.hpp"
-#include "input/quoting_bytes.hpp"
+#include "input/lexer.hpp"
 #include "input/text_chain.hpp"
 #include "vars/name_compare.hpp"
 
@@ -11,35 +12,15 @@
 
 namespace vornmac {
 
-namespace {
-// Characters a plain run stops before, as the scanner does more with them than put them
-// into a token: the token of a zero byte shows nothing of itself or of the white space
-// after it, a carriage return is folded with what follows, "/" may open a comment (even
-// after white space), "'" switches quoting, and the rest act.
-bool stops_plain_run(unsigned char c) {
-    switch (c) {
-    case '\0':
-    case '\r':
-    case '/':
-    case '\'':
-    case '&':
-    case '%':
-    case marker_byte:
-    case quoted_byte:
-        return true;
-    default:
-        return false;
-    }
-}
-} // namespace
-
 bool PlainRun::take(ParserContext &context, std::string &text, std::string_view enders,
                     size_t limit) {
-    if (!enabled) return false;
     InputStack &in = context.input;
+    if (!in.fast_paths.plain_runs) return false;
     const std::string_view ready = in.ready();
+    // A run stops before what a plain token cannot take (see CharClass::acting): the scanner
+    // does more with it than put it into a token.
     const auto ends_run = [&](char c) {
-        return stops_plain_run(static_cast<unsigned char>(c)) ||
+        return char_classes[static_cast<unsigned char>(c)] == CharClass::acting ||
                std::any_of(enders.begin(), enders.end(), [c](char ender) { return c == ender; });
     };
     // Mostly the argument ends or something acts right after the token.
@@ -64,8 +45,8 @@ bool PlainRun::take(ParserContext &context, std::string &text, std::string_view 
         const size_t count = feed == std::string_view::npos ? rest.size() : feed + 1;
         in.take(count);
         if (feed != std::string_view::npos) {
-            in.column = 0;
-            ++in.line;
+            in.live.column = 0;
+            ++in.live.line;
         }
         rest.remove_prefix(count);
     }
@@ -146,11 +127,11 @@ bool ArgumentList::next_argument() {
 
 void ArgumentList::deliver(const std::string &result) {
     // Raised before the push: an error unwinds the input stack, which would drop it.
-    if (too_long_) context_.errors.raise(argument_too_long, {label_});
+    if (too_long_) context_.errors.raise(error::text_too_long, {label_});
     static const std::string nothing;
     InputStack &in = context_.input;
-    in.reread_text(in.top, nullptr, trailing_blanks(token_text(context_)), in.line, in.column,
-                   too_long_ ? nothing : result);
+    in.reread_text(in.top, nullptr, trailing_blanks(token_text(context_)), in.live.line,
+                   in.live.column, too_long_ ? nothing : result);
 }
 
 } // namespace vornmac

@@ -46,9 +46,6 @@ class PlainRun {
     // False, with nothing taken, when no such stretch is ready.
     static bool take(ParserContext &context, std::string &text, std::string_view enders,
                      size_t limit);
-    // On by default; the differential test turns it off to read every argument token by
-    // token and compare the runs.
-    static inline bool enabled = true;
 };
 
 // How a token of an argument is taken into the argument's text.
@@ -60,8 +57,6 @@ enum class TokenForm {
 
 class ArgumentList {
   public:
-    static constexpr int16_t argument_too_long = 4631;
-
     // found_token_first: as first_argument, but a token found in place of a missing "(" is
     // left as the first token of the first argument.
     enum class Start { first_argument, at_open, found_token_first };

@@ -58,7 +58,7 @@ InputSource source_from_image(const SavedInputRecord &record) {
     source.length = static_cast<int32_t>(get(image, length_at, 4));
     source.line = get16(image, line_at);
     source.column = get16(image, column_at);
-    source.kind = static_cast<char>(image[kind_at]);
+    source.kind = static_cast<SourceKind>(image[kind_at]);
     source.level = get16(image, level_at);
     source.end_blanks = get16(image, end_blanks_at);
     source.source_name = record.source_name;

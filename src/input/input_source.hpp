@@ -1,11 +1,13 @@
-// One slot of the input stack: the saved state of a source that another source has
-// interrupted, or of the top source as last saved. Its read buffer belongs to the slot and
-// is made once, the first time a file-like source uses the slot.
+// The records of the input stack. `SourceState` is the reading state of one source: the live
+// source being read is one, and each slot keeps the copy saved when another source
+// interrupted it, so saving and resuming are plain copies. `InputSource` is a slot: that
+// state, the variable level the source is read at, and what the slot owns for its source
+// (its names and its read buffer, made once, the first time a file-like source uses the
+// slot).
 //
-// Invariants: `kind` is one of ' ' (program file, or the terminal when `source_name` is
-// empty), 'm' (macro text), 't' (file without a new level) and 's' (variable text);
-// 0 <= offset <= length; `buffer_position` is 1024 when the buffer holds nothing;
-// 0 <= silent_depth < 76.
+// Invariants: 0 <= offset <= length; `buffer_position` is 1024 when the buffer holds
+// nothing; 0 <= silent_depth < 76. `kind` holds the byte the variable file stores; a file
+// from elsewhere may give any byte, which reads like a variable's text.
 #pragma once
 #include <array>
 #include <cstdint>
@@ -19,30 +21,48 @@ struct MacroVar;
 inline constexpr int16_t read_buffer_size = 1024;
 using ReadBuffer = std::array<char, read_buffer_size>;
 
-struct InputSource {
-    int handle = -1;
+// The kinds of source, by the letter the variable file's input records hold.
+enum class SourceKind : char {
+    program = ' ', // a program file, or the terminal when the source name is empty
+    macro = 'm',   // a macro body, read from its library file
+    file = 't',    // a file read without a variable level of its own
+    text = 's',    // a variable's text
+};
+
+struct SourceState {
+    int handle = -1; // the open file; 0 for the terminal
     int32_t offset = 0;
     int32_t length = 0;
     int16_t line = 1;
     int16_t column = 0;
-    char kind = ' ';
-    int16_t level = 0;
     int16_t end_blanks = 0;
-    int16_t silent_depth = 0; // see InputStack::silent_depth
-    std::string current_name; // shown in traces: the macro name for kind 'm'
+    int16_t buffer_position = read_buffer_size;
+    SourceKind kind = SourceKind::program;
+    // See InputStack::substitute. Last: every token clears it together with the trigger's
+    // depth, which InputStack keeps right after its live state, in one store.
+    int16_t silent_depth = 0;
+
+    bool reads_a_file() const {
+        return kind == SourceKind::program || kind == SourceKind::macro || kind == SourceKind::file;
+    }
+};
+
+struct InputSource : SourceState {
+    // The variable level the source is read at. While the source is live the level is the
+    // store's current level, so the level is the slot's alone.
+    int16_t level = 0;
+    std::string current_name; // shown in traces: the macro name for kind macro
     std::string source_name;  // what the source is opened by: file or variable name
-    // Kind 's': the variable named source_name, once a resume has found it; null until then.
-    // Variables are never removed from the store, so the search by name would find it again.
+    // Kind text: the variable named source_name, once a resume has found it; null until
+    // then. Variables are never removed from the store, so the search by name would find it
+    // again.
     MacroVar *variable = nullptr;
     std::unique_ptr<ReadBuffer> buffer;
-    int16_t buffer_position = read_buffer_size;
-    // Kind 'm': the macro's body as read from its library with the record, the bytes from
+    // Kind macro: the macro's body as read from its library with the record, the bytes from
     // the file offset `body_start` on. The source reads them, not the file, which another
     // run may change while the macro runs. Null for a source restored from a variable file.
     std::shared_ptr<const std::string> body;
     int32_t body_start = 0;
-
-    bool reads_a_file() const { return kind == ' ' || kind == 'm' || kind == 't'; }
 };
 
 } // namespace vornmac

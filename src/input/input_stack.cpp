@@ -1,38 +1,33 @@
 #include "input/input_stack.hpp"
 
+#include "error/error_numbers.hpp"
 #include "error/recovery_jump.hpp"
 #include "host/parser_context.hpp"
 #include "input/quoting_bytes.hpp"
 #include "input/scanner.hpp"
 #include "input/text_chain.hpp"
+#include "platform/console.hpp"
 #include "platform/raw_file.hpp"
 #include "platform/seekable_file.hpp"
 #include "stmt/program_file.hpp"
 #include "vars/name_compare.hpp"
 
 #include <algorithm>
-#include <cstdio>
+#include <charconv>
 #include <cstring>
 #include <set>
 
 namespace vornmac {
 
-namespace {
-constexpr int16_t program_file_missing = 160;
-constexpr int16_t cannot_reopen = 172;
-constexpr int16_t input_exhausted_error = 173;
-constexpr int16_t undefined_variable = 2021;
-constexpr int16_t main_program_missing = 4504;
-constexpr int16_t nesting_too_deep = 4604;
-constexpr int16_t program_text_too_long = 4608;
-constexpr int16_t reference_cycle = 4609;
-constexpr int16_t program_file_too_large = 4610;
-constexpr int16_t program_pipe_not_kept = 4611;
-
-bool is_trailing_junk(unsigned char byte) {
-    return byte == 0 || byte == 26 || byte >= 128;
+size_t program_text_length(std::string_view bytes) {
+    size_t length = bytes.size();
+    while (length > 0) {
+        const auto byte = static_cast<unsigned char>(bytes[length - 1]);
+        if (byte != 0 && byte != 26 && byte < 128) break;
+        --length;
+    }
+    return length;
 }
-} // namespace
 
 int32_t program_file_length(int handle) {
     int32_t end = platform::raw_seek(handle, 0, 2);
@@ -42,8 +37,8 @@ int32_t program_file_length(int handle) {
         platform::raw_seek(handle, start, 0);
         const int32_t got = platform::raw_read(handle, block, end - start);
         if (got != end - start) return 0;
-        for (int32_t i = got; i > 0; --i)
-            if (!is_trailing_junk(static_cast<unsigned char>(block[i - 1]))) return start + i;
+        const size_t kept = program_text_length({block, static_cast<size_t>(got)});
+        if (kept > 0) return start + static_cast<int32_t>(kept);
         end = start;
     }
     return 0;
@@ -53,7 +48,10 @@ InputStack::InputStack(ParserContext &context) : context_(context) {
     context_.vars.set_text_reader(this);
     temp_variables_.reserve(temp_names_.size());
     for (size_t n = 0; n < temp_names_.size(); ++n) {
-        std::snprintf(temp_names_[n].data(), temp_names_[n].size(), "_TEMP%zu", n);
+        std::array<char, 8> &name = temp_names_[n];
+        constexpr std::string_view prefix = "_TEMP";
+        std::copy(prefix.begin(), prefix.end(), name.begin());
+        std::to_chars(name.data() + prefix.size(), name.data() + name.size() - 1, n);
         temp_variables_.emplace_back(temp_names_[n].data());
     }
 }
@@ -62,9 +60,9 @@ InputStack::~InputStack() {
     context_.vars.set_text_reader(nullptr);
     // Program files still open when the context goes; the terminal (0) is not ours.
     std::set<int> open;
-    if (kind == ' ' && handle > 0) open.insert(handle);
+    if (live.kind == SourceKind::program && live.handle > 0) open.insert(live.handle);
     for (int16_t i = 0; i <= top && i < slot_count; ++i)
-        if (slots_[i] && slots_[i]->kind == ' ' && slots_[i]->handle > 0)
+        if (slots_[i] && slots_[i]->kind == SourceKind::program && slots_[i]->handle > 0)
             open.insert(slots_[i]->handle);
     for (int h : open)
         platform::raw_close(h);
@@ -92,6 +90,7 @@ void copy_name(std::string &to, const char *from) {
 } // namespace
 
 InputSource &InputStack::slot_for(int16_t index) {
+    VORNMAC_ASSERT(index >= 0 && index < slot_count);
     std::unique_ptr<InputSource> &slot = slots_[static_cast<size_t>(index)];
     if (slot) [[likely]]
         return *slot;
@@ -131,36 +130,28 @@ void InputStack::install(int16_t index, InputSource source) {
 }
 
 void InputStack::store_live(InputSource &source) const {
-    source.handle = handle;
-    source.offset = offset;
-    source.length = length;
-    source.line = line;
-    source.column = column;
-    source.kind = kind;
+    VORNMAC_ASSERT(live.offset >= 0 && live.offset <= live.length);
+    VORNMAC_ASSERT(live.buffer_position >= 0 && live.buffer_position <= read_buffer_size);
+    VORNMAC_ASSERT(live.silent_depth >= 0 && live.silent_depth < slot_count);
+    static_cast<SourceState &>(source) = live;
     source.level = context_.vars.current_level;
-    source.silent_depth = silent_depth;
-    source.end_blanks = end_blanks;
-    source.buffer_position = buffer_position;
 }
 
 void InputStack::load_live(const InputSource &source) {
-    offset = source.offset;
-    length = source.length;
-    line = source.line;
-    column = source.column;
-    kind = source.kind;
+    // The slot's file handle is held aside: which handle the live source reads is resume's
+    // to decide by its kind.
+    const int handle = live.handle;
+    live = source;
+    live.handle = handle;
     context_.vars.current_level = source.level;
-    silent_depth = source.silent_depth;
-    end_blanks = source.end_blanks;
-    buffer = source.buffer.get();
-    buffer_position = source.buffer_position;
-    body = source.body.get();
-    body_start = source.body_start;
+    cursor.buffer = source.buffer.get();
+    cursor.body = source.body.get();
+    cursor.body_start = source.body_start;
 }
 
 bool InputStack::bound_reached(const char *name) {
     if (top + 1 < slot_count) return false;
-    context_.errors.raise(nesting_too_deep, {name});
+    context_.errors.raise(error::input_too_deep, {name});
     return true;
 }
 
@@ -170,7 +161,7 @@ void InputStack::exhausted() {
         if (context_.recovery.host_set) throw RecoveryJump{100};
         throw InputExhausted{};
     }
-    context_.errors.raise(input_exhausted_error);
+    context_.errors.raise(error::end_of_input);
     throw InputExhausted{};
 }
 
@@ -178,13 +169,13 @@ void InputStack::refuse_cycle(const char *name, int16_t depth) {
     std::string shown = name;
     while (!shown.empty() && is_white(static_cast<unsigned char>(shown.back())))
         shown.pop_back();
-    context_.errors.raise(reference_cycle, {shown.c_str(), static_cast<int>(depth)});
+    context_.errors.raise(error::reference_cycle, {shown.c_str(), static_cast<int>(depth)});
 }
 
 void InputStack::text_released(const char *released) {
-    if (kind != 's' || released != text) return;
-    kept_text_.assign(text, text_size);
-    text = kept_text_.c_str();
+    if (live.kind != SourceKind::text || released != cursor.text) return;
+    kept_text_.assign(cursor.text, cursor.text_size);
+    cursor.text = kept_text_.c_str();
 }
 
 int InputStack::open_program_file(const std::string &name, int16_t missing_error) {
@@ -195,26 +186,26 @@ int InputStack::open_program_file(const std::string &name, int16_t missing_error
     }
     const platform::SeekableFile file = platform::make_seekable(opened);
     if (file.status == platform::SeekableStatus::too_large)
-        context_.errors.raise(program_file_too_large, {name.c_str()});
+        context_.errors.raise(error::program_file_too_large, {name.c_str()});
     if (file.status == platform::SeekableStatus::no_temporary)
-        context_.errors.raise(program_pipe_not_kept, {name.c_str()});
+        context_.errors.raise(error::program_pipe_not_kept, {name.c_str()});
     return file.handle;
 }
 
 void InputStack::push_file(const std::string &name) {
     if (bound_reached(name.c_str())) return;
-    const int opened = open_program_file(name, program_file_missing);
+    const int opened = open_program_file(name, error::program_file_missing);
     if (opened < 0) return;
     interactive = false;
     ++context_.vars.current_level;
-    handle = opened;
-    length = program_file_length(opened);
-    offset = 0;
+    live.handle = opened;
+    live.length = program_file_length(opened);
+    live.offset = 0;
     platform::raw_seek(opened, 0, 0);
-    kind = ' ';
-    end_blanks = 0;
-    line = 1;
-    column = 0;
+    live.kind = SourceKind::program;
+    live.end_blanks = 0;
+    live.line = 1;
+    live.column = 0;
     InputSource &source = store_new_top();
     source.current_name.clear();
     source.source_name = name;
@@ -226,30 +217,30 @@ void InputStack::push_macro_text(const std::string &file_name, const std::string
     if (bound_reached(macro_name.c_str())) return;
     interactive = false;
     ++context_.vars.current_level;
-    handle = library_handle;
-    offset = body_offset;
-    length = body_end;
-    kind = 'm';
-    end_blanks = blanks;
-    line = 1;
-    column = 0;
-    body = body_text.get();
-    body_start = body_offset;
+    live.handle = library_handle;
+    live.offset = body_offset;
+    live.length = body_end;
+    live.kind = SourceKind::macro;
+    live.end_blanks = blanks;
+    live.line = 1;
+    live.column = 0;
+    cursor.body = body_text.get();
+    cursor.body_start = body_offset;
     InputSource &source = store_new_top();
     source.current_name = macro_name;
     source.source_name = file_name;
     source.body = std::move(body_text);
     source.body_start = body_offset;
-    if (body != nullptr && context_.trace.on()) [[unlikely]]
-        context_.trace.note_text(*body);
+    if (cursor.body != nullptr && context_.trace.on()) [[unlikely]]
+        context_.trace.note_text(*cursor.body);
 }
 
 InputSource &InputStack::store_new_top() {
     const int16_t index = static_cast<int16_t>(top + 1);
     InputSource &source = slot_for(index);
     if (!source.buffer) source.buffer = std::make_unique<ReadBuffer>();
-    buffer = source.buffer.get();
-    buffer_position = read_buffer_size;
+    cursor.buffer = source.buffer.get();
+    live.buffer_position = read_buffer_size;
     store_live(source);
     source.body.reset();
     top = index;
@@ -259,16 +250,16 @@ InputSource &InputStack::store_new_top() {
 void InputStack::push_text(const char *name, const char *value, int16_t blanks) {
     if (bound_reached(name)) return;
     interactive = false;
-    kind = 's';
-    text = value;
-    text_size = std::strlen(value);
-    text_position = 0;
-    offset = 0;
-    length = static_cast<int32_t>(text_size);
-    end_blanks = blanks;
+    live.kind = SourceKind::text;
+    cursor.text = value;
+    cursor.text_size = std::strlen(value);
+    cursor.text_position = 0;
+    live.offset = 0;
+    live.length = static_cast<int32_t>(cursor.text_size);
+    live.end_blanks = blanks;
     const int16_t index = static_cast<int16_t>(top + 1);
     InputSource &source = slot_for(index);
-    buffer_position = read_buffer_size;
+    live.buffer_position = read_buffer_size;
     store_live(source);
     source.body.reset();
     source.current_name.clear();
@@ -276,7 +267,7 @@ void InputStack::push_text(const char *name, const char *value, int16_t blanks) 
     source.variable = nullptr;
     top = index;
     if (context_.trace.on()) [[unlikely]]
-        context_.trace.note_text(std::string_view(text, text_size));
+        context_.trace.note_text(std::string_view(cursor.text, cursor.text_size));
 }
 
 void InputStack::reread_text(int16_t slot, TextChain *chain, int16_t blanks, int16_t at_line,
@@ -292,9 +283,9 @@ void InputStack::reread_text(int16_t slot, TextChain *chain, int16_t blanks, int
     } else {
         stored = vars.save(vars.current_level, variable, value.c_str());
     }
-    save(0);
-    line = at_line;
-    column = at_column;
+    save();
+    live.line = at_line;
+    live.column = at_column;
     // What was stored is the variable's text at the current level; only a refused text
     // leaves it to be looked up.
     push_text(name, stored != nullptr ? stored->text : vars.optstring(variable), blanks);
@@ -302,13 +293,13 @@ void InputStack::reread_text(int16_t slot, TextChain *chain, int16_t blanks, int
 
 bool InputStack::open_main(const char *file_name, const char *main_text) {
     top = -1;
-    line = 1;
-    column = 0;
+    live.line = 1;
+    live.column = 0;
     if (file_name == nullptr) {
         // Host text is kept as a variable, so a variable's bound is the program's bound.
         const size_t size = std::strlen(main_text);
         if (size > VarStore::max_text) {
-            context_.errors.raise(program_text_too_long,
+            context_.errors.raise(error::program_text_too_long,
                                   {static_cast<int>(std::min<size_t>(size, INT32_MAX))});
             return false;
         }
@@ -325,7 +316,7 @@ bool InputStack::open_main(const char *file_name, const char *main_text) {
     }
     const std::string resolved = find_program_file(context_, file_name);
     if (!can_open_for_reading(resolved)) {
-        context_.errors.raise(main_program_missing, {file_name});
+        context_.errors.raise(error::main_program_missing, {file_name});
         return false;
     }
     push_file(resolved);
@@ -336,37 +327,35 @@ bool InputStack::open_main(const char *file_name, const char *main_text) {
     return true;
 }
 
-void InputStack::save(int16_t mode) {
-    InputSource &source = slot_for(std::max<int16_t>(top, 0));
-    if (mode == 1) offset = 0;
-    if (mode == 2) length = interactive ? terminal_length : program_file_length(handle);
-    store_live(source);
+void InputStack::save() {
+    store_live(slot_for(std::max<int16_t>(top, 0)));
 }
 
 void InputStack::rewind(const char *known_text) {
-    save(1);
-    if (kind != 's' || known_text == nullptr || known_text != text) {
-        resume(0);
+    live.offset = 0;
+    save();
+    if (live.kind != SourceKind::text || known_text == nullptr || known_text != cursor.text) {
+        resume();
         return;
     }
-    // resume(0) of the slot just saved: only the level above and the text's length can
+    // resume() of the slot just saved: only the level above and the text's length can
     // have changed under it.
     drop_above_current_level();
     interactive = false;
-    text_size = std::strlen(text);
-    text_position = 0;
+    cursor.text_size = std::strlen(cursor.text);
+    cursor.text_position = 0;
 }
 
 void InputStack::close_live_file() {
-    platform::raw_close(handle);
-    handle = -1;
+    platform::raw_close(live.handle);
+    live.handle = -1;
     if (top >= 0 && slots_[static_cast<size_t>(top)]) slots_[static_cast<size_t>(top)]->handle = -1;
 }
 
 void InputStack::pop() {
     // A host that keeps asking after the end of the input finds the stack empty, not below.
     const int16_t new_top = static_cast<int16_t>(std::max(top - 1, -1));
-    if (kind == ' ' && handle > 0) {
+    if (live.kind == SourceKind::program && live.handle > 0) {
         close_live_file();
         if (new_top < 0) exhausted();
     }
@@ -374,48 +363,49 @@ void InputStack::pop() {
 }
 
 void InputStack::drop() {
-    if (kind == ' ' && handle > 0) close_live_file();
+    if (live.kind == SourceKind::program && live.handle > 0) close_live_file();
     top = static_cast<int16_t>(std::max(top - 1, -1));
 }
 
-void InputStack::resume(int16_t mode) {
+void InputStack::resume(ResumeMode mode) {
     if (top < 0) exhausted();
     InputSource &source = slot_for(top);
     const int held = source.handle;
     load_live(source);
     drop_above_current_level();
-    if (mode == 99) {
+    if (mode == ResumeMode::restore_only) {
         // The error trace unwinds to here, while an error is being reported: reading goes
         // on where the slot was left, in its own text, and a terminal at the bottom is the
         // terminal again.
-        handle = held;
-        if (kind == ' ' && source.source_name.empty()) interactive = true;
-        if (kind == 's') reload_text();
+        live.handle = held;
+        if (live.kind == SourceKind::program && source.source_name.empty()) interactive = true;
+        if (live.kind == SourceKind::text) reload_text();
         return;
     }
     if (source.source_name.empty()) {
-        handle = 0;
+        live.handle = 0;
         interactive = true;
         return;
     }
     interactive = false;
     if (source.reads_a_file()) {
         if (held != -1) {
-            handle = held;
+            live.handle = held;
             return;
         }
         // Set before raising: the error trace unwinds from here.
-        offset = length;
-        handle = open_program_file(source.source_name, cannot_reopen);
-        source.handle = handle;
-        if (handle < 0) return; // nothing more to read from it
-        offset = source.offset;
+        live.offset = live.length;
+        live.handle = open_program_file(source.source_name, error::input_file_not_reopened);
+        source.handle = live.handle;
+        if (live.handle < 0) return; // nothing more to read from it
+        live.offset = source.offset;
         if (!source.buffer) source.buffer = std::make_unique<ReadBuffer>();
-        buffer = source.buffer.get();
+        cursor.buffer = source.buffer.get();
         refill();
         return;
     }
-    if (!reload_text()) context_.errors.raise(undefined_variable, {source.source_name.c_str()});
+    if (!reload_text())
+        context_.errors.raise(error::undefined_variable, {source.source_name.c_str()});
 }
 
 void InputStack::drop_above_current_level() {
@@ -438,23 +428,24 @@ const VarLevel *InputStack::resumed_value() {
 bool InputStack::reload_text() {
     const VarLevel *value = resumed_value();
     if (value == nullptr) {
-        text = "";
-        text_size = 0;
-        text_position = 0;
-        offset = length; // nothing more to read from it
+        cursor.text = "";
+        cursor.text_size = 0;
+        cursor.text_position = 0;
+        live.offset = live.length; // nothing more to read from it
         return false;
     }
-    text = value->text;
-    text_size = std::strlen(text);
-    text_position = std::min(static_cast<size_t>(offset), text_size);
+    cursor.text = value->text;
+    cursor.text_size = std::strlen(cursor.text);
+    cursor.text_position = std::min(static_cast<size_t>(live.offset), cursor.text_size);
     return true;
 }
 
 bool InputStack::text_resumes_unchanged() {
     if (top < 0) return false;
     const VarLevel *value = resumed_value();
-    return value != nullptr && value->text == text && std::strlen(text) == text_size &&
-           text_position == std::min(static_cast<size_t>(offset), text_size);
+    return value != nullptr && value->text == cursor.text &&
+           std::strlen(cursor.text) == cursor.text_size &&
+           cursor.text_position == std::min(static_cast<size_t>(live.offset), cursor.text_size);
 }
 
 int32_t read_source_block(int handle, int32_t offset, int32_t length, ReadBuffer &block) {
@@ -466,63 +457,68 @@ int32_t read_source_block(int handle, int32_t offset, int32_t length, ReadBuffer
 }
 
 void InputStack::refill() {
-    if (kind == 'm' && body != nullptr)
+    if (live.kind == SourceKind::macro && cursor.body != nullptr)
         copy_body_block();
     else
-        read_source_block(handle, offset, length, *buffer);
-    buffer_position = 0;
+        read_source_block(live.handle, live.offset, live.length, *cursor.buffer);
+    live.buffer_position = 0;
 }
 
 void InputStack::copy_body_block() {
-    const auto from = static_cast<size_t>(std::max<int32_t>(offset - body_start, 0));
-    const size_t count = std::min<size_t>(body->size() - std::min(from, body->size()),
+    const std::string &body = *cursor.body;
+    ReadBuffer &buffer = *cursor.buffer;
+    const auto from = static_cast<size_t>(std::max<int32_t>(live.offset - cursor.body_start, 0));
+    const size_t count = std::min<size_t>(body.size() - std::min(from, body.size()),
                                           static_cast<size_t>(read_buffer_size));
-    std::copy_n(body->data() + from, count, buffer->begin());
-    std::fill(buffer->begin() + static_cast<std::ptrdiff_t>(count), buffer->end(), ' ');
+    std::copy_n(body.data() + from, count, buffer.begin());
+    std::fill(buffer.begin() + static_cast<std::ptrdiff_t>(count), buffer.end(), ' ');
 }
 
 unsigned char InputStack::read_terminal_line() {
     // A typed line ends in an empty quoting pair, as a stored text does.
-    char typed[terminal_line_limit + empty_quoting_pair.size() + 1];
     const PromptHook &prompt = context_.prompt;
-    if (prompt.callback != nullptr) prompt.callback(prompt.user, line + 1);
-    if (std::fgets(typed, terminal_line_limit + 1, stdin) == nullptr) {
-        offset = length; // end of the terminal's input ends the program
+    if (prompt.callback != nullptr) prompt.callback(prompt.user, live.line + 1);
+    std::string line;
+    if (!platform::read_console_line(line, terminal_line_limit)) {
+        live.offset = live.length; // end of the terminal's input ends the program
         return ' ';
     }
-    const size_t typed_length = std::strlen(typed);
+    char typed[terminal_line_limit + empty_quoting_pair.size() + 1];
+    const size_t typed_length = line.size();
+    std::memcpy(typed, line.data(), typed_length);
     if (context_.flags.write_program && context_.log)
         context_.log->write(typed, static_cast<int32_t>(typed_length));
     std::memcpy(typed + typed_length, empty_quoting_pair.data(), empty_quoting_pair.size());
     typed[typed_length + empty_quoting_pair.size()] = '\0';
-    ++line;
-    column = 0;
+    ++live.line;
+    live.column = 0;
     const Tracer::Detached typed_input(context_.trace);
-    reread_text(top, nullptr, 0, line, column, typed);
+    reread_text(top, nullptr, 0, live.line, live.column, typed);
     return next_char();
 }
 
 unsigned char InputStack::next_char_general() {
-    if (offset == length) return ' ';
-    if (kind == 's') {
-        if (text_position >= text_size) return ' ';
-        return static_cast<unsigned char>(text[text_position++]);
+    if (live.offset == live.length) return ' ';
+    if (live.kind == SourceKind::text) {
+        if (cursor.text_position >= cursor.text_size) return ' ';
+        return static_cast<unsigned char>(cursor.text[cursor.text_position++]);
     }
     if (interactive) return read_terminal_line();
-    if (buffer == nullptr) {
-        offset = length;
+    if (cursor.buffer == nullptr) {
+        live.offset = live.length;
         return ' ';
     }
-    if (buffer_position >= read_buffer_size) refill();
-    return static_cast<unsigned char>((*buffer)[static_cast<size_t>(buffer_position++)]);
+    if (live.buffer_position >= read_buffer_size) refill();
+    return static_cast<unsigned char>(
+        (*cursor.buffer)[static_cast<size_t>(live.buffer_position++)]);
 }
 
 void InputStack::unread_char() {
-    if (offset == length) return;
-    if (kind == 's') {
-        if (text_position > 0) --text_position;
-    } else if (!interactive && buffer_position > 0) {
-        --buffer_position;
+    if (live.offset == live.length) return;
+    if (live.kind == SourceKind::text) {
+        if (cursor.text_position > 0) --cursor.text_position;
+    } else if (!interactive && live.buffer_position > 0) {
+        --live.buffer_position;
     }
 }
 
@@ -534,17 +530,17 @@ void InputStack::fold_cr() {
 }
 
 void InputStack::check_source_end() {
-    while (end_blanks <= 0 && offset == length) {
+    while (live.end_blanks <= 0 && live.offset == live.length) {
         if (top == 0 && final_newline_pending) {
             ch = '\n';
             final_newline_pending = false;
             return;
         }
         pop();
-        resume(0);
+        resume();
         if (!at_end()) {
             ch = next_char();
-            ++column;
+            ++live.column;
             fold_cr();
         }
     }
@@ -552,14 +548,14 @@ void InputStack::check_source_end() {
 
 void InputStack::step_back() {
     unread_char();
-    --column;
+    --live.column;
 }
 
 void InputStack::prompt() const {
     // A host that shows prompts itself shows them before each typed line instead.
     if (context_.prompt.callback != nullptr) return;
-    std::printf("%d? ", line);
-    std::fflush(stdout);
+    platform::write_console(std::to_string(live.line) + "? ");
+    platform::flush_console();
 }
 
 } // namespace vornmac

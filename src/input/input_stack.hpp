@@ -3,11 +3,12 @@
 // a statement's result) interrupts the one below, and when the top source is used up it
 // is popped and reading resumes exactly where the source below was interrupted.
 //
-// The state of the source being read lives in the "live" fields of this object; each slot
-// keeps a saved copy of them (`save`) that `resume` loads back. A source's names never
-// change while it is read, so they are kept in its slot only and never copied. Offsets count
-// characters consumed by the scanner (`advance_offset`), which may trail the characters read by
-// one: the scanner looks one character ahead and steps back (`unread_char`).
+// The source being read is `live`, a SourceState, and `cursor`, where its next character
+// is; each slot keeps a saved copy of the state (`save`) that `resume` copies back. A
+// source's names never change while it is read, so they are kept in its slot only and never
+// copied. Offsets count characters consumed by the scanner (`advance_offset`), which may
+// trail the characters read by one: the scanner looks one character ahead and steps back
+// (`unread_char`).
 //
 // A variable's text is read in place, not copied: the store tells the stack before it
 // releases a text (`text_released`), and the stack then keeps its own copy of that text
@@ -19,6 +20,8 @@
 // 100); either way InputExhausted ends the request, so nothing ever spins on an empty
 // stack.
 #pragma once
+#include "error/contract.hpp"
+#include "input/fast_paths.hpp"
 #include "input/input_source.hpp"
 #include "vars/var_store.hpp"
 
@@ -35,6 +38,12 @@ namespace vornmac {
 class ParserContext;
 class TextChain;
 
+// How `resume` loads the top slot back.
+enum class ResumeMode : int16_t {
+    reopen = 0,        // to read on: its file reopened, its variable's text found again
+    restore_only = 99, // for the error trace, which unwinds while an error is reported
+};
+
 class InputStack final : public TextReader {
   public:
     static constexpr int16_t slot_count = 76;
@@ -46,7 +55,7 @@ class InputStack final : public TextReader {
     InputStack(const InputStack &) = delete;
     InputStack &operator=(const InputStack &) = delete;
 
-    // Pushing. The caller first saves the interrupted source (`save(0)`); a
+    // Pushing. The caller first saves the interrupted source (`save()`); a
     // push that cannot be made (bound of 76 slots, file not found) raises its error and
     // leaves the live source as it was.
     void push_file(const std::string &name);
@@ -76,15 +85,10 @@ class InputStack final : public TextReader {
     // The chain also notes which substitutions read a command variable (`command`: its
     // digit, 0 for any other text), so that its cycles can be refused before they nest:
     // see read_command_variable.
-    void note_trigger() {
-        trigger_depth = silent_depth;
-        trigger_line = line;
-        trigger_column = column;
-        trigger_top = top;
-    }
-    void token_completed() { silent_depth = trigger_depth = 0; }
+    void note_trigger() { trigger = {live.silent_depth, live.line, live.column, top}; }
+    void token_completed() { live.silent_depth = trigger.depth = 0; }
     template <typename Push> void substitute(const char *name, Push push, char command = 0) {
-        const auto depth = static_cast<int16_t>(trigger_depth + 1);
+        const auto depth = static_cast<int16_t>(trigger.depth + 1);
         // Nesting that really fills the stack is refused by the push itself (4604).
         if (depth >= slot_count && top + 1 < slot_count) {
             refuse_cycle(name, depth);
@@ -93,7 +97,7 @@ class InputStack final : public TextReader {
         const int16_t before = top;
         push();
         if (top > before) {
-            silent_depth = depth;
+            live.silent_depth = depth;
             chain_commands_[static_cast<size_t>(depth)] = command;
         }
     }
@@ -104,14 +108,15 @@ class InputStack final : public TextReader {
     // as it stands; with room for the push and no cycle to refuse. Nothing may run while
     // such a text is read in place.
     bool substitutes_in_place() {
-        if (top + 1 >= slot_count || trigger_depth + 1 >= slot_count) return false;
-        return kind == 's' ? text_resumes_unchanged() : !interactive && handle > 0;
+        if (top + 1 >= slot_count || trigger.depth + 1 >= slot_count) return false;
+        return live.kind == SourceKind::text ? text_resumes_unchanged()
+                                             : !interactive && live.handle > 0;
     }
     // What popping the text read in place leaves changed: resume's drop of the level above,
     // and the column, which runs one on where the text ended (see check_source_end).
     void end_in_place_text() {
         drop_above_current_level();
-        ++column;
+        ++live.column;
     }
 
     // The main program becomes slot 0 at the global level: a file, host text stored as
@@ -119,28 +124,31 @@ class InputStack final : public TextReader {
     // the text is longer than a variable may be.
     bool open_main(const char *file_name, const char *text);
 
-    void save(int16_t mode);
-    // Reads the top source again from its start: save(1), then resume(0). A caller that
-    // has found the top variable text's value through a handle passes its text, which
-    // spares the search by name (any other text, or none, is looked up as resume does).
+    // Stores the live source in the top slot (slot 0 while the stack is empty).
+    void save();
+    // Reads the top source again from its start: saved with offset 0, then resumed. A
+    // caller that has found the top variable text's value through a handle passes its text,
+    // which spares the search by name (any other text, or none, is looked up as resume
+    // does).
     void rewind(const char *known_text = nullptr);
     void pop();
     // Removes the top slot: its rest is never read. A program file it reads is closed.
     void drop();
-    void resume(int16_t mode);
+    void resume(ResumeMode mode = ResumeMode::reopen);
 
     // Character reading. next_char and read_char are called for every byte of a program:
     // they take the common case inline (a character waiting in the file buffer or the
     // variable text, not a carriage return, not the end of the source) and leave every
     // other case to the general step beside them, which gives the same result for it too.
     unsigned char next_char() {
-        if (fast_reads && offset != length) {
-            if (kind == 's') {
-                if (text_position < text_size)
-                    return static_cast<unsigned char>(text[text_position++]);
-            } else if (!interactive && buffer != nullptr && buffer_position < read_buffer_size) {
+        if (fast_paths.reads && live.offset != live.length) {
+            if (live.kind == SourceKind::text) {
+                if (cursor.text_position < cursor.text_size)
+                    return static_cast<unsigned char>(cursor.text[cursor.text_position++]);
+            } else if (!interactive && cursor.buffer != nullptr &&
+                       live.buffer_position < read_buffer_size) {
                 return static_cast<unsigned char>(
-                    (*buffer)[static_cast<size_t>(buffer_position++)]);
+                    (*cursor.buffer)[static_cast<size_t>(live.buffer_position++)]);
             }
         }
         return next_char_general();
@@ -148,10 +156,10 @@ class InputStack final : public TextReader {
     unsigned char next_char_general();
     void unread_char();
     void advance_offset() {
-        if (offset < length)
-            ++offset;
+        if (live.offset < live.length)
+            ++live.offset;
         else
-            --end_blanks;
+            --live.end_blanks;
     }
     void fold_cr();
     void check_source_end();
@@ -160,48 +168,50 @@ class InputStack final : public TextReader {
         ch = next_char();
         // Neither has anything to do unless the character is a carriage return or the
         // source is used up.
-        if (!fast_reads || ch == '\r' || offset == length) {
+        if (!fast_paths.reads || ch == '\r' || live.offset == live.length) {
             fold_cr();
             check_source_end();
         }
-        ++column;
+        ++live.column;
     }
     // The characters the general steps would read next, straight from the file buffer or
     // the variable text and never past the end of the source. Empty whenever only the
     // general steps can read on: fast reads off, the terminal, a buffer to refill, the end
     // of the source. The scanner takes whole runs of plain characters from it.
-    std::string_view ready() const {
-        if (!fast_reads || offset >= length) return {};
-        const auto before_end = static_cast<size_t>(length - offset);
-        if (kind == 's') {
-            const size_t at = std::min(text_position, text_size);
-            return {text + at, std::min(text_size - at, before_end)};
+    std::string_view ready() const { return fast_paths.reads ? in_view() : std::string_view{}; }
+    // What ready() gives with fast reads on. A loop's record steps over its header through
+    // take() whether or not fast reads are on, so this is take()'s bound.
+    std::string_view in_view() const {
+        if (live.offset >= live.length) return {};
+        const auto before_end = static_cast<size_t>(live.length - live.offset);
+        if (live.kind == SourceKind::text) {
+            const size_t at = std::min(cursor.text_position, cursor.text_size);
+            return {cursor.text + at, std::min(cursor.text_size - at, before_end)};
         }
-        if (interactive || buffer == nullptr || buffer_position >= read_buffer_size) return {};
-        return {buffer->data() + buffer_position,
-                std::min(static_cast<size_t>(read_buffer_size - buffer_position), before_end)};
+        if (interactive || cursor.buffer == nullptr || live.buffer_position >= read_buffer_size)
+            return {};
+        return {cursor.buffer->data() + live.buffer_position,
+                std::min(static_cast<size_t>(read_buffer_size - live.buffer_position), before_end)};
     }
-    // Steps over the first `count` (at least one) characters of ready() as read_char and
+    // Steps over the first `count` (at least one) characters of in_view() as read_char and
     // advance_offset would over each; the last one becomes the current character. Line
     // feeds among them are the caller's to count.
     void take(size_t count) {
+        VORNMAC_ASSERT(count >= 1 && count <= in_view().size());
         const auto taken = static_cast<int32_t>(count);
-        if (kind == 's') {
-            ch = static_cast<unsigned char>(text[text_position + count - 1]);
-            text_position += count;
+        if (live.kind == SourceKind::text) {
+            ch = static_cast<unsigned char>(cursor.text[cursor.text_position + count - 1]);
+            cursor.text_position += count;
         } else {
             ch = static_cast<unsigned char>(
-                (*buffer)[static_cast<size_t>(buffer_position) + count - 1]);
-            buffer_position = static_cast<int16_t>(buffer_position + taken);
+                (*cursor.buffer)[static_cast<size_t>(live.buffer_position) + count - 1]);
+            live.buffer_position = static_cast<int16_t>(live.buffer_position + taken);
         }
-        offset += taken;
-        column = static_cast<int16_t>(column + taken);
+        live.offset += taken;
+        live.column = static_cast<int16_t>(live.column + taken);
     }
-    // On by default; the differential test turns it off to read every character through
-    // the general steps and compare the tokens.
-    static inline bool fast_reads = true;
     void step_back();
-    bool at_end() const { return offset == length; }
+    bool at_end() const { return live.offset == live.length; }
 
     const InputSource *slot(int16_t index) const;
     // Installs a slot image (from the variable file); the slot starts closed.
@@ -214,31 +224,34 @@ class InputStack final : public TextReader {
     // White space in those names becomes blanks, as the error trace shows them.
     void blank_names();
 
-    // Live fields.
+    // Where the live source's next character is. A variable's text (kind text) is read at
+    // `text_position` of its `text_size` characters: the variable's own text, or the
+    // stack's copy of it once the store has released it (see text_released). A file-like
+    // source is read from its slot's `buffer` at live.buffer_position; a macro body whose
+    // bytes came with its record refills that buffer from `body` (see InputSource::body),
+    // the bytes from the file offset `body_start` on.
+    struct Cursor {
+        const char *text = "";
+        size_t text_size = 0;
+        size_t text_position = 0;
+        ReadBuffer *buffer = nullptr;
+        const std::string *body = nullptr;
+        int32_t body_start = 0;
+    };
+    // Where the last trigger stood, for the trace: its source, line and column, and the
+    // silent depth of that source (see substitute).
+    struct Trigger {
+        int16_t depth = 0;
+        int16_t line = 0;
+        int16_t column = 0;
+        int16_t top = -1;
+    };
+
+    FastPaths fast_paths;
     int16_t top = -1;
-    char kind = ' ';
-    int32_t length = 0;
-    int32_t offset = 0;
-    // Kind 's': the variable's text (or the stack's own copy of it, see text_released),
-    // text_size characters read at text_position.
-    const char *text = "";
-    size_t text_size = 0;
-    size_t text_position = 0;
-    int16_t line = 1;
-    int16_t column = 0;
-    int16_t end_blanks = 0;
-    int16_t silent_depth = 0;  // substitutions nested since the last token, this one included
-    int16_t trigger_depth = 0; // silent depth of the source the last trigger was read from
-    // Where the last trigger stood, for the trace: its line, column and source.
-    int16_t trigger_line = 0;
-    int16_t trigger_column = 0;
-    int16_t trigger_top = -1;
-    int handle = -1;
-    // Kind 'm': the body the source reads (see InputSource::body), or null.
-    const std::string *body = nullptr;
-    int32_t body_start = 0;
-    ReadBuffer *buffer = nullptr;
-    int16_t buffer_position = read_buffer_size;
+    SourceState live;
+    Trigger trigger; // right after live, see SourceState::silent_depth
+    Cursor cursor;
     bool interactive = true;
     bool final_newline_pending = true;
     bool priming = false;
@@ -247,11 +260,11 @@ class InputStack final : public TextReader {
     void text_released(const char *released) override;
 
     // The depth the next substitution gets in the present chain.
-    int16_t next_substitution_depth() const { return static_cast<int16_t>(trigger_depth + 1); }
+    int16_t next_substitution_depth() const { return static_cast<int16_t>(trigger.depth + 1); }
     // Whether command variable `command` is read by a substitution that encloses the next
-    // one: chain_commands_[1] to [trigger_depth] are those of the present chain.
+    // one: chain_commands_[1] to [trigger.depth] are those of the present chain.
     bool encloses_command(char command) const {
-        const auto end = chain_commands_.begin() + trigger_depth + 1;
+        const auto end = chain_commands_.begin() + trigger.depth + 1;
         return std::find(chain_commands_.begin() + 1, end, command) != end;
     }
     // Error 4609 for `name`, whose substitution would close a cycle at `depth`.
@@ -259,6 +272,7 @@ class InputStack final : public TextReader {
 
   private:
     InputSource &slot_for(int16_t index);
+    // The live source's state into its slot, and back; the level goes with it.
     void store_live(InputSource &source) const;
     void load_live(const InputSource &source);
     bool bound_reached(const char *name);
@@ -266,19 +280,19 @@ class InputStack final : public TextReader {
     // -1 after an error: `missing_error` when it cannot be opened, 4610 when it is 2 GiB
     // or larger, 4611 when a pipe's text cannot be kept.
     int open_program_file(const std::string &name, int16_t missing_error);
-    // Stores the live fields in slot top + 1, giving file-like sources their read buffer;
+    // Stores the live source in slot top + 1, giving file-like sources their read buffer;
     // gives the slot, whose names the caller sets.
     InputSource &store_new_top();
     [[noreturn]] void exhausted();
     void refill();
-    // Kind 'm': a block of the body the source holds, as read_source_block would give it.
+    // Kind macro: a block of the body the source holds, as read_source_block would give it.
     void copy_body_block();
-    // Kind 's': the source's variable text, read on from the offset. False when the
+    // Kind text: the source's variable text, read on from the offset. False when the
     // variable is gone; the source then has nothing more to read.
     bool reload_text();
-    // Kind 's': the value reload_text reads the source's text from, or null.
+    // Kind text: the value reload_text reads the source's text from, or null.
     const VarLevel *resumed_value();
-    // Kind 's': whether reload_text would leave the text, its size and the reading as they
+    // Kind text: whether reload_text would leave the text, its size and the reading as they
     // stand (not so once the variable shows another text, or a zero byte was set into it).
     bool text_resumes_unchanged();
     // A source resumed takes back the variable level it was read at; deeper ones are gone.
@@ -303,8 +317,10 @@ class InputStack final : public TextReader {
 // Gives the number of bytes the file gave.
 int32_t read_source_block(int handle, int32_t offset, int32_t length, ReadBuffer &block);
 
-// The file's length for reading: trailing zero bytes, end-of-file marks (26) and bytes of
-// 128 and above are not part of it.
+// The length of a program file's text: trailing zero bytes, end-of-file marks (26) and bytes
+// of 128 and above are not part of it.
+size_t program_text_length(std::string_view bytes);
+// program_text_length of the open file.
 int32_t program_file_length(int handle);
 
 } // namespace vornmac

@@ -1,5 +1,7 @@
 #include "input/scanner.hpp"
 
+#include "error/contract.hpp"
+#include "error/error_numbers.hpp"
 #include "host/open_constructs.hpp"
 #include "host/parser_context.hpp"
 #include "input/quoting_bytes.hpp"
@@ -16,74 +18,61 @@
 namespace vornmac {
 
 namespace {
-constexpr int16_t undefined_variable = 2021;
-
-// The characters a word may start with that are not name characters. A table: every
-// character of every %-word and reference name is asked.
-constexpr std::array<bool, 256> special_characters = [] {
-    std::array<bool, 256> table{};
-    for (const char c : std::string_view("*()%'\"&"))
-        table[static_cast<unsigned char>(c)] = true;
-    return table;
-}();
-
-bool is_special(unsigned char c) {
-    return special_characters[c];
-}
-
-// How the plain-token fast path sees a byte. `general`: a character that cannot start a
-// plain token or be part of one's white space: a trigger, a marker, the slash of a comment,
-// a quote, a carriage return (folded with the character after it) or a zero byte (it would
-// end the token's text early).
-enum class PlainClass : unsigned char { other, name, white, line_feed, general };
-
-constexpr std::array<PlainClass, 256> plain_classes = [] {
-    std::array<PlainClass, 256> table{};
-    for (int c = 0; c < 256; ++c) {
-        const auto byte = static_cast<unsigned char>(c);
-        PlainClass &entry = table[byte];
-        if (is_name_char(byte))
-            entry = PlainClass::name;
-        else if (byte == '\n')
-            entry = PlainClass::line_feed;
-        else if (byte != '\r' && is_white(byte))
-            entry = PlainClass::white;
-        else if (byte == '&' || byte == '%' || byte == marker_byte || byte == quoted_byte ||
-                 byte == '/' || byte == '\'' || byte == '\r' || byte == '\0')
-            entry = PlainClass::general;
-    }
-    return table;
-}();
-
-// Each name character as the token stores it, 0 for every other byte: one look-up both
-// tells a word's end and folds the case.
-constexpr std::array<unsigned char, 256> word_bytes(bool lower_case) {
-    std::array<unsigned char, 256> table{};
-    for (int c = 0; c < 256; ++c)
-        if (is_name_char(static_cast<unsigned char>(c)))
-            table[static_cast<size_t>(c)] = lower_case
-                                                ? fold_name_char(static_cast<unsigned char>(c))
-                                                : static_cast<unsigned char>(c);
-    return table;
-}
-constexpr std::array<unsigned char, 256> word_bytes_as_read = word_bytes(false);
-constexpr std::array<unsigned char, 256> word_bytes_lowered = word_bytes(true);
-
 int16_t quoted_code(unsigned char c) {
     const char *at = c != '\0' ? std::strchr(quoted_characters, c) : nullptr;
     return at != nullptr ? static_cast<int16_t>(at - quoted_characters + 1) : 0;
 }
 } // namespace
 
+// The lexer's token readers read program input through the input stack into the next token.
+class Scanner::TokenReader {
+  public:
+    explicit TokenReader(Scanner &scanner) : scanner_(scanner), in_(scanner.context_.input) {}
+
+    unsigned char read() {
+        in_.read_char();
+        return in_.ch;
+    }
+    void take() { in_.advance_offset(); }
+    void step_back() { in_.step_back(); }
+    void append(unsigned char c) { scanner_.token_append(c); }
+    void append_raw(unsigned char c) {
+        VORNMAC_ASSERT(scanner_.next_length < token_limit);
+        scanner_.next_token_text[scanner_.next_length++] = static_cast<char>(c);
+    }
+    void line_feed(int16_t mode) { scanner_.count_line_feed(mode); }
+    bool full() const { return scanner_.next_length >= token_limit; }
+    // The fast path of a word: the rest of its run of name characters in one step.
+    void take_name_run() {
+        const std::string_view ready = in_.ready();
+        scanner_.take_into_token(
+            ready, name_run(ready, static_cast<size_t>(token_limit - scanner_.next_length)));
+    }
+    bool reference_continues_word() const {
+        return scanner_.triggers_active && scanner_.quote_state == 0;
+    }
+    // Input never runs out here: the stack raises its error (or jumps) instead.
+    static constexpr bool exhausted() { return false; }
+    void check_source_end() {
+        // As read_char leaves it, the source is seldom used up here.
+        if (in_.live.end_blanks <= 0 && in_.at_end()) in_.check_source_end();
+    }
+
+  private:
+    Scanner &scanner_;
+    InputStack &in_;
+};
+
 void Scanner::token_append(unsigned char c) {
+    VORNMAC_ASSERT(next_length < token_limit);
     if (context_.flags.upper_case) c = fold_name_char(c);
     next_token_text[next_length++] = static_cast<char>(c);
 }
 
 void Scanner::count_line_feed(int16_t mode) {
     InputStack &in = context_.input;
-    in.column = 0;
-    ++in.line;
+    in.live.column = 0;
+    ++in.live.line;
     if (in.interactive && mode == 0) in.prompt();
 }
 
@@ -106,8 +95,10 @@ void Scanner::gettoken(bool shift) {
 // Inline: every token passes here, and the call would cost as much as the flags' tests.
 [[gnu::always_inline]] inline void Scanner::echo_and_blank(size_t length, bool one_line) {
     const ModuleFlags &flags = context_.flags;
-    const char kind = context_.input.kind;
-    const bool echoed = kind == ' ' || ((kind == 'm' || kind == 's') && flags.macro_echo);
+    const SourceKind kind = context_.input.live.kind;
+    const bool echoed =
+        kind == SourceKind::program ||
+        ((kind == SourceKind::macro || kind == SourceKind::text) && flags.macro_echo);
     if (flags.write_program && echoed && context_.log) {
         static_assert(token_size % token_word_size == 0);
         if (one_line)
@@ -121,8 +112,8 @@ void Scanner::gettoken(bool shift) {
 }
 
 void Scanner::begin_token() {
-    token_start_column = context_.input.column;
-    token_start_line = context_.input.line;
+    token_start_column = context_.input.live.column;
+    token_start_line = context_.input.live.line;
     token_start_top = context_.input.top;
     next_length = 0;
 }
@@ -152,8 +143,13 @@ void Scanner::scan_token(int16_t mode, int16_t shift) {
         context_.input.token_completed();
 }
 
+// The steps of a token in order: the whole token in view, else read a character; the
+// triggers before it run; then a marker, a quoted character, a word or one other character,
+// which may open a comment: that is dropped with the white space after it, and the token is
+// scanned anew.
 void Scanner::scan_raw_token(int16_t mode) {
     InputStack &in = context_.input;
+    TokenReader reader(*this);
     for (;;) {
         begin_token();
         if (take_plain_token(mode)) return;
@@ -162,19 +158,33 @@ void Scanner::scan_raw_token(int16_t mode) {
         const unsigned char c = in.ch;
         // Markers act alike in every source, program files included.
         if (c == marker_byte) {
-            scan_marker();
+            apply_marker(lex_marker(reader));
+            token_end();
             return;
         }
         if (c == quoted_byte) {
-            scan_quoted_character();
+            lex_quoted(reader);
+            token_end();
             return;
         }
         if (is_name_char(c)) {
-            scan_word(mode);
+            reader.append(c);
+            reader.take();
+            scan_word_rest(mode, false);
             return;
         }
-        if (!scan_other(mode)) return;
-        // A comment was dropped together with the white space after it: scan anew.
+        if (quote_protection == 0 && c == '\'' && !context_.flags.expand_in_quotes)
+            quote_state ^= 1;
+        if (lex_other(reader, c, mode) == OtherEnd::complete) {
+            token_end();
+            return;
+        }
+        {
+            // The slash is the comment's, not text of a token.
+            next_length = 0;
+            const OpenConstruct comment(context_, OpenAt::token(context_), "/*", "", "", "*/");
+            lex_comment(reader);
+        }
         skip_white();
         mode = 0;
     }
@@ -185,74 +195,26 @@ void Scanner::scan_raw_token(int16_t mode) {
 [[gnu::always_inline]] inline bool Scanner::take_plain_token(int16_t mode) {
     InputStack &in = context_.input;
     const std::string_view ready = in.ready();
-    if (ready.empty()) return false;
-    const auto *from = reinterpret_cast<const unsigned char *>(ready.data());
-    const size_t room = std::min(ready.size(), static_cast<size_t>(token_limit));
-    // As scan_word and scan_other read: the word or the one character, then the white space
-    // after it up to and including a line feed (one character of it in mode 1).
-    size_t length = 0;
-    while (length < room && plain_classes[from[length]] == PlainClass::name)
-        ++length;
-    const bool is_word = length != 0;
-    if (!is_word) {
-        if (plain_classes[from[0]] == PlainClass::general) return false;
-        length = 1;
-    }
-    const size_t end = length;
-    bool ended_by_white = false; // by a line feed, a mode 1 token's white space or the room
-    bool line_feed = false;
-    while (length < room) {
-        const PlainClass kind = plain_classes[from[length]];
-        if (kind == PlainClass::white) {
-            ++length;
-            if (mode == 1) {
-                ended_by_white = true;
-                break;
-            }
-        } else {
-            line_feed = kind == PlainClass::line_feed;
-            ended_by_white = line_feed;
-            length += line_feed ? 1 : 0;
-            break;
-        }
-    }
-    if (length == static_cast<size_t>(token_limit)) ended_by_white = true;
-    if (!ended_by_white) {
-        // The character after the token decides; it must be ready too.
-        if (length == ready.size()) return false;
-        // A carriage return is folded with the character after it; a reference right after a
-        // word is read on as part of it. Any other character starts the next token.
-        const unsigned char after = from[length];
-        if (plain_classes[after] == PlainClass::general &&
-            (after == '\r' || (after == '&' && length == end && is_word)))
-            return false;
-    }
-    store_token_text(ready, length, next_token_text, context_.flags.upper_case);
-    if (from[0] == '\n') {
-        // A blank line's line feed starts a token of its own and counts as a line.
+    PlainToken token;
+    if (!plain_token(ready, mode, token)) return false;
+    store_token_text(ready, token.length, next_token_text, context_.flags.upper_case);
+    if (ready[0] == '\n') {
         in.take(1);
         count_line_feed(mode);
-        if (length > 1) in.take(length - 1);
+        if (token.length > 1) in.take(token.length - 1);
     } else {
-        in.take(length);
+        in.take(token.length);
     }
-    if (line_feed) count_line_feed(mode);
+    if (token.ends_line) count_line_feed(mode);
     // The general steps read the character after the token and step back before it.
-    if (!ended_by_white) in.ch = from[length];
-    next_length = static_cast<int16_t>(length);
+    if (token.read_after) in.ch = static_cast<unsigned char>(ready[token.length]);
+    next_length = static_cast<int16_t>(token.length);
     return true;
-}
-
-size_t Scanner::name_run(std::string_view text, size_t room) {
-    const size_t limit = std::min(text.size(), room);
-    size_t length = 0;
-    while (length < limit && is_name_char(static_cast<unsigned char>(text[length])))
-        ++length;
-    return length;
 }
 
 void Scanner::take_into_token(std::string_view ready, size_t count) {
     if (count == 0) return;
+    VORNMAC_ASSERT(next_length + count <= static_cast<size_t>(token_limit));
     char *to = next_token_text + next_length;
     if (context_.flags.upper_case) {
         for (size_t i = 0; i < count; ++i) {
@@ -343,177 +305,21 @@ void Scanner::apply_marker(unsigned char code) {
     if (code == 0x06 || code == 0x08) --quote_protection;
 }
 
-void Scanner::scan_marker() {
-    InputStack &in = context_.input;
-    token_append(marker_byte);
-    in.advance_offset();
-    in.read_char();
-    const unsigned char code = in.ch;
-    next_token_text[next_length++] = static_cast<char>(code);
-    in.advance_offset();
-    token_end();
-    apply_marker(code);
-}
-
-void Scanner::scan_quoted_character() {
-    InputStack &in = context_.input;
-    token_append(quoted_byte);
-    in.advance_offset();
-    in.read_char();
-    next_token_text[next_length++] = static_cast<char>(in.ch);
-    in.advance_offset();
-    // All the white space after it belongs to the token, line feeds included, as a quoted
-    // character made by `%(` carries it.
-    while (next_length < token_limit) {
-        in.read_char();
-        if (!is_white(in.ch)) {
-            in.step_back();
-            break;
-        }
-        if (in.ch == '\n') count_line_feed(0);
-        token_append(in.ch);
-        in.advance_offset();
-    }
-    token_end();
-}
-
-void Scanner::scan_word(int16_t mode) {
-    InputStack &in = context_.input;
-    token_append(in.ch);
-    in.advance_offset();
-    scan_word_rest(mode, false);
-}
-
 void Scanner::scan_word_rest(int16_t mode, bool white_taken) {
-    InputStack &in = context_.input;
-    while (next_length < token_limit) {
-        if (!white_taken) {
-            // Fast path: the rest of a run of name characters in one step.
-            const std::string_view ready = in.ready();
-            take_into_token(ready, name_run(ready, static_cast<size_t>(token_limit - next_length)));
-            if (next_length == token_limit) break;
-        }
-        in.read_char();
-        const unsigned char c = in.ch;
-        if (is_name_char(c)) {
-            if (white_taken) {
-                in.step_back();
-                break;
-            }
-            token_append(c);
-            in.advance_offset();
-        } else if (is_white(c)) {
-            if (c == '\n') count_line_feed(mode);
-            token_append(c);
-            in.advance_offset();
-            if (c == '\n' || mode == 1) break;
-            white_taken = true;
-        } else if (c == '&' && !white_taken && triggers_active && quote_state == 0) {
-            // The variable's text is read on as part of this word.
-            in.note_trigger();
-            in.advance_offset();
-            reference_into_word(mode, white_taken);
-        } else {
-            in.step_back();
-            break;
-        }
+    TokenReader reader(*this);
+    while (lex_word_rest(reader, mode, white_taken) == WordEnd::reference) {
+        // The variable's text is read on as part of this word.
+        InputStack &in = context_.input;
+        in.note_trigger();
+        in.advance_offset();
+        reference_into_word(mode, white_taken);
     }
     token_end();
-}
-
-bool Scanner::scan_other(int16_t mode) {
-    InputStack &in = context_.input;
-    const unsigned char first = in.ch;
-    if (quote_protection == 0 && first == '\'' && !context_.flags.expand_in_quotes)
-        quote_state ^= 1;
-    // A blank line's line feed starts a token of its own; it still counts as a line.
-    if (first == '\n') count_line_feed(mode);
-    token_append(first);
-    in.advance_offset();
-    while (next_length < token_limit) {
-        in.read_char();
-        const unsigned char c = in.ch;
-        if (first == '/' && c == '*') {
-            skip_comment();
-            return true;
-        }
-        if (!is_white(c)) {
-            in.step_back();
-            break;
-        }
-        if (c == '\n') count_line_feed(mode);
-        token_append(c);
-        in.advance_offset();
-        if (c == '\n' || mode == 1) break;
-    }
-    token_end();
-    return false;
-}
-
-void Scanner::skip_comment() {
-    InputStack &in = context_.input;
-    // The slash is the comment's, not text of a token.
-    next_length = 0;
-    const OpenConstruct comment(context_, OpenAt::token(context_), "/*", "", "", "*/");
-    in.advance_offset();
-    bool after_star = false;
-    for (;;) {
-        in.read_char();
-        in.advance_offset();
-        if (in.ch == '\n') count_line_feed(0);
-        if (after_star && in.ch == '/') break;
-        after_star = in.ch == '*';
-    }
-    next_length = 0;
 }
 
 void Scanner::read_word(int16_t mode, char *destination) {
-    InputStack &in = context_.input;
-    enum class Collected { nothing, name, special } collected = Collected::nothing;
-    bool white_taken = false;
-    int16_t length = 0;
-    period_flag = false;
-    // Terminated as it grows: what was read is lost if the input ends here (OpenConstruct).
-    destination[0] = '\0';
-    for (;;) {
-        in.read_char();
-        unsigned char c = in.ch;
-        // Markers before a word are skipped; a doubled one is dropped whole.
-        while (mode == 0 && c == marker_byte && collected == Collected::nothing) {
-            in.advance_offset();
-            in.read_char();
-            c = in.ch;
-            if (c != marker_byte) break;
-            in.advance_offset();
-            in.read_char();
-            c = in.ch;
-        }
-        // A special character with its white space may become a quoted character, whose
-        // marker takes one byte more in the token: leave room for it.
-        const int16_t limit = collected == Collected::special ? token_limit - 1 : token_limit;
-        if (length >= limit) {
-            in.step_back();
-            break;
-        }
-        if (c == '.') {
-            in.advance_offset();
-            period_flag = true;
-            break;
-        }
-        const bool takes_name = is_name_char(c) && collected != Collected::special && !white_taken;
-        const bool takes_white = is_white(c) && collected != Collected::nothing;
-        const bool takes_special = collected == Collected::nothing && is_special(c);
-        if (!takes_name && !takes_white && !takes_special) {
-            in.step_back();
-            break;
-        }
-        if (takes_name) collected = Collected::name;
-        if (takes_special) collected = Collected::special;
-        if (takes_white) white_taken = true;
-        destination[length++] = static_cast<char>(c);
-        destination[length] = '\0';
-        in.advance_offset();
-    }
+    TokenReader reader(*this);
+    period_flag = lex_trigger_word(reader, mode, destination).period;
 }
 
 bool Scanner::trigger_before_name() {
@@ -530,41 +336,21 @@ bool Scanner::trigger_before_name() {
     return true;
 }
 
-bool Scanner::read_name_in_view(ReferenceName &name) {
-    // A name, the white space after it and the character that ends the word (a period is
-    // taken), shorter than a word may be. A carriage return would be folded with the
-    // character after it, so the general steps read it. The name is hashed and its end
-    // blanks counted on the way.
+// Out of line: its callers inline the general steps around it.
+[[gnu::noinline]] bool Scanner::read_name_in_view(TriggerName &name) {
     InputStack &in = context_.input;
     const std::string_view ready = in.ready();
-    const auto *from = reinterpret_cast<const unsigned char *>(ready.data());
-    const size_t limit = std::min(ready.size(), static_cast<size_t>(token_limit));
-    uint32_t hash = name_hash_seed;
-    size_t at = 0;
-    while (at < limit && is_name_char(from[at])) {
-        name.word[at] = static_cast<char>(from[at]);
-        hash = name_hash_step(hash, from[at]);
-        ++at;
-    }
-    if (at == 0) return false;
-    int16_t blanks = 0;
-    while (at < limit && is_white(from[at]) && from[at] != '\r') {
-        name.word[at] = static_cast<char>(from[at]);
-        blanks = from[at] == ' ' ? static_cast<int16_t>(blanks + 1) : int16_t{0};
-        ++at;
-    }
-    if (at >= limit || from[at] == '\r') return false;
-    const unsigned char ending = from[at];
-    name.word[at] = '\0';
-    name.hash = hash;
-    name.end_blanks = blanks;
-    period_flag = ending == '.';
-    in.take(period_flag ? at + 1 : at);
-    in.ch = ending;
+    const NameInView read = trigger_name_in_view(ready, name);
+    if (read.taken == 0) return false;
+    period_flag = read.ending == '.';
+    in.take(read.taken);
+    // Without a period the general steps read the character after the name and step back.
+    in.ch = read.ending;
     return true;
 }
 
-void Scanner::read_reference_name(int16_t mode, ReferenceName &name) {
+// Inline in both callers: it is little more than the call.
+[[gnu::always_inline]] inline void Scanner::read_reference_name(int16_t mode, TriggerName &name) {
     if (mode == 0 && read_name_in_view(name)) return;
     const OpenConstruct reading(context_, OpenAt::trigger(context_), mode == 0 ? "&" : "%&",
                                 name.word, "", nullptr);
@@ -576,7 +362,7 @@ void Scanner::read_reference_name(int16_t mode, ReferenceName &name) {
 void Scanner::dispatch_name() {
     // A name begins with a name character, so it is neither a quoted character nor a
     // reference, and read_word reads it alike in either mode.
-    ReferenceName name;
+    TriggerName name;
     if (!read_name_in_view(name)) {
         const OpenConstruct reading(context_, OpenAt::trigger(context_), "%", name.word, "",
                                     nullptr);
@@ -587,17 +373,17 @@ void Scanner::dispatch_name() {
 }
 
 void Scanner::resolve_reference(int16_t mode) {
-    ReferenceName name;
+    TriggerName name;
     read_reference_name(mode, name);
     run_traced(context_, VORNMAC_TRACE_REFERENCE, name.word,
                [&] { substitute_reference(mode, name); });
 }
 
 bool Scanner::reference_into_word(int16_t scan_mode, bool &white_taken) {
-    ReferenceName name;
+    TriggerName name;
     read_reference_name(0, name);
     // A traced reference shows its value as a source does.
-    if (!values_in_place || name.word[0] == '&' || context_.trace.on() ||
+    if (!context_.input.fast_paths.values_in_place || name.word[0] == '&' || context_.trace.on() ||
         !context_.input.substitutes_in_place()) {
         run_traced(context_, VORNMAC_TRACE_REFERENCE, name.word,
                    [&] { substitute_reference(0, name); });
@@ -606,7 +392,7 @@ bool Scanner::reference_into_word(int16_t scan_mode, bool &white_taken) {
     VarStore &vars = context_.vars;
     const VarLevel *value = vars.find_var_level(vars.current_level, name.word, name.hash);
     if (value == nullptr) {
-        context_.errors.raise(undefined_variable, {name.word});
+        context_.errors.raise(error::undefined_variable, {name.word});
         return false;
     }
     if (value_into_word(scan_mode, name, *value, white_taken)) return true;
@@ -614,34 +400,28 @@ bool Scanner::reference_into_word(int16_t scan_mode, bool &white_taken) {
     return false;
 }
 
-bool Scanner::value_into_word(int16_t scan_mode, const ReferenceName &name, const VarLevel &value,
+bool Scanner::value_into_word(int16_t scan_mode, const TriggerName &name, const VarLevel &value,
                               bool &white_taken) {
     const int16_t blanks = name.end_blanks;
     // In mode 1 the first blank would end the token with the text not yet popped.
     if (blanks > 0 && scan_mode == 1) return false;
     // The token must not fill up before the pop: the word goes on after it.
     const int room = token_limit - 1 - next_length - blanks;
-    const auto &bytes = context_.flags.upper_case ? word_bytes_lowered : word_bytes_as_read;
-    const auto *text = reinterpret_cast<const unsigned char *>(value.text);
     char *to = next_token_text + next_length;
-    int length = 0;
-    while (length < room && bytes[text[length]] != 0) {
-        to[length] = static_cast<char>(bytes[text[length]]);
-        ++length;
-    }
+    const size_t length = store_name_run(value.text, static_cast<size_t>(std::max(room, 0)), to,
+                                         context_.flags.upper_case);
     // Anything but name characters is left to the general steps: white space at the
     // value's start is skipped, other characters may end the token inside the value or
     // act as triggers and markers. The bytes written past the token are written over.
-    if (length == 0 || text[length] != '\0') return false;
-    for (int i = 0; i < blanks; ++i)
-        to[length + i] = ' ';
-    next_length = static_cast<int16_t>(next_length + length + blanks);
+    if (length == 0 || value.text[length] != '\0') return false;
+    std::fill_n(to + length, blanks, ' ');
+    next_length = static_cast<int16_t>(next_length + static_cast<int16_t>(length) + blanks);
     white_taken = blanks > 0;
     context_.input.end_in_place_text();
     return true;
 }
 
-void Scanner::substitute_reference(int16_t mode, ReferenceName &name) {
+void Scanner::substitute_reference(int16_t mode, TriggerName &name) {
     if (name.word[0] == '&') {
         resolve_multiple(mode, name.word);
         return;
@@ -649,22 +429,22 @@ void Scanner::substitute_reference(int16_t mode, ReferenceName &name) {
     VarStore &vars = context_.vars;
     const VarLevel *value = vars.find_var_level(vars.current_level, name.word, name.hash);
     if (value == nullptr) {
-        context_.errors.raise(undefined_variable, {name.word});
+        context_.errors.raise(error::undefined_variable, {name.word});
         return;
     }
     push_value(mode, name, *value);
 }
 
-void Scanner::push_value(int16_t mode, const ReferenceName &name, const VarLevel &value) {
+void Scanner::push_value(int16_t mode, const TriggerName &name, const VarLevel &value) {
     InputStack &in = context_.input;
     if (mode == 0) {
         in.substitute(name.word, [&] {
-            in.save(0);
+            in.save();
             in.push_text(name.word, value.text, name.end_blanks);
         });
     } else {
         in.substitute(name.word, [&] {
-            in.reread_text(in.top, nullptr, name.end_blanks, in.line, in.column,
+            in.reread_text(in.top, nullptr, name.end_blanks, in.live.line, in.live.column,
                            std::string("%") + value.text);
         });
     }
@@ -692,7 +472,7 @@ void Scanner::resolve_multiple(int16_t mode, char *word) {
             pending = false;
             const VarLevel *value = vars.find_var_level(vars.current_level, word);
             if (value == nullptr)
-                context_.errors.raise(undefined_variable, {word});
+                context_.errors.raise(error::undefined_variable, {word});
             else
                 text += value->text;
         } else {
@@ -701,21 +481,13 @@ void Scanner::resolve_multiple(int16_t mode, char *word) {
     }
     if (context_.trace.on()) context_.trace.rename_innermost(written);
     in.substitute(word, [&] {
-        in.reread_text(in.top, nullptr, trailing_blanks(word), in.line, in.column, text);
+        in.reread_text(in.top, nullptr, trailing_blanks(word), in.live.line, in.live.column, text);
     });
 }
 
 void Scanner::skip_white() {
-    InputStack &in = context_.input;
-    in.read_char();
-    while (is_white(in.ch)) {
-        if (in.ch == '\n') count_line_feed(0);
-        in.advance_offset();
-        in.read_char();
-    }
-    // As read_char leaves it, the source is seldom used up here.
-    if (in.end_blanks <= 0 && in.at_end()) in.check_source_end();
-    in.step_back();
+    TokenReader reader(*this);
+    lex_white(reader);
 }
 
 } // namespace vornmac

@@ -3,18 +3,17 @@
 // and substitutes every `&name` reference (by pushing the variable's text as a new input
 // source), so the host only ever receives tokens of plain program text.
 //
-// A token is a word (a run of name characters) or one other character, followed by the
-// white space after it up to and including the first line feed. Comments from "/*" to
-// "*/" never reach the host. Stored texts carry two-byte markers: 0x01 with a code that
-// switches the triggers and quote handling, and 0x02 with a code for a quoted character.
-// The markers act the same wherever they are read, in a program file too.
+// A token has the shape the lexer gives it (lexer.hpp); the scanner reads it through the
+// lexer's token readers, or takes it whole where the input has it in view. Stored texts
+// carry two-byte markers: 0x01 with a code that switches the triggers and quote handling,
+// and 0x02 with a code for a quoted character. The markers act the same wherever they are
+// read, in a program file too.
 //
 // Token texts and words hold at most 199 characters; a longer run ends the token there
 // and the rest starts the next one.
 #pragma once
-#include "vars/name_compare.hpp"
+#include "input/lexer.hpp"
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -23,32 +22,6 @@ namespace vornmac {
 
 class ParserContext;
 struct VarLevel;
-
-inline constexpr int16_t token_size = 200;
-inline constexpr int16_t token_limit = token_size - 1;
-
-// Name characters: letters, digits, "_" and every byte of 128 or above. A table, since the
-// scanner asks for every character of a program.
-inline constexpr std::array<bool, 256> name_characters = [] {
-    std::array<bool, 256> table{};
-    for (int c = 0; c < 256; ++c)
-        table[static_cast<size_t>(c)] = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                                        (c >= '0' && c <= '9') || c == '_' || c >= 128;
-    return table;
-}();
-
-constexpr bool is_name_char(unsigned char c) {
-    return name_characters[c];
-}
-
-// A name as read after a trigger (for a reference, its ampersand's name or the first word
-// of several): the word with the white space after it, and what the search and the pushed
-// text take from it.
-struct ReferenceName {
-    char word[token_size];
-    uint32_t hash;      // name_hash(word)
-    int16_t end_blanks; // trailing_blanks(word)
-};
 
 class Scanner {
   public:
@@ -79,8 +52,6 @@ class Scanner {
     int16_t quote_protection = 0;
     int16_t quote_state = 0;
     bool period_flag = false;
-    // On by default; the differential test turns it off to push every value as a source.
-    static inline bool values_in_place = true;
 
   private:
     void token_append(unsigned char c);
@@ -89,35 +60,29 @@ class Scanner {
     void begin_token();
     // The next token becomes the current one.
     void shift_token();
+    class TokenReader;
+
     void count_line_feed(int16_t mode);
     void apply_marker(unsigned char code);
-    void scan_marker();
-    void scan_quoted_character();
     void scan_raw_token(int16_t mode);
     // The fast path of scan_raw_token: a whole plain token, read in one step from what the
     // input has ready. False, with nothing read, when the general steps must scan it.
     bool take_plain_token(int16_t mode);
-    // The number of name characters that begin `text`, at most `room`.
-    static size_t name_run(std::string_view text, size_t room);
     // Copies `count` ready characters into the token as token_append would, and steps
     // over them.
     void take_into_token(std::string_view ready, size_t count);
-    void scan_word(int16_t mode);
     // The rest of a word whose first characters are in the token (`white_taken`: white
-    // space after them too).
+    // space after them too), references that go on with it resolved.
     void scan_word_rest(int16_t mode, bool white_taken);
-    // Returns true when a comment began: the token is then to be scanned anew.
-    bool scan_other(int16_t mode);
-    void skip_comment();
     bool expand_triggers(int16_t mode);
     // A trigger read whole by read_word: text, a quoted character, a reference, a keyword.
     // True when it made a token.
     bool expand_trigger_word();
-    void read_reference_name(int16_t mode, ReferenceName &name);
+    void read_reference_name(int16_t mode, TriggerName &name);
     // resolve_reference once the name is read.
-    void substitute_reference(int16_t mode, ReferenceName &name);
+    void substitute_reference(int16_t mode, TriggerName &name);
     // Pushes the value found for a single reference.
-    void push_value(int16_t mode, const ReferenceName &name, const VarLevel &value);
+    void push_value(int16_t mode, const TriggerName &name, const VarLevel &value);
     // A reference (mode 0) met where a word of a scan in `scan_mode` is being read or is
     // about to begin. A value that is a run of name characters short enough for the token,
     // read from a file-like source, is appended to the token with the blanks that end the
@@ -125,14 +90,14 @@ class Scanner {
     // where the pop would leave it (`white_taken` then tells whether blanks were appended).
     // Any other reference is resolved as resolve_reference does; false then.
     bool reference_into_word(int16_t scan_mode, bool &white_taken);
-    bool value_into_word(int16_t scan_mode, const ReferenceName &name, const VarLevel &value,
+    bool value_into_word(int16_t scan_mode, const TriggerName &name, const VarLevel &value,
                          bool &white_taken);
     void resolve_multiple(int16_t mode, char *word);
     // Fast paths of read_word at a trigger before a name (a reference, a keyword or a macro
     // call), for when everything they look at is in view (see InputStack::ready); each gives
     // false, having read nothing, where the general steps are needed.
     bool trigger_before_name();
-    bool read_name_in_view(ReferenceName &name);
+    bool read_name_in_view(TriggerName &name);
     // A `%` before a name, once trigger_before_name has stepped over it: reads the name and
     // runs it as expand_trigger_word would.
     void dispatch_name();

@@ -156,7 +156,7 @@ std::shared_ptr<const CalledMacro> MacroLibrary::called_macro(int16_t index, int
         read_slot_names(index, "");
         return nullptr;
     }
-    if (keeps_records) s.called.emplace(offset, called);
+    if (context_.input.fast_paths.macro_records) s.called.emplace(offset, called);
     return called;
 }
 

@@ -194,7 +194,7 @@ void call_macro(ParserContext &context, const char *name) {
     const LibrarySlot &slot = library.slot(found->slot);
     library.current_handle = slot.handle;
     InputStack &in = context.input;
-    in.save(0);
+    in.save();
     const maclib::MacroRecord &record = found->called->record;
     in.push_macro_text(slot.file_name, record.name, slot.handle,
                        static_cast<int32_t>(record.header.body_offset),

@@ -83,11 +83,13 @@ void MacroLibrary::close_definition_file() {
 
 bool MacroLibrary::supplies_running_text(const std::string &file_name) const {
     const InputStack &input = context_.input;
-    if (input.top >= 0 && input.kind == 'm' && same_name(input.source_name(), file_name))
+    if (input.top >= 0 && input.live.kind == SourceKind::macro &&
+        same_name(input.source_name(), file_name))
         return true;
     for (int16_t i = 0; i < input.top; ++i) {
         const InputSource *source = input.slot(i);
-        if (source != nullptr && source->kind == 'm' && same_name(source->source_name, file_name))
+        if (source != nullptr && source->kind == SourceKind::macro &&
+            same_name(source->source_name, file_name))
             return true;
     }
     return false;

@@ -117,9 +117,6 @@ class MacroLibrary {
     // not won), or when the file changed since its names were read: `stale` is then set and
     // the names have been read again, so the caller looks the name up once more.
     std::shared_ptr<const CalledMacro> called_macro(int16_t index, int32_t offset, bool &stale);
-    // On by default; the differential test turns it off to read every call from the file
-    // and compare the runs.
-    static inline bool keeps_records = true;
     // How long an operation waits for another run's lock on a library.
     static inline std::chrono::milliseconds lock_patience{10000};
     // The handle of the first slot whose file has that name, opened when closed; -1

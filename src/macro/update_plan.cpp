@@ -82,11 +82,10 @@ void take_off_free_list(PlanWriter &w, FileHeader &now, const std::vector<FreeBl
     }
 }
 
-UpdatePlan plan_new(const LibraryState &state, const MacroDefinition &definition,
-                    int32_t record_size) {
-    UpdatePlan plan;
-    PlanWriter w(plan, definition);
-    FileHeader now = state.header;
+// Writes a record where it first fits on the free list, or at the end, as the new head of
+// the record list; returns its offset.
+int32_t add_record_at_head(PlanWriter &w, FileHeader &now, const LibraryState &state,
+                           int32_t record_size) {
     int32_t at = static_cast<int32_t>(now.end_offset);
     if (const std::optional<size_t> fit = first_fit(state.free_blocks, record_size)) {
         const TakenBlock taken = take(state.free_blocks[*fit], record_size);
@@ -98,6 +97,15 @@ UpdatePlan plan_new(const LibraryState &state, const MacroDefinition &definition
     w.record(at, now.list_head);
     now.list_head = static_cast<uint32_t>(at);
     w.header(now);
+    return at;
+}
+
+UpdatePlan plan_new(const LibraryState &state, const MacroDefinition &definition,
+                    int32_t record_size) {
+    UpdatePlan plan;
+    PlanWriter w(plan, definition);
+    FileHeader now = state.header;
+    add_record_at_head(w, now, state, record_size);
     return plan;
 }
 
@@ -145,25 +153,13 @@ UpdatePlan plan_elsewhere(const LibraryState &state, const MacroDefinition &defi
     PlanWriter w(plan, definition);
     FileHeader now = state.header;
     const MacroRecord &old = state.records[replaced];
-    // The freed record's link: the old free head, or what replaces the free list's first block
-    // when the record takes that one (the freed record stood before it).
-    uint32_t freed_next = now.free_head;
-    int32_t at = static_cast<int32_t>(now.end_offset);
-    if (const std::optional<size_t> fit = first_fit(state.free_blocks, record_size)) {
-        const TakenBlock taken = take(state.free_blocks[*fit], record_size);
-        take_off_free_list(w, now, state.free_blocks, *fit, taken);
-        if (*fit == 0) freed_next = taken.replacement;
-        at = taken.offset;
-    } else {
-        now.end_offset = static_cast<uint32_t>(at + record_size);
-    }
-    w.record(at, now.list_head);
-    now.list_head = static_cast<uint32_t>(at);
-    w.header(now);
+    const int32_t at = add_record_at_head(w, now, state, record_size);
     // Rule 3: the old record is unlinked only now; the new one stands before it when it was
     // first.
     w.link(replaced == 0 ? at : state.records[replaced - 1].offset, old.header.next);
-    w.free_block(old.offset, freed_next, old.header.record_size);
+    // Its link is the free list's head as placing the new record left it: the old head, or
+    // what replaced the first block when the new record took that one.
+    w.free_block(old.offset, now.free_head, old.header.record_size);
     now.free_head = static_cast<uint32_t>(old.offset);
     w.header(now);
     return plan;

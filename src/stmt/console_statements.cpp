@@ -50,7 +50,7 @@ void input_statement(ParserContext &context, int16_t) {
     platform::read_console_line(line, typed_line_limit);
     if (vars.optstring("_macroinput")[0] != 'y') {
         // The line is read as program text; the rest of the statement follows it.
-        in.reread_text(in.top, nullptr, 0, in.line, in.column, line);
+        in.reread_text(in.top, nullptr, 0, in.live.line, in.live.column, line);
         return;
     }
     if (!line.empty() && line.back() == '\n') line.pop_back();

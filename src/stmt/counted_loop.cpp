@@ -148,8 +148,8 @@ void take_header_words(ParserContext &context, const CountedLoopRecord &loop, si
     InputStack &in = context.input;
     in.take(count);
     in.token_completed();
-    context.scanner.token_start_line = in.line;
-    context.scanner.token_start_column = static_cast<int16_t>(in.column - loop.last_word_size);
+    context.scanner.token_start_line = in.live.line;
+    context.scanner.token_start_column = static_cast<int16_t>(in.live.column - loop.last_word_size);
 }
 
 // A pass through the loop's record, entered after "%do#": the header's words are in view as
@@ -157,7 +157,7 @@ void take_header_words(ParserContext &context, const CountedLoopRecord &loop, si
 // header must be scanned.
 bool step_by_record(ParserContext &context, bool wrap_is_set_up, bool &goes_on) {
     InputStack &in = context.input;
-    if (!LoopRecords::kept || in.top < 0) return false;
+    if (!in.fast_paths.loop_records || in.top < 0) return false;
     const CountedLoopRecord &loop = context.loops.at(in.top);
     if (loop.variable == nullptr || !holds_header(in.ready(), loop)) return false;
     if (!step_variable(context, loop, wrap_is_set_up, goes_on)) return false;
@@ -260,16 +260,16 @@ bool pass_by_record(ParserContext &context) {
     // is sure to go on past it unseen. The trace shows each step as a statement of its own.
     constexpr std::string_view opening = "\x01\x01%do#";
     InputStack &in = context.input;
-    if (!LoopRecords::kept || context.trace.on() || context.nesting.dispatch != 1 || in.top < 0 ||
-        in.kind != 's')
+    if (!in.fast_paths.loop_records || context.trace.on() || context.nesting.dispatch != 1 ||
+        in.top < 0 || in.live.kind != SourceKind::text)
         return false;
     const CountedLoopRecord &loop = context.loops.at(in.top);
     if (loop.variable == nullptr || loop.text_variable == nullptr) return false;
     VarStore &vars = context.vars;
     // The loop text as the rewind finds it by its name: still the text being read.
     const VarLevel *text_value = VarStore::visible_value(loop.text_variable, vars.current_level);
-    if (text_value == nullptr || text_value->text != in.text) return false;
-    const std::string_view text(in.text, in.text_size);
+    if (text_value == nullptr || text_value->text != in.cursor.text) return false;
+    const std::string_view text(in.cursor.text, in.cursor.text_size);
     if (text.substr(0, opening.size()) != opening ||
         !holds_header(text.substr(opening.size()), loop))
         return false;

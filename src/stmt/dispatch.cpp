@@ -70,7 +70,7 @@ void read_command_variable(ParserContext &context, const char *name) {
     in.substitute(
         name,
         [&] {
-            in.save(0);
+            in.save();
             in.push_text(name, context.vars.optstring(variable.c_str()), 0);
         },
         name[5]);

@@ -46,7 +46,7 @@ void leave_loop(ParserContext &context, int16_t loop_slot) {
     InputStack &in = context.input;
     while (in.top >= loop_slot && in.top >= 0)
         in.pop();
-    in.resume(0);
+    in.resume();
 }
 
 } // namespace vornmac

@@ -32,9 +32,6 @@ struct CountedLoopRecord {
 
 class LoopRecords {
   public:
-    // On by default; the differential test turns it off to scan every header.
-    static inline bool kept = true;
-
     CountedLoopRecord &at(int16_t slot) { return records_[static_cast<size_t>(slot)]; }
 
   private:

@@ -36,7 +36,7 @@ void file_statement(ParserContext &context, FileAction action) {
     }
     InputStack &in = context.input;
     if (action == FileAction::include)
-        in.save(0);
+        in.save();
     else
         in.drop();
     in.push_file(resolved);

@@ -56,7 +56,7 @@ void ExpansionOff::restore() {
 }
 
 SourcePosition current_position(ParserContext &context) {
-    return {context.input.line, context.input.column};
+    return {context.input.live.line, context.input.live.column};
 }
 
 } // namespace vornmac

@@ -22,11 +22,11 @@ namespace vornmac {
 namespace {
 
 TEST(FastReads, GoldenCasesGiveTheSameRunEitherWay) {
-    EXPECT_GT(testing::expect_golden_cases_agree(InputStack::fast_reads), 100);
+    EXPECT_GT(testing::expect_golden_cases_agree(&FastPaths::reads), 100);
 }
 
 TEST(ValuesInPlace, GoldenCasesGiveTheSameRunEitherWay) {
-    EXPECT_GT(testing::expect_golden_cases_agree(Scanner::values_in_place), 100);
+    EXPECT_GT(testing::expect_golden_cases_agree(&FastPaths::values_in_place), 100);
 }
 
 // Pieces that reach every branch of the reading: words, white space with carriage
@@ -141,7 +141,7 @@ void for_each_random_program(unsigned seed, int rounds, size_t first_size, size_
     }
 }
 
-void expect_random_programs_agree(bool &fast_path_on) {
+void expect_random_programs_agree(bool FastPaths::*fast_path) {
     for_each_random_program(
         20261206, 60, 20, 10,
         [&](const testing::TestHome &home, const std::string &program, const std::string &file,
@@ -150,7 +150,7 @@ void expect_random_programs_agree(bool &fast_path_on) {
             (as_text ? request.text : request.file) = as_text ? program.c_str() : file.c_str();
             request.variables = random_variables;
             request.max_tokens = 5000;
-            const auto [fast, general] = testing::run_both_ways(fast_path_on, [&] {
+            const auto [fast, general] = testing::run_both_ways(fast_path, [&] {
                 std::filesystem::remove(home.log_file()); // each run's log of its own
                 return run_program(home, request);
             });
@@ -164,11 +164,11 @@ void expect_random_programs_agree(bool &fast_path_on) {
 }
 
 TEST(FastReads, RandomProgramsGiveTheSameTokensEitherWay) {
-    expect_random_programs_agree(InputStack::fast_reads);
+    expect_random_programs_agree(&FastPaths::reads);
 }
 
 TEST(ValuesInPlace, RandomProgramsGiveTheSameTokensEitherWay) {
-    expect_random_programs_agree(Scanner::values_in_place);
+    expect_random_programs_agree(&FastPaths::values_in_place);
 }
 
 // Each token the scanner gives, in either mode, with where the reading stood after it:
@@ -193,9 +193,10 @@ std::vector<std::string> scan_steps(const testing::TestHome &home, const char *f
             steps.push_back(std::string(scanner.next_token_text) + "|" +
                             std::to_string(scanner.token_start_line) + ":" +
                             std::to_string(scanner.token_start_column) + "|" +
-                            std::to_string(in.line) + ":" + std::to_string(in.column) + "|" +
-                            std::to_string(in.top) + "|" + std::to_string(in.offset) + "|" +
-                            std::to_string(in.ch) + "|" + std::to_string(scanner.quote_state));
+                            std::to_string(in.live.line) + ":" + std::to_string(in.live.column) +
+                            "|" + std::to_string(in.top) + "|" + std::to_string(in.live.offset) +
+                            "|" + std::to_string(in.ch) + "|" +
+                            std::to_string(scanner.quote_state));
         }
     } catch (const InputExhausted &) {
     }
@@ -203,13 +204,13 @@ std::vector<std::string> scan_steps(const testing::TestHome &home, const char *f
     return steps;
 }
 
-void expect_scan_steps_agree(bool &fast_path_on) {
+void expect_scan_steps_agree(bool FastPaths::*fast_path) {
     for_each_random_program(
         7, 40, 30, 8,
         [&](const testing::TestHome &home, const std::string &program, const std::string &file,
             bool as_text, int round) {
             const bool upper_case = round % 2 == 1;
-            const auto [fast, general] = testing::run_both_ways(fast_path_on, [&] {
+            const auto [fast, general] = testing::run_both_ways(fast_path, [&] {
                 return scan_steps(home, as_text ? nullptr : file.c_str(),
                                   as_text ? program.c_str() : nullptr, upper_case);
             });
@@ -218,11 +219,11 @@ void expect_scan_steps_agree(bool &fast_path_on) {
 }
 
 TEST(FastReads, ScannerStandsAtTheSamePlaceAfterEveryToken) {
-    expect_scan_steps_agree(InputStack::fast_reads);
+    expect_scan_steps_agree(&FastPaths::reads);
 }
 
 TEST(ValuesInPlace, ScannerStandsAtTheSamePlaceAfterEveryToken) {
-    expect_scan_steps_agree(Scanner::values_in_place);
+    expect_scan_steps_agree(&FastPaths::values_in_place);
 }
 
 // A value that would fill the token is read as a source, which is still on the stack when
@@ -236,7 +237,7 @@ TEST(ValuesInPlace, ValuesAtTheTokenBoundLeaveTheSameSteps) {
     home.write("program.vm", program);
     const std::string file = home.path("program.vm");
     for (const bool upper_case : {false, true}) {
-        const auto [fast, general] = testing::run_both_ways(Scanner::values_in_place, [&] {
+        const auto [fast, general] = testing::run_both_ways(&FastPaths::values_in_place, [&] {
             return scan_steps(home, file.c_str(), nullptr, upper_case);
         });
         EXPECT_EQ(fast, general);

@@ -94,6 +94,23 @@ TEST(InputStack, MainProgramRunsAtTheGlobalLevelInSlotZero) {
     finish_parser(ctx, 2);
 }
 
+// The contracts the headers state are checked in the Debug and sanitizer builds.
+TEST(InputStack, TakingMoreThanWasReadyBreaksItsContract) {
+#ifdef VORNMAC_CHECK_CONTRACTS
+    TestHome home;
+    parser_context *ctx = home.create(nullptr, "abc\n");
+    ASSERT_NE(ctx, nullptr);
+    InputStack &in = static_cast<ParserContext *>(ctx)->input;
+    const size_t ready = in.ready().size();
+    ASSERT_GT(ready, 0u);
+    EXPECT_DEATH(in.take(ready + 1), "contract broken at .*input_stack.hpp");
+    in.take(ready);
+    finish_parser(ctx, 2);
+#else
+    GTEST_SKIP() << "contracts are checked in the Debug and sanitizer builds";
+#endif
+}
+
 TEST(InputStack, ResumedTextIsLookedUpAtTheLevelItWasPushedAt) {
     TestHome home;
     parser_context *ctx = home.create(nullptr, "main\n");
@@ -106,7 +123,7 @@ TEST(InputStack, ResumedTextIsLookedUpAtTheLevelItWasPushedAt) {
     in.read_char();
     EXPECT_EQ(in.ch, 'x');
     in.advance_offset();
-    in.save(0);
+    in.save();
     in.push_text("inner", "q", 0);
     std::string seen;
     for (int i = 0; i < 3; ++i) {
@@ -141,7 +158,7 @@ TEST(InputStack, ReferenceInAReplacedTextGoesOnInTheNewValue) {
     request.text = "&x. &z. end\n";
     request.variables = {{"x", "%setstring x = 60 Q; a &y. b "}, {"y", "Y"}, {"z", "c &y. d "}};
     const auto [in_place, pushed] = testing::run_both_ways(
-        Scanner::values_in_place, [&] { return joined(run_program(home, request).tokens); });
+        &FastPaths::values_in_place, [&] { return joined(run_program(home, request).tokens); });
     EXPECT_EQ(in_place, pushed);
     EXPECT_EQ(pushed, "a |YQQQ |c |Y |d  |end ");
 }
@@ -170,7 +187,7 @@ TEST(InputStack, ResumingAVanishedFileRaises172) {
     gone.length = 10;
     context.input.install(1, std::move(gone));
     context.input.top = 1;
-    context.input.resume(0);
+    context.input.resume();
     EXPECT_EQ(context.errors.last_number(), 172);
     EXPECT_EQ(context.input.top, 0); // the error trace unwound to the bottom source
     finish_parser(ctx, 2);

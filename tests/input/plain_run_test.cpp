@@ -20,7 +20,7 @@ namespace vornmac {
 namespace {
 
 TEST(PlainRun, GoldenCasesGiveTheSameRunEitherWay) {
-    EXPECT_GT(testing::expect_golden_cases_agree(PlainRun::enabled), 100);
+    EXPECT_GT(testing::expect_golden_cases_agree(&FastPaths::plain_runs), 100);
 }
 
 std::string random_argument(std::mt19937 &random, bool in_file) {
@@ -105,7 +105,7 @@ TEST(PlainRun, RandomArgumentsGiveTheSameRunEitherWay) {
             request.variables = {{"x", " lead ab"}, {"y", "yy"}};
             request.max_tokens = 20000;
             request.trace = note_arguments;
-            const auto [runs, tokens] = testing::run_both_ways(PlainRun::enabled, [&] {
+            const auto [runs, tokens] = testing::run_both_ways(&FastPaths::plain_runs, [&] {
                 std::remove(home.path("lib.mac").c_str());
                 std::remove(home.path("test.log").c_str());
                 std::string arguments;

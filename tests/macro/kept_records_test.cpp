@@ -15,7 +15,7 @@ namespace vornmac {
 namespace {
 
 TEST(KeptRecords, GoldenCasesGiveTheSameRunEitherWay) {
-    EXPECT_GT(testing::expect_golden_cases_agree(MacroLibrary::keeps_records), 100);
+    EXPECT_GT(testing::expect_golden_cases_agree(&FastPaths::macro_records), 100);
 }
 
 // The program's tokens, run with the records kept and without; both must be `expected`.
@@ -28,7 +28,7 @@ void expect_tokens_either_way(const std::string &program, const std::string &exp
     const std::string file = home.path("program.vm");
     testing::ProgramRequest request;
     request.file = file.c_str();
-    const auto [kept, read] = testing::run_both_ways(MacroLibrary::keeps_records, [&] {
+    const auto [kept, read] = testing::run_both_ways(&FastPaths::macro_records, [&] {
         std::remove(home.path("one.mac").c_str());
         std::remove(home.path("two.mac").c_str());
         return testing::run_program(home, request);

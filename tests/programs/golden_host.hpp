@@ -10,6 +10,7 @@
 
 #include "golden_case.hpp"
 #include "golden_text.hpp"
+#include "support/fast_paths.hpp"
 #include "vornmac/vornmac.h"
 
 #include <algorithm>
@@ -181,6 +182,7 @@ class GoldenHost {
                                      home_.dir().c_str(), VORNMAC_OPTIONS_TAG, options_path.c_str(),
                                      VORNMAC_LOG_TAG, log_path.c_str()));
         if (ctx == nullptr) return std::move(run_);
+        vornmac::testing::use_test_fast_paths(ctx.get());
         run_.started = true;
         set_modulename(ctx.get(), "golden");
         if (case_.keep_whitespace) vornmac_set_blank_whitespace(ctx.get(), 0);

@@ -5,6 +5,7 @@
 #pragma once
 #include "programs/golden_case.hpp"
 #include "programs/golden_host.hpp"
+#include "support/fast_paths.hpp"
 
 #include <gtest/gtest.h>
 
@@ -27,18 +28,20 @@ inline std::string without_clock(const std::string &log) {
     return std::regex_replace(log, clock, "<TIME>");
 }
 
-// Runs `run` with the fast path's switch on, then off, leaves it on and gives both results.
-template <typename Run> auto run_both_ways(bool &fast_path_on, Run run) {
-    fast_path_on = true;
+// Runs `run` with the fast path on, then off in the contexts it makes, and gives both results.
+template <typename Run> auto run_both_ways(bool FastPaths::*fast_path, Run run) {
     auto fast = run();
-    fast_path_on = false;
+    struct Off {
+        bool FastPaths::*path;
+        explicit Off(bool FastPaths::*p) : path(p) { new_context_fast_paths.*path = false; }
+        ~Off() { new_context_fast_paths.*path = true; }
+    } off(fast_path);
     auto general = run();
-    fast_path_on = true;
     return std::pair{std::move(fast), std::move(general)};
 }
 
 // Compares the two runs of every golden case; gives the number of cases compared.
-inline int expect_golden_cases_agree(bool &fast_path_on) {
+inline int expect_golden_cases_agree(bool FastPaths::*fast_path) {
     const std::filesystem::path root = GOLDEN_CASES_DIR;
     const std::string messages = golden::read_file(root / "test.msg");
     int compared = 0;
@@ -46,7 +49,7 @@ inline int expect_golden_cases_agree(bool &fast_path_on) {
         if (!std::filesystem::exists(entry.path() / "expected.tokens")) continue;
         const golden::GoldenCase c = golden::load_case(entry.path());
         const auto [fast, general] =
-            run_both_ways(fast_path_on, [&] { return golden::GoldenHost(c, messages).run(); });
+            run_both_ways(fast_path, [&] { return golden::GoldenHost(c, messages).run(); });
         const std::string name = entry.path().filename().string();
         EXPECT_EQ(without_home(golden::render_events(fast.events)),
                   without_home(golden::render_events(general.events)))

@@ -1,5 +1,6 @@
 #include "support/program_run.hpp"
 
+#include "support/fast_paths.hpp"
 #include "vornmac/vornmac.h"
 
 #include <csetjmp>
@@ -61,6 +62,7 @@ ProgramRun run_program(const TestHome &home, const ProgramRequest &request) {
     const std::string log = home.log_file();
     state->ctx = init_parser(request.file, 0, nullptr, request.text, home.dir().c_str(),
                              VORNMAC_OPTIONS_TAG, options.c_str(), VORNMAC_LOG_TAG, log.c_str());
+    use_test_fast_paths(state->ctx);
     if (state->ctx == nullptr) return state->run;
     state->run.created = true;
     if (request.trace != nullptr) vornmac_set_trace(state->ctx, request.trace, request.trace_user);

@@ -1,5 +1,7 @@
 #include "support/test_home.hpp"
 
+#include "host/parser_context.hpp"
+#include "support/fast_paths.hpp"
 #include "vornmac/vornmac.h"
 
 #include <cstdlib>
@@ -66,8 +68,15 @@ TestHome::~TestHome() {
 
 parser_context *TestHome::create(const char *file, const char *text) const {
     const std::string options = options_file();
-    return init_parser(file, 0, nullptr, text, dir_.c_str(), VORNMAC_OPTIONS_TAG, options.c_str(),
-                       0, nullptr);
+    parser_context *ctx = init_parser(file, 0, nullptr, text, dir_.c_str(), VORNMAC_OPTIONS_TAG,
+                                      options.c_str(), 0, nullptr);
+    use_test_fast_paths(ctx);
+    return ctx;
+}
+
+void use_test_fast_paths(parser_context *ctx) {
+    if (ctx != nullptr)
+        static_cast<ParserContext *>(ctx)->input.fast_paths = new_context_fast_paths;
 }
 
 void TestHome::write(const std::string &name, const std::string &bytes) const {

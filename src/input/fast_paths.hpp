@@ -1,0 +1,22 @@
+// The fast paths of reading. Each sits beside a general path that gives the same result: the
+// common character inline, and whole tokens and names taken from what the input has in view
+// (reads); a value of name characters read on as part of a word instead of pushed as a
+// source (values_in_place); a counted loop stepped through its record instead of its header
+// scanned (loop_records); an argument's plain stretch taken whole instead of token by token
+// (plain_runs); a called macro's record and its body kept from an earlier call instead of
+// read from the library file again (macro_records). In use all are on; they can be turned
+// off, one context at a time, only so that the differential tests can run every program
+// both ways and compare.
+#pragma once
+
+namespace vornmac {
+
+struct FastPaths {
+    bool reads = true;
+    bool values_in_place = true;
+    bool loop_records = true;
+    bool plain_runs = true;
+    bool macro_records = true;
+};
+
+} // namespace vornmac
