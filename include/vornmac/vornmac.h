@@ -118,7 +118,11 @@ enum {
      * value the file cannot hold. */
     VORNMAC_ERROR_VARIABLE_FILE_NOT_WRITTEN = 2042,
     VORNMAC_ERROR_VARIABLE_FILE_NOT_RENAMED = 3018,
-    VORNMAC_ERROR_VALUE_NOT_SAVED = 4622
+    VORNMAC_ERROR_VALUE_NOT_SAVED = 4622,
+    /* Raised by vornmac_report_open_construct: the input ended inside a construct, or in the
+     * middle of text that is lost. */
+    VORNMAC_ERROR_INPUT_ENDED_INSIDE = 4680,
+    VORNMAC_ERROR_INPUT_ENDED_IN_TEXT = 4681
 };
 
 /* Turns the blanking of white space inside tokens handed to the host off (0) or on
@@ -138,6 +142,31 @@ VORNMAC_API const char *vornmac_main_program_file(parser_context *ctx);
  * -1, replacing `path` in one step. Returns 0, or -1 when the file cannot be written. */
 VORNMAC_API int vornmac_write_variable_file(const char *path, int count, const char *const *names,
                                             const char *const *values);
+
+/* Turns the saving of the variable file at finish_parser off (0) or on (anything else; the
+ * default). With it off the variable file is read at start-up as always, and left as it was:
+ * values a run saves (%savevar, options a program sets) and where its input stood are not
+ * kept for the next run. */
+VORNMAC_API void vornmac_set_variable_save(parser_context *ctx, int on);
+
+/* Makes the library write its log to a duplicate of the open descriptor `handle` (the
+ * host's standard error, say, which may be a pipe) instead of a log file: the next
+ * init_parser uses it as it would reuse the log a finish in a mode other than 2 left open,
+ * and the log file name that init_parser gets is only reported (get_logfileptr). A finish in
+ * mode 2 closes the duplicate. Returns 0, or -1 with errno set when handle cannot be
+ * duplicated. */
+VORNMAC_API int vornmac_set_log_descriptor(int handle);
+
+/* Prompts for a program typed at the terminal. By default the library writes "N? " to
+ * standard output where its scanner reads a line feed from the terminal's program, which in
+ * practice happens only at the end of the input. With a callback set it writes no prompt of
+ * its own and calls callback before it reads each line from the terminal, with the number
+ * that line will have, so the host can show a prompt where it likes (on the terminal when
+ * standard output is redirected, say). The callback must return normally and must not call
+ * the library for this context. Null restores the default. */
+typedef void (*vornmac_prompt_callback)(void *user, int line);
+VORNMAC_API void vornmac_set_prompt(parser_context *ctx, vornmac_prompt_callback callback,
+                                    void *user);
 
 /* finish_parser that tells the host whether the finish went well: it returns 0, or the
  * number of the last error raised while finishing (the variable file could not be saved,
@@ -253,10 +282,57 @@ VORNMAC_API int vornmac_read_macro_library(const char *path, void *user,
                                            vornmac_library_summary *summary, char *problem,
                                            size_t problem_size);
 
+/* The names the library looks for a program file under (the main program, %include and
+ * %goto), in the order it tries them, given the extension (_prgextend) and the folder
+ * (_pathprg, with its trailing "/"): name, name.extension, folder + name, folder +
+ * name.extension; those with an empty extension or folder are left out. visit gets each,
+ * with found 1 when it names a file that can be opened for reading. The library reads the
+ * first one found, or the name as it stands when none is. */
+typedef void (*vornmac_candidate_visitor)(void *user, const char *name, int found);
+VORNMAC_API void vornmac_program_file_candidates(const char *name, const char *extension,
+                                                 const char *folder, void *user,
+                                                 vornmac_candidate_visitor visit);
+
 /* Whether two names are the same variable or macro name to the library: 1 or 0. Letters A to
  * Z match their lower-case forms, any two white-space characters match, trailing white
  * space does not count, and only the first 200 characters do. */
 VORNMAC_API int vornmac_same_name(const char *a, const char *b);
+
+/* What was still open when the input ran out. The input running out is how every program
+ * ends (error 173), so a program whose %do has no %end, whose comment, argument list or
+ * %let is not closed, or whose last reference is cut off by the end of the input ends there
+ * without an error of its own, the rest of it swallowed. After the end of the input the
+ * library tells what was open at that moment, innermost first: each construct that was
+ * still being read, and the text of a token or a name cut off there (which is lost). */
+typedef struct vornmac_open_construct {
+    /* What was open: "%do", "%if", "%macro", "%let" (a statement, up to its ";"),
+     * "%upcase(" (a function), "%name[" (a macro call's arguments), the "/" "*" of a comment,
+     * "&name" or "%name" (a name being read), or the text of a token cut off. */
+    const char *construct;
+    /* What would have closed it: "%end", "%mend", "%then", "%to", ";", ")", "]", the "*" "/"
+     * of a comment; "" when the text itself is lost. */
+    const char *closing;
+    /* Where it began, as vornmac_trace_event tells where an action stood. */
+    char source_kind;
+    const char *source_name;
+    int16_t source_index;
+    int16_t line;
+    int16_t column;
+} vornmac_open_construct;
+
+/* The number of constructs open when the input last ran out (0 when it has not, or nothing
+ * was open); fills *construct with entry `index` when there is one. The texts stay valid
+ * until the next token request or the finish. */
+VORNMAC_API int vornmac_open_constructs(parser_context *ctx, int index,
+                                        vornmac_open_construct *construct);
+/* Raises the error that tells of open construct `index`, as call_errorproc raises one:
+ * VORNMAC_ERROR_INPUT_ENDED_INSIDE ("The input ended inside %s before its %s", with the
+ * construct and its closing) or VORNMAC_ERROR_INPUT_ENDED_IN_TEXT ("The input ended in the
+ * middle of %s, which is lost"), never suppressed. The input
+ * is gone by then, so the error has no trace entry: where the construct began is told by
+ * vornmac_open_constructs. The library then jumps to the host's mark with 1 (2 for the
+ * terminal). Does nothing for an index out of range. */
+VORNMAC_API void vornmac_report_open_construct(parser_context *ctx, int index);
 
 /* Tracing: the library tells the host about each action it runs while it scans. */
 

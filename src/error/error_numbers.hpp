@@ -27,6 +27,8 @@
     X(reference_cycle, VORNMAC_ERROR_REFERENCE_CYCLE)                                              \
     X(program_file_too_large, VORNMAC_ERROR_PROGRAM_FILE_TOO_LARGE)                                \
     X(program_pipe_not_kept, VORNMAC_ERROR_PROGRAM_PIPE_NOT_KEPT)                                  \
+    X(input_ended_inside, VORNMAC_ERROR_INPUT_ENDED_INSIDE)    /* told to the host */             \
+    X(input_ended_in_text, VORNMAC_ERROR_INPUT_ENDED_IN_TEXT)  /* told to the host */             \
     X(log_not_a_file, 4621)                                                                        \
     X(program_file_not_regular, 4653)         /* %include, %goto and their _if forms */            \
     /* The words of a statement or function */                                                     \

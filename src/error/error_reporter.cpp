@@ -20,6 +20,10 @@ void ErrorReporter::raise(int16_t number, std::vector<ErrorArg> args) {
     run_error_steps(number, [&](const std::string &) { return args; });
 }
 
+void ErrorReporter::raise_for_host(int16_t number, std::vector<ErrorArg> args) {
+    run_error_steps(number, [&](const std::string &) { return args; });
+}
+
 void ErrorReporter::raise_from_host(int16_t number, va_list args) {
     run_error_steps(number,
                     [&](const std::string &format) { return args_from_va_list(format, args); });

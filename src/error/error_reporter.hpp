@@ -25,6 +25,8 @@ class ErrorReporter {
     void raise(int16_t number, std::vector<ErrorArg> args = {});
     // The host's raising: its arguments are taken as the message's conversions ask.
     void raise_from_host(int16_t number, va_list args);
+    // Raising for the host with the library's own arguments: never suppressed.
+    void raise_for_host(int16_t number, std::vector<ErrorArg> args);
 
     int16_t last_number() const { return last_number_; }
     int raised_count() const { return raised_count_; }

@@ -102,6 +102,10 @@ std::unique_ptr<BufferedFile> BufferedFile::open_log(const char *name, const cha
     return log;
 }
 
+void BufferedFile::adopt_log_handle(int handle) {
+    library_log = std::make_shared<SharedDescriptor>(handle);
+}
+
 void BufferedFile::forget_log_handle() {
     library_log.reset();
 }

@@ -38,6 +38,9 @@ class BufferedFile {
                                                   bool *not_a_file = nullptr);
     // The next open_log opens the file again; records on the old descriptor keep it.
     static void forget_log_handle();
+    // The next open_log writes to `handle`, an open descriptor it takes over, instead of
+    // opening the file it is given (a host's standard error, say).
+    static void adopt_log_handle(int handle);
     static int log_handle();
 
     ~BufferedFile();

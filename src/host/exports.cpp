@@ -5,6 +5,7 @@
 // frame that owns nothing. No C++ exception ever crosses the C interface.
 #include "vornmac/vornmac.h"
 
+#include "error/error_numbers.hpp"
 #include "error/location_trace.hpp"
 #include "error/recovery_jump.hpp"
 #include "func/numbers.hpp"
@@ -12,6 +13,7 @@
 #include "host/start_up.hpp"
 #include "input/input_image.hpp"
 #include "platform/memory.hpp"
+#include "platform/raw_file.hpp"
 #include "stmt/keyword_table.hpp"
 #include "vars/option_file.hpp"
 #include "vars/variable_file.hpp"
@@ -233,7 +235,7 @@ extern "C" int vornmac_finish_parser(parser_context *ctx, int32_t mode, char *me
         if (mode == finish_closes_log) vornmac::BufferedFile::forget_log_handle();
         if (!context->no_program) {
             context->input.save();
-            vornmac::save_variable_file(*context);
+            if (context->save_variables) vornmac::save_variable_file(*context);
             context->macros.close_slots();
         }
     });
@@ -261,6 +263,52 @@ extern "C" void vornmac_set_program_echo(parser_context *ctx, int on) {
 
 extern "C" const char *vornmac_main_program_file(parser_context *ctx) {
     return ctx != nullptr ? context_of(ctx)->main_program_file.c_str() : "";
+}
+
+extern "C" void vornmac_set_variable_save(parser_context *ctx, int on) {
+    if (ctx != nullptr) context_of(ctx)->save_variables = on != 0;
+}
+
+extern "C" int vornmac_set_log_descriptor(int handle) {
+    const int duplicate = vornmac::platform::raw_duplicate(handle);
+    if (duplicate < 0) return -1;
+    vornmac::BufferedFile::adopt_log_handle(duplicate);
+    return 0;
+}
+
+extern "C" void vornmac_set_prompt(parser_context *ctx, vornmac_prompt_callback callback,
+                                   void *user) {
+    if (ctx != nullptr) context_of(ctx)->prompt = {callback, user};
+}
+
+extern "C" int vornmac_open_constructs(parser_context *ctx, int index,
+                                       vornmac_open_construct *construct) {
+    if (ctx == nullptr) return 0;
+    const std::vector<vornmac::OpenRecord> &open = context_of(ctx)->open_constructs.at_end();
+    if (construct != nullptr && index >= 0 && static_cast<size_t>(index) < open.size()) {
+        const vornmac::OpenRecord &record = open[static_cast<size_t>(index)];
+        *construct = {record.construct.c_str(),  record.closing.c_str(), record.began.kind,
+                      record.began.name.c_str(), record.began.index,     record.began.line,
+                      record.began.column};
+    }
+    return static_cast<int>(open.size());
+}
+
+extern "C" void vornmac_report_open_construct(parser_context *ctx, int index) {
+    if (changeable_context(ctx) == nullptr) return;
+    ParserContext &context = *context_of(ctx);
+    const std::vector<vornmac::OpenRecord> &open = context.open_constructs.at_end();
+    if (index < 0 || static_cast<size_t>(index) >= open.size()) return;
+    const vornmac::OpenRecord record = open[static_cast<size_t>(index)];
+    const int value = run_guarded([&] {
+        if (record.closing.empty())
+            context.errors.raise_for_host(vornmac::error::input_ended_in_text,
+                                          {record.construct.c_str()});
+        else
+            context.errors.raise_for_host(vornmac::error::input_ended_inside,
+                                          {record.construct.c_str(), record.closing.c_str()});
+    });
+    jump_to_host(context, value);
 }
 
 extern "C" void vornmac_set_trace(parser_context *ctx, vornmac_trace_callback callback,

@@ -17,6 +17,7 @@
 #include "platform/new_file.hpp"
 #include "platform/raw_file.hpp"
 #include "platform/replace_file.hpp"
+#include "stmt/program_file.hpp"
 #include "vars/name_compare.hpp"
 
 #include <cerrno>
@@ -225,6 +226,19 @@ extern "C" int vornmac_read_macro_library(const char *path, void *user,
         platform::out_of_memory();
     }
     return -1;
+}
+
+extern "C" void vornmac_program_file_candidates(const char *name, const char *extension,
+                                                const char *folder, void *user,
+                                                vornmac_candidate_visitor visit) {
+    if (name == nullptr || visit == nullptr) return;
+    try {
+        for (const std::string &candidate : program_file_candidates(
+                 name, extension != nullptr ? extension : "", folder != nullptr ? folder : ""))
+            visit(user, candidate.c_str(), can_open_for_reading(candidate) ? 1 : 0);
+    } catch (const std::bad_alloc &) {
+        platform::out_of_memory();
+    }
 }
 
 extern "C" int vornmac_same_name(const char *a, const char *b) {

@@ -9,6 +9,7 @@
 #include "host/block_pool.hpp"
 #include "host/buffered_file.hpp"
 #include "host/nesting_depths.hpp"
+#include "host/open_constructs.hpp"
 #include "host/tracer.hpp"
 #include "input/input_stack.hpp"
 #include "input/scanner.hpp"
@@ -17,6 +18,7 @@
 #include "macro/macro_library.hpp"
 #include "stmt/loop_records.hpp"
 #include "vars/var_store.hpp"
+#include "vornmac/vornmac.h"
 
 #include <csetjmp>
 #include <cstdint>
@@ -38,6 +40,12 @@ struct ModuleFlags {
     bool message = true;
     bool blank_whitespace = true;
     bool upper_case = false;
+};
+
+// A host that shows the terminal's prompts itself (vornmac_set_prompt).
+struct PromptHook {
+    vornmac_prompt_callback callback = nullptr;
+    void *user = nullptr;
 };
 
 // The host's recovery mark. The library jumps to it only once the host has set it.
@@ -66,6 +74,7 @@ class ParserContext : public parser_context {
     NestingDepths nesting;
 
     Tracer trace;
+    OpenConstructs open_constructs;
     ModuleFlags flags;
     RecoveryMark recovery;
     std::unique_ptr<BufferedFile> log;
@@ -80,6 +89,8 @@ class ParserContext : public parser_context {
     int16_t argc;
     std::vector<const char *> argv; // argc + 1 entries; the strings stay the host's
     bool no_program = false;
+    bool save_variables = true; // the host may keep finish_parser from writing the variable file
+    PromptHook prompt;
     // Set while a token request runs; still set after a jump, so that the next request
     // delivers the interrupted token instead of moving past it.
     bool delivery_interrupted = false;

@@ -24,25 +24,9 @@ TracedAction::TracedAction(ParserContext &context, int kind, std::string name)
       name_(without_trailing_white(std::move(name))), raised_before_(context.errors.raised_count()),
       unwinding_before_(std::uncaught_exceptions()) {
     const InputStack &in = context.input;
-    line_ = in.trigger.line;
-    column_ = in.trigger.column;
     depth_ = static_cast<int16_t>(std::max<int16_t>(in.trigger.top, 0) + context.trace.open_);
-    // The source the "%" or "&" was read from: live on top, else as its slot keeps it (it
-    // may have been used up while the name was read). Text a statement handed back counts
-    // as part of the source below it.
-    for (int16_t index = in.trigger.top; index >= 0; --index) {
-        const InputSource *saved = in.slot(index);
-        const bool live = index == in.top;
-        if (!live && saved == nullptr) break;
-        const SourceKind kind_here = live ? in.live.kind : saved->kind;
-        const std::string &source = live ? in.source_name() : saved->source_name;
-        const std::string &current = live ? in.current_name() : saved->current_name;
-        if (kind_here == SourceKind::text && source.starts_with("_TEMP") && index > 0) continue;
-        source_kind_ = static_cast<char>(kind_here);
-        source_name_ = kind_here == SourceKind::macro ? current : source;
-        source_index_ = index;
-        break;
-    }
+    // The source the "%" or "&" was read from.
+    place_ = source_place(in, in.trigger.top, in.trigger.line, in.trigger.column);
     context.trace.innermost_ = this;
     ++context.trace.open_;
 }
@@ -89,11 +73,11 @@ void Tracer::report(const TracedAction &action, int error) {
     }
     const vornmac_trace_event event{action.kind_,
                                     action.name_.c_str(),
-                                    action.source_kind_,
-                                    action.source_name_.c_str(),
-                                    action.source_index_,
-                                    action.line_,
-                                    action.column_,
+                                    action.place_.kind,
+                                    action.place_.name.c_str(),
+                                    action.place_.index,
+                                    action.place_.line,
+                                    action.place_.column,
                                     action.depth_,
                                     text ? text->c_str() : nullptr,
                                     text ? text->size() : 0,

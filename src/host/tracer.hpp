@@ -10,6 +10,7 @@
 // callback runs, the exported operations that would change the context refuse to work
 // (`in_callback`), so no callback can disturb the scan it is called from.
 #pragma once
+#include "host/source_place.hpp"
 #include "vornmac/vornmac.h"
 
 #include <cstdint>
@@ -37,11 +38,7 @@ class TracedAction {
     TracedAction *outer_;
     int kind_;
     std::string name_;
-    char source_kind_ = ' ';
-    std::string source_name_;
-    int16_t source_index_ = 0;
-    int16_t line_ = 0;
-    int16_t column_ = 0;
+    SourcePlace place_;
     int16_t depth_ = 0;
     std::optional<std::string> text_;
     std::vector<std::string> argument_names_;

@@ -156,6 +156,7 @@ bool InputStack::bound_reached(const char *name) {
 }
 
 void InputStack::exhausted() {
+    context_.open_constructs.input_ended(context_);
     if (priming) {
         if (context_.recovery.host_set) throw RecoveryJump{100};
         throw InputExhausted{};
@@ -475,6 +476,8 @@ void InputStack::copy_body_block() {
 
 unsigned char InputStack::read_terminal_line() {
     // A typed line ends in an empty quoting pair, as a stored text does.
+    const PromptHook &prompt = context_.prompt;
+    if (prompt.callback != nullptr) prompt.callback(prompt.user, live.line + 1);
     std::string line;
     if (!platform::read_console_line(line, terminal_line_limit)) {
         live.offset = live.length; // end of the terminal's input ends the program
@@ -549,6 +552,8 @@ void InputStack::step_back() {
 }
 
 void InputStack::prompt() const {
+    // A host that shows prompts itself shows them before each typed line instead.
+    if (context_.prompt.callback != nullptr) return;
     platform::write_console(std::to_string(live.line) + "? ");
     platform::flush_console();
 }

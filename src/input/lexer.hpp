@@ -233,6 +233,8 @@ TriggerWord lex_trigger_word(Reader &r, int16_t mode, char *destination) {
     enum class Collected { nothing, name, special } collected = Collected::nothing;
     bool white_taken = false;
     TriggerWord word;
+    // Terminated as it grows: a host is told what was read when the input ends inside it.
+    destination[0] = '\0';
     for (;;) {
         unsigned char c = r.read();
         while (mode == 0 && c == marker_byte && collected == Collected::nothing) {
@@ -265,9 +267,9 @@ TriggerWord lex_trigger_word(Reader &r, int16_t mode, char *destination) {
         if (takes_special) collected = Collected::special;
         if (takes_white) white_taken = true;
         destination[word.length++] = static_cast<char>(c);
+        destination[word.length] = '\0';
         r.take();
     }
-    destination[word.length] = '\0';
     return word;
 }
 

@@ -2,6 +2,7 @@
 
 #include "error/contract.hpp"
 #include "error/error_numbers.hpp"
+#include "host/open_constructs.hpp"
 #include "host/parser_context.hpp"
 #include "input/quoting_bytes.hpp"
 #include "input/text_chain.hpp"
@@ -113,6 +114,7 @@ void Scanner::gettoken(bool shift) {
 void Scanner::begin_token() {
     token_start_column = context_.input.live.column;
     token_start_line = context_.input.live.line;
+    token_start_top = context_.input.top;
     next_length = 0;
 }
 
@@ -177,8 +179,12 @@ void Scanner::scan_raw_token(int16_t mode) {
             token_end();
             return;
         }
-        lex_comment(reader);
-        next_length = 0;
+        {
+            // The slash is the comment's, not text of a token.
+            next_length = 0;
+            const OpenConstruct comment(context_, OpenAt::token(context_), "/*", "", "", "*/");
+            lex_comment(reader);
+        }
         skip_white();
         mode = 0;
     }
@@ -248,7 +254,10 @@ bool Scanner::expand_triggers(int16_t mode) {
 bool Scanner::expand_trigger_word() {
     char word[token_size];
     context_.input.step_back();
-    read_word(0, word);
+    {
+        const OpenConstruct reading(context_, OpenAt::trigger(context_), "", word, "", nullptr);
+        read_word(0, word);
+    }
     if (std::strlen(word) != 1) {
         // A trigger followed by white space is ordinary text.
         next_length = 0;
@@ -262,7 +271,10 @@ bool Scanner::expand_trigger_word() {
         return false;
     }
     char name[token_size];
-    read_word(1, name);
+    {
+        const OpenConstruct reading(context_, OpenAt::trigger(context_), "%", name, "", nullptr);
+        read_word(1, name);
+    }
     const int16_t code = quoted_code(static_cast<unsigned char>(name[0]));
     if (code != 0) {
         next_length = 0;
@@ -340,6 +352,8 @@ bool Scanner::trigger_before_name() {
 // Inline in both callers: it is little more than the call.
 [[gnu::always_inline]] inline void Scanner::read_reference_name(int16_t mode, TriggerName &name) {
     if (mode == 0 && read_name_in_view(name)) return;
+    const OpenConstruct reading(context_, OpenAt::trigger(context_), mode == 0 ? "&" : "%&",
+                                name.word, "", nullptr);
     read_word(mode, name.word);
     name.hash = name_hash(name.word);
     name.end_blanks = trailing_blanks(name.word);
@@ -349,7 +363,11 @@ void Scanner::dispatch_name() {
     // A name begins with a name character, so it is neither a quoted character nor a
     // reference, and read_word reads it alike in either mode.
     TriggerName name;
-    if (!read_name_in_view(name)) read_word(1, name.word);
+    if (!read_name_in_view(name)) {
+        const OpenConstruct reading(context_, OpenAt::trigger(context_), "%", name.word, "",
+                                    nullptr);
+        read_word(1, name.word);
+    }
     dispatch_keyword(context_, name.word);
     next_length = 0;
 }
@@ -443,6 +461,7 @@ void Scanner::resolve_multiple(int16_t mode, char *word) {
         const size_t length = std::strlen(word);
         return period_flag || length == 0 || is_white(static_cast<unsigned char>(word[length - 1]));
     };
+    const OpenConstruct reading(context_, OpenAt::trigger(context_), "&", word, "", nullptr);
     while (!ends_word()) {
         read_word(mode, word);
         written += word;

@@ -46,6 +46,7 @@ class Scanner {
     int16_t next_length = 0;
     int16_t token_start_line = 0;
     int16_t token_start_column = 0;
+    int16_t token_start_top = -1; // the slot of the source the token began in
     bool triggers_active = true;
     int16_t quoting_depth = 0;
     int16_t quote_protection = 0;

@@ -1,6 +1,7 @@
 #include "macro/macro_definition.hpp"
 
 #include "error/error_numbers.hpp"
+#include "host/open_constructs.hpp"
 #include "host/parser_context.hpp"
 #include "macro/macro_library.hpp"
 #include "vars/name_compare.hpp"
@@ -125,6 +126,7 @@ class DefinitionReader {
     }
 
     void read_body() {
+        const OpenConstructs::Expecting expecting(context_, "%mend");
         std::string body;
         int depth = 1;
         for (;;) {
@@ -153,6 +155,7 @@ class DefinitionReader {
 
     // After the closing %mend: the macro's name may follow, then the ";".
     void read_mend_tail() {
+        const OpenConstructs::Expecting closing(context_, ";");
         advance();
         if (token()[0] != ';') {
             if (name_compare(token(), definition_.name.c_str()) != 0)

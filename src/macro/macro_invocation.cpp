@@ -1,6 +1,7 @@
 #include "macro/macro_invocation.hpp"
 
 #include "error/error_numbers.hpp"
+#include "host/open_constructs.hpp"
 #include "host/parser_context.hpp"
 #include "input/argument_list.hpp"
 #include "macro/macro_library.hpp"
@@ -80,9 +81,19 @@ class ArgumentBinder {
             arguments_[i].assign(parameters_[i].default_text);
     }
 
-    void bind() {
+    void bind(const char *macro_name, OpenAt call_at) {
         advance();
-        if (token()[0] == '[') read_argument_list();
+        if (token()[0] == '[') {
+            {
+                const OpenConstruct open(context_, call_at, "%", macro_name, "[", "]");
+                read_argument_list();
+            }
+            // With _macrocolon the call ends with a ";".
+            if (context_.vars.optyesno(context_.macro_calls.macrocolon) == 'y') {
+                advance();
+                if (token()[0] != ';') context_.errors.raise(error::call_without_semicolon);
+            }
+        }
         if (context_.trace.on()) [[unlikely]]
             for (size_t i = 0; i < parameters_.size(); ++i)
                 context_.trace.note_argument(parameters_[i].name, value_of(i));
@@ -118,10 +129,6 @@ class ArgumentBinder {
                 read_named_argument();
             }
             if (token()[0] == ',') advance();
-        }
-        if (context_.vars.optyesno(context_.macro_calls.macrocolon) == 'y') {
-            advance();
-            if (token()[0] != ';') context_.errors.raise(error::call_without_semicolon);
         }
     }
 
@@ -163,6 +170,7 @@ class ArgumentBinder {
 };
 
 void call_macro(ParserContext &context, const char *name) {
+    const OpenAt call_at = OpenAt::trigger(context);
     const int16_t blanks = trailing_blanks(name);
     std::optional<FoundMacro> found = locate(context, name);
     if (!found) return;
@@ -175,7 +183,7 @@ void call_macro(ParserContext &context, const char *name) {
             return;
         }
         const uint32_t generation = library.slot(found->slot).generation;
-        ArgumentBinder(context, *found->called).bind();
+        ArgumentBinder(context, *found->called).bind(name, call_at);
         // A statement among the arguments may have closed the library, or another run
         // changed it: the body is the one the library holds now.
         if (library.slot(found->slot).generation != generation) {

@@ -129,4 +129,8 @@ void raw_close(int handle) {
     if (handle >= 0) ::close(handle);
 }
 
+int raw_duplicate(int handle) {
+    return handle < 0 ? -1 : ::fcntl(handle, F_DUPFD_CLOEXEC, 0);
+}
+
 } // namespace vornmac::platform

@@ -37,6 +37,8 @@ bool raw_sync(int handle);
 // The size of the open file, -1 when it cannot be told.
 int64_t raw_size(int handle);
 void raw_close(int handle);
+// A second descriptor (close-on-exec) of the open file `handle`, -1 on failure.
+int raw_duplicate(int handle);
 
 class UniqueHandle {
   public:

@@ -19,6 +19,7 @@
 #include "error/error_numbers.hpp"
 #include "error/recovery_jump.hpp"
 #include "func/expression_values.hpp"
+#include "host/open_constructs.hpp"
 #include "host/parser_context.hpp"
 #include "stmt/condition.hpp"
 #include "stmt/do_statement.hpp"
@@ -198,7 +199,10 @@ void counted_loop_setup(ParserContext &context) {
     const char *equals = take_token(context);
     if (!begins_with(equals, '=')) context.errors.raise(error::loop_needs_equals, {equals});
 
-    const int32_t from = evaluate_bound(context, "to", false).value;
+    const int32_t from = [&] {
+        const OpenConstructs::Expecting expecting(context, "%to");
+        return evaluate_bound(context, "to", false).value;
+    }();
     const Bound limit_bound = evaluate_bound(context, "by", true);
     const int32_t limit = limit_bound.value;
     const Bound step_bound = limit_bound.ends_statement ? Bound{1, true, limit_bound.body_at}
@@ -217,6 +221,7 @@ void counted_loop_setup(ParserContext &context) {
     const std::string words = name + "#" + number_text(limit) + "#" + number_text(step);
     push_text_back(context, ("%do#" + words + ";").c_str(), body_at);
     StatementText body(context);
+    const OpenConstructs::Expecting expecting(context, "%end");
     TextCopier(context, body).statement(CopyMode::loop_body, false);
     off.restore();
     if (body.report_overflow("do")) return;

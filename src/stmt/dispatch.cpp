@@ -1,6 +1,7 @@
 #include "stmt/dispatch.hpp"
 
 #include "error/error_numbers.hpp"
+#include "host/open_constructs.hpp"
 #include "host/parser_context.hpp"
 #include "macro/macro_invocation.hpp"
 #include "stmt/keyword_table.hpp"
@@ -92,6 +93,9 @@ void dispatch_keyword(ParserContext &context, const char *name) {
         return;
     }
     const Keyword &keyword = keyword_table()[static_cast<size_t>(index)];
+    // A statement reads up to its ";", a function up to the ")" of its arguments.
+    const OpenConstruct open(context, OpenAt::trigger(context), "%", keyword.name,
+                             keyword.statement ? "" : "(", keyword.statement ? ";" : ")");
     const int kind = keyword.statement ? VORNMAC_TRACE_STATEMENT : VORNMAC_TRACE_FUNCTION;
     run_traced(context, kind, keyword.name, [&] {
         if (keyword.handler != nullptr) keyword.handler(context, index);

@@ -6,10 +6,12 @@
 // the branch holds runs exactly as if it stood in the program.
 #include "stmt/if_statement.hpp"
 
+#include "host/open_constructs.hpp"
 #include "host/parser_context.hpp"
 #include "stmt/condition.hpp"
 #include "stmt/text_copier.hpp"
 
+#include <optional>
 #include <string>
 
 namespace vornmac {
@@ -20,6 +22,7 @@ void if_statement(ParserContext &context, int16_t /*index*/) {
     {
         StatementText collected(context);
         ExpansionOff off(context);
+        const OpenConstructs::Expecting expecting(context, "%then");
         collect_condition(context, collected, "then", false);
         off.restore();
         if (collected.report_overflow("if")) return;
@@ -35,12 +38,22 @@ void if_statement(ParserContext &context, int16_t /*index*/) {
     copier.statement(condition ? CopyMode::copy : CopyMode::skip, true);
     if (condition) branch.append(copier.branch_terminator());
 
+    // The statement is complete: what follows is read only to see whether it is %else, and
+    // the chosen branch is lost should the input end there.
+    std::optional<OpenConstructs::Settled> settled;
+    std::optional<OpenConstructs::Expecting> branch_lost;
+    if (condition)
+        branch_lost.emplace(context, nullptr);
+    else
+        settled.emplace(context);
     const char *token = take_token(context);
     if (!condition) push_at = current_position(context);
     std::string read_ahead = token;
     if (is_lone(token, '%')) {
         const char *word = take_token(context);
         if (is_word(word, "else")) {
+            settled.reset();
+            branch_lost.reset();
             take_token(context);
             copier.start_branch();
             copier.statement(condition ? CopyMode::skip : CopyMode::copy, true);

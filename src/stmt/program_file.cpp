@@ -17,15 +17,21 @@ bool can_open_for_reading(const std::string &name) {
     return program_file_kind(name) != ProgramFileKind::missing;
 }
 
+std::vector<std::string> program_file_candidates(const std::string &name,
+                                                 const std::string &extension,
+                                                 const std::string &folder) {
+    std::vector<std::string> candidates{name};
+    if (!extension.empty()) candidates.push_back(name + "." + extension);
+    if (!folder.empty()) candidates.push_back(folder + name);
+    if (!extension.empty() && !folder.empty())
+        candidates.push_back(folder + name + "." + extension);
+    return candidates;
+}
+
 std::string find_program_file(ParserContext &context, const std::string &name) {
-    const std::string extension = context.vars.optstring("_prgextend");
-    const std::string path = context.vars.optstring("_pathprg");
-    std::string candidates[] = {name, "", "", ""};
-    if (!extension.empty()) candidates[1] = name + "." + extension;
-    if (!path.empty()) candidates[2] = path + name;
-    if (!extension.empty() && !path.empty()) candidates[3] = path + name + "." + extension;
-    for (const std::string &candidate : candidates)
-        if (!candidate.empty() && can_open_for_reading(candidate)) return candidate;
+    for (const std::string &candidate : program_file_candidates(
+             name, context.vars.optstring("_prgextend"), context.vars.optstring("_pathprg")))
+        if (can_open_for_reading(candidate)) return candidate;
     return name;
 }
 

@@ -3,6 +3,7 @@
 // stays as it is. Looking never waits: a FIFO is found, not opened for good.
 #pragma once
 #include <string>
+#include <vector>
 
 namespace vornmac {
 
@@ -12,6 +13,10 @@ enum class ProgramFileKind { missing, regular, other }; // other: a FIFO, a devi
 
 ProgramFileKind program_file_kind(const std::string &name);
 bool can_open_for_reading(const std::string &name);
+// The names tried, in order, for the given extension and folder (either may be empty).
+std::vector<std::string> program_file_candidates(const std::string &name,
+                                                 const std::string &extension,
+                                                 const std::string &folder);
 std::string find_program_file(ParserContext &context, const std::string &name);
 
 } // namespace vornmac

@@ -10,6 +10,7 @@
 // put through the display conversion.
 #include "error/error_numbers.hpp"
 #include "func/evaluator.hpp"
+#include "host/open_constructs.hpp"
 #include "host/parser_context.hpp"
 #include "stmt/do_statement.hpp"
 #include "stmt/text_copier.hpp"
@@ -41,6 +42,7 @@ bool case_matches(ParserContext &context, const std::string &value) {
 } // namespace
 
 void selection(ParserContext &context, ExpansionOff &off) {
+    const OpenConstructs::Expecting expecting(context, "%end");
     Scanner &scanner = context.scanner;
     scanner.triggers_active = true;
     if (!begins_with(take_token(context), '('))
@@ -54,12 +56,15 @@ void selection(ParserContext &context, ExpansionOff &off) {
     for (;;) {
         if (!begins_with(statement_token(context), '%'))
             context.errors.raise(error::branch_needs_percent, {statement_token(context)});
+        const OpenAt branch_at = OpenAt::token(context);
         const char *word = take_token(context);
         bool matches = false;
         if (is_word(word, "end")) {
+            const OpenConstructs::Expecting closing(context, ";");
             take_token(context);
             break;
         }
+        const char *branch = is_word(word, "case") ? "case" : "otherwise";
         if (is_word(word, "case")) {
             matches = case_matches(context, value) && !chosen;
         } else if (is_word(word, "otherwise")) {
@@ -78,8 +83,10 @@ void selection(ParserContext &context, ExpansionOff &off) {
             chosen.emplace(context);
             chosen_at = at;
         }
-        TextCopier(context, matches ? *chosen : skipped)
-            .statement(matches ? CopyMode::copy : CopyMode::skip, false);
+        const OpenConstruct open(context, branch_at, "%", branch, "", "%end");
+        TextCopier copier(context, matches ? *chosen : skipped);
+        copier.leave_blocks_open_to_caller();
+        copier.statement(matches ? CopyMode::copy : CopyMode::skip, false);
         if (begins_with(statement_token(context), ';')) take_token(context);
     }
     off.restore();

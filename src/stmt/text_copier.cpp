@@ -1,10 +1,12 @@
 #include "stmt/text_copier.hpp"
 
 #include "error/error_numbers.hpp"
+#include "host/open_constructs.hpp"
 #include "host/parser_context.hpp"
 #include "input/quoting_bytes.hpp"
 #include "stmt/keyword_table.hpp"
 
+#include <optional>
 #include <string>
 
 namespace vornmac {
@@ -18,6 +20,12 @@ constexpr char loop_rewind[] = "%doend## ";
 bool opens_block(const char *word) {
     return is_word(word, "do") || is_word(word, "dowhile") || is_word(word, "case") ||
            is_word(word, "otherwise") || is_word(word, "switch");
+}
+
+const char *TextCopier::block_name(const char *word) const {
+    for (const char *name : {"case", "otherwise", "switch"})
+        if (is_word(word, name)) return name;
+    return "do"; // a loop's %dowhile header stands for the %do %while the program wrote
 }
 
 void TextCopier::append(CopyMode mode, const char *text) {
@@ -49,9 +57,14 @@ void TextCopier::statement(CopyMode mode, bool in_branch) {
         if (begins_with(token, '(')) {
             parenthesised(mode);
         } else if (begins_with(token, '%')) {
+            const OpenAt percent = OpenAt::token(context_);
             const char *word = take_token(context_);
             note_first_word(word);
             if (opens_block(word)) {
+                // A loop's body is its %do's own: the loop statement expects the %end.
+                std::optional<OpenConstruct> open;
+                if (mode != CopyMode::loop_body && guards_blocks_)
+                    open.emplace(context_, percent, "%", block_name(word), "", "%end");
                 block(mode, in_branch);
                 return;
             }
@@ -94,11 +107,21 @@ void TextCopier::nested_if(CopyMode mode) {
     take_token(context_);
     statement(mode, true);
     const SourcePosition at = current_position(context_);
+    // The nested statement is complete: what follows is read only to see whether it is
+    // %else, and the branch being copied is lost should the input end there.
+    std::optional<OpenConstructs::Settled> settled;
+    std::optional<OpenConstructs::Expecting> branch_lost;
+    if (mode == CopyMode::skip)
+        settled.emplace(context_);
+    else
+        branch_lost.emplace(context_, nullptr);
     const char *token = take_token(context_);
     std::string handed_back = token;
     if (is_lone(token, '%')) {
         const char *word = take_token(context_);
         if (is_word(word, "else")) {
+            settled.reset();
+            branch_lost.reset();
             append(mode, ";%else ");
             take_token(context_);
             statement(mode, true);
@@ -123,6 +146,8 @@ void TextCopier::block(CopyMode mode, bool in_branch) {
             ++depth;
         } else if (is_word(word, "end")) {
             --depth;
+            std::optional<OpenConstructs::Expecting> closing;
+            if (depth == 0) closing.emplace(context_, ";");
             const char *token = take_token(context_);
             if (!begins_with(token, ';'))
                 context_.errors.raise(error::semicolon_expected, {"%End", token});

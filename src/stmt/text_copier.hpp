@@ -38,15 +38,20 @@ class TextCopier {
     void nested_if(CopyMode mode);
     // From the block's opening word (the current token) to its matching %end or %doend.
     void block(CopyMode mode, bool in_branch);
+    // The caller tells itself of a block the input ends in (a selection's branch, which
+    // comes in as "%do;").
+    void leave_blocks_open_to_caller() { guards_blocks_ = false; }
 
   private:
     void append(CopyMode mode, const char *text);
     void append_word(CopyMode mode, const char *word);
     void note_first_word(const char *word);
+    const char *block_name(const char *word) const;
 
     ParserContext &context_;
     StatementText &out_;
     BranchStart branch_start_ = BranchStart::text;
+    bool guards_blocks_ = true;
 };
 
 // Reads tokens into a text that begins with "(" up to `%word` or, when asked, up to a `;`

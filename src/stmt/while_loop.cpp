@@ -7,6 +7,7 @@
 // An error while the condition is evaluated ends the loop the same way before it reaches
 // the host.
 #include "error/recovery_jump.hpp"
+#include "host/open_constructs.hpp"
 #include "host/parser_context.hpp"
 #include "stmt/condition.hpp"
 #include "stmt/do_statement.hpp"
@@ -19,6 +20,7 @@ void while_loop_setup(ParserContext &context, ExpansionOff &off) {
     push_text_back(context, "%dowhile", at);
     StatementText body(context);
     take_token(context);
+    const OpenConstructs::Expecting expecting(context, "%end");
     TextCopier(context, body).statement(CopyMode::loop_body, false);
     off.restore();
     if (body.report_overflow("do")) return;

@@ -55,6 +55,7 @@ class ScratchFolder {
 
 std::vector<std::string> command_line(const std::string &tool, const fs::path &home,
                                       const ManualExample &example) {
+    if (example.script) return {"/bin/sh", "example.sh"};
     std::vector<std::string> words = {tool, "run", "--home", home.string(), "--no-echo"};
     words.insert(words.end(), example.options.begin(), example.options.end());
     words.push_back("example.vm");
@@ -64,7 +65,8 @@ std::vector<std::string> command_line(const std::string &tool, const fs::path &h
 
 // In the child: never returns.
 [[noreturn]] void start_tool(const fs::path &work, const fs::path &scratch,
-                             const std::vector<std::string> &words, const ManualExample &example) {
+                             const std::vector<std::string> &words, const ManualExample &example,
+                             const std::string &path) {
     if (chdir(work.c_str()) != 0) _exit(126);
     const int in = open((scratch / "stdin").c_str(), O_RDONLY);
     const int out = open((scratch / "stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -74,6 +76,10 @@ std::vector<std::string> command_line(const std::string &tool, const fs::path &h
     dup2(out, 1);
     dup2(err, 2);
     unsetenv("VORNMAC_HOME");
+    if (example.script) {
+        setenv("VORNMAC_HOME", (scratch / "home").c_str(), 1);
+        setenv("PATH", path.c_str(), 1);
+    }
     for (const std::string &assignment : example.environment)
         putenv(const_cast<char *>(assignment.c_str()));
     std::vector<char *> argv;
@@ -141,8 +147,16 @@ ExampleResult run_example(const std::string &tool, const ManualExample &example)
     fs::create_directories(work);
     for (const auto &[name, text] : example.files)
         write_file(work / name, text);
-    write_file(work / "example.vm", example.program);
+    write_file(work / (example.script ? "example.sh" : "example.vm"), example.program);
     write_file(scratch.path() / "stdin", example.standard_input);
+    // A script finds the tool as `vornmac`, before anything else on the PATH.
+    const fs::path bin = scratch.path() / "bin";
+    fs::create_directories(bin);
+    std::error_code linked;
+    fs::create_symlink(fs::absolute(tool), bin / "vornmac", linked);
+    const char *inherited = std::getenv("PATH");
+    const std::string path =
+        bin.string() + ":" + (inherited != nullptr ? inherited : "/usr/bin:/bin");
 
     const std::vector<std::string> words = command_line(tool, home, example);
     const pid_t child = fork();
@@ -150,7 +164,7 @@ ExampleResult run_example(const std::string &tool, const ManualExample &example)
         result.failure = "fork failed";
         return result;
     }
-    if (child == 0) start_tool(work, scratch.path(), words, example);
+    if (child == 0) start_tool(work, scratch.path(), words, example, path);
     result.failure = wait_for(child);
     result.output = read_file(scratch.path() / "stdout") + read_file(scratch.path() / "stderr");
     for (const auto &[name, text] : example.expected_files) {

@@ -1,8 +1,9 @@
 // Runs one manual example through the vornmac tool as a user would: in a fresh scratch
 // folder that holds the example's files as the current directory and a fresh vornmac home
 // beside it, as `vornmac run --home HOME --no-echo OPTIONS example.vm ARGUMENTS`, with the
-// example's standard input (empty when it gives none). Collects what the example is
-// compared on; the folder is removed afterwards.
+// example's standard input (empty when it gives none). A script example is run as
+// `sh example.sh` instead, with the tool first on PATH as `vornmac` and VORNMAC_HOME naming
+// the home. Collects what the example is compared on; the folder is removed afterwards.
 #pragma once
 
 #include "manual_examples.hpp"

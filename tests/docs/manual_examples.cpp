@@ -132,13 +132,17 @@ void ExampleCollector::take(const Block &block) {
         return;
     }
     lose_unanswered_program();
-    if (kind == "vornmac") {
+    if (kind == "vornmac" || kind == "script") {
         ManualExample example = std::move(pending_);
         pending_ = ManualExample{};
         pending_lines_.clear();
         example.line = block.line;
         example.program = block.text;
-        read_program_words(block, example);
+        example.script = kind == "script";
+        if (!example.script)
+            read_program_words(block, example);
+        else if (block.info.size() != 1)
+            problem(block.line, "\"script\" takes no words");
         parse_.examples.push_back(std::move(example));
         awaiting_output_ = true;
         can_take_results_ = false;

@@ -1,8 +1,9 @@
 // The examples of the language manual, as the manual's test reads them out of the Markdown
 // text. An example is a fenced block whose info string begins with the word `vornmac` (the
-// program) and the `output` block that must come next (standard output, then standard
-// error, exactly). Blocks before the program give it files (`file NAME`) and standard
-// input (`stdin`); blocks after its output give the files it must leave behind
+// program) or is `script` (a shell script that runs the tool, as a build does), and the
+// `output` block that must come next (standard output, then standard error, exactly). Blocks before
+// the program give it files (`file NAME`) and standard input (`stdin`); blocks after its output
+// give the files it must leave behind
 // (`written NAME`) and the log it must write (`log`). docs/language.md documents the rules
 // for its writers; this reader enforces them and reports a broken example by its line.
 #pragma once
@@ -14,7 +15,8 @@
 namespace vornmac::docs {
 
 struct ManualExample {
-    int line = 0; // line of the program block's opening fence
+    int line = 0;        // line of the program block's opening fence
+    bool script = false; // the program is a shell script that runs `vornmac` itself
     std::string program;
     std::vector<std::string> environment; // NAME=VALUE words before the options
     std::vector<std::string> options;     // words before "--", given before the program

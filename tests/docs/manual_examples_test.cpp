@@ -49,6 +49,19 @@ TEST(ManualExamples, FilesGoOnlyToTheNextProgramAndOtherBlocksAreNotRun) {
     EXPECT_EQ(parse.examples[0].expected_output, "");
 }
 
+TEST(ManualExamples, AScriptIsAProgramOfItsOwnKind) {
+    const auto parse = parse_manual("```file Makefile\nall:\n```\n```script\nmake\n```\n"
+                                    "```output\ndone\n```\n```written out.txt\nx\n```\n");
+    ASSERT_TRUE(parse.problems.empty()) << parse.problems[0];
+    ASSERT_EQ(parse.examples.size(), 1u);
+    EXPECT_TRUE(parse.examples[0].script);
+    EXPECT_EQ(parse.examples[0].program, "make\n");
+    EXPECT_EQ(parse.examples[0].files.at("Makefile"), "all:\n");
+    EXPECT_EQ(parse.examples[0].expected_files.at("out.txt"), "x\n");
+    EXPECT_EQ(parse_manual("```script -x\n```\n```output\n```\n").problems[0],
+              "1: \"script\" takes no words");
+}
+
 TEST(ManualExamples, BrokenManualsAreReportedByLine) {
     struct Case {
         const char *markdown;

@@ -79,6 +79,13 @@ ProgramRun run_program(const TestHome &home, const ProgramRequest &request) {
             break;
         }
     }
+    const int open = vornmac_open_constructs(state->ctx, 0, nullptr);
+    for (int i = 0; i < open; ++i) {
+        vornmac_open_construct c{};
+        vornmac_open_constructs(state->ctx, i, &c);
+        state->run.open_at_end.push_back(
+            {c.construct, c.closing, c.source_kind, c.source_name, c.line, c.column});
+    }
     finish_parser(state->ctx, 2);
     state->run.log = home.read("test.log");
     return state->run;

@@ -14,9 +14,20 @@ struct Jump {
     std::string message; // `_errormessage` at the time of the jump
 };
 
+// A construct open when the input ran out, as vornmac_open_constructs tells it.
+struct OpenAtEnd {
+    std::string construct;
+    std::string closing;
+    char source_kind;
+    std::string source_name;
+    int line;
+    int column;
+};
+
 struct ProgramRun {
     std::vector<std::string> tokens;
     std::vector<Jump> jumps;
+    std::vector<OpenAtEnd> open_at_end;
     bool created = false;
     std::string log;
 };

@@ -39,6 +39,8 @@ const char *const test_messages = "42 1 missing ) in an expression\n"
                                   "4641 3 if nested too deep\n"
                                   "4642 3 nested deeper than %d\n"
                                   "4643 3 expression nested deeper than %d\n"
+                                  "4680 1 The input ended inside %s before its %s\n"
+                                  "4681 1 The input ended in the middle of %s, which is lost\n"
                                   "7000 5 host says %s and %d\n"
                                   "7001 5 host gives %x then %s, %5.2s and %ld\n"
                                   "32000 0 end\n";

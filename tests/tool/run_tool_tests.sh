@@ -34,14 +34,13 @@ grep -qE '^vornmac [0-9]+[.][0-9]+[.][0-9]+ [(]library interface [0-9]+[)]$' "$w
 # --- a bad command line: one error naming the command, a pointer to its help, status 2 -----
 run_tool
 expect_rc "no command" 2
-expect_bytes "no command" err $'vornmac: A subcommand is required\nRun "vornmac --help" for more information.\n'
+expect_bytes "no command" err $'vornmac: a command is required: run, vars, lib or help\nRun "vornmac --help" for more information.\n'
 run_tool frobnicate
 expect_rc "unknown command" 2
 run_tool run --home "$home" --bogus x
 expect_rc "unknown option" 2
 expect_bytes "unknown option" err $'vornmac run: The following argument was not expected: --bogus\nRun "vornmac run --help" for more information.\n'
-for words in "run -o" "run --home" "run -e" "run -D" "run -e a -e b" "run -D novalue -e x" \
-    "run -D =value -e x" "vars" "lib" "lib list" "lib frob x" "help nothing" "vars f n --set a=1"; do
+for words in "run -o" "run --home" "run -e" "run -D" "run -e a -e b" "run -D =value -e x" "vars" "lib" "lib list" "lib frob x" "help nothing" "vars f n --set a=1"; do
     # shellcheck disable=SC2086 # the words are meant to split
     run_tool $words
     expect_rc "bad command line ($words)" 2

@@ -58,21 +58,44 @@ class CommandFormatter : public CLI::Formatter {
     std::vector<std::string> forms_;
 };
 
-// The names of the commands the words chose, "vornmac lib print" say, so that an error
-// names the command whose help explains it.
-std::string chosen_command(const CLI::App *app) {
-    std::string name = app->get_name();
+// The last command the words chose ("print" of "vornmac lib print"), and its full name, so
+// that an error names the command whose help explains it.
+const CLI::App *chosen_command(const CLI::App *app, std::string &name) {
+    name = app->get_name();
     while (!app->get_subcommands().empty()) {
         app = app->get_subcommands().front();
         name += ' ' + app->get_name();
     }
-    return name;
+    return app;
+}
+
+// "a, b or c" (or "and").
+std::string listed(const std::vector<std::string> &names, const char *last_joint) {
+    std::string text;
+    for (size_t i = 0; i < names.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == names.size() ? last_joint : ", ") + names[i];
+    return text;
+}
+
+// CLI11 says "A subcommand is required" for a command that needs one whatever the words
+// held; the words it could not place tell what the user meant.
+std::string missing_command_message(const CLI::App &command) {
+    std::vector<std::string> names;
+    for (const CLI::App *sub : command.get_subcommands({}))
+        names.push_back(sub->get_name());
+    const std::vector<std::string> rest = command.remaining();
+    if (rest.empty()) return "a command is required: " + listed(names, " or ");
+    if (rest.front().starts_with('-')) return "unknown option " + rest.front();
+    return "unknown command " + rest.front() + " (the commands are " + listed(names, " and ") + ")";
 }
 
 std::string failure_message(const CLI::App *root, const CLI::Error &error) {
-    const std::string command = chosen_command(root);
-    return command + ": " + error.what() + "\nRun \"" + command +
-           " --help\" for more information.\n";
+    std::string command;
+    const CLI::App *chosen = chosen_command(root, command);
+    const bool missing_command = dynamic_cast<const CLI::RequiredError *>(&error) != nullptr &&
+                                 chosen->get_require_subcommand_min() > 0;
+    return command + ": " + (missing_command ? missing_command_message(*chosen) : error.what()) +
+           "\nRun \"" + command + " --help\" for more information.\n";
 }
 
 } // namespace

@@ -48,6 +48,8 @@ ErrorPlace place_of(const SourceNames &names, const std::string &location,
     const size_t at = position.rfind("Before Line=");
     if (at != std::string::npos)
         std::sscanf(position.c_str() + at, "Before Line=%d Column=%d", &place.line, &place.column);
+    place.line = shown_position(place.line);
+    place.column = shown_position(place.column);
     return place;
 }
 } // namespace

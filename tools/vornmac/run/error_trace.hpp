@@ -19,6 +19,8 @@ struct ErrorPlace {
     std::string where; // named by SourceNames
     int line = 0;
     int column = 0;
+
+    bool operator==(const ErrorPlace &) const = default;
 };
 
 // The places of the last error among the trace entries numbered after `depth_before` up to

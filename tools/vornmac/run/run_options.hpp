@@ -20,12 +20,16 @@ struct RunOptions {
     std::vector<Assignment> defines; // -D NAME=VALUE, in the order given
     std::optional<std::string> home;
     std::optional<std::string> options_file;
-    std::optional<std::string> log_file;
+    std::optional<std::string> log_file;       // "-" for standard error
+    std::optional<std::string> program_folder; // -I, ending in "/"
     std::optional<std::string> module_name;
-    std::optional<std::string> output_file;
+    std::optional<std::string> output_file; // never "-": that is standard output
     bool tokens = false;
     bool echo = true;   // --no-echo keeps the program text out of the log
-    bool trace = false; // --trace reports each action of the library on standard error
+    bool save = true;   // --no-save leaves the variable file as it was
+    bool log = true;    // --no-log appends nothing to the log
+    bool trace = false; // --trace reports actions of the library on standard error
+    std::vector<std::string> trace_names; // --trace=NAME,...: only these; empty: all
 
     // How error lines name the program: the file name, "-e" or "-".
     std::string label() const;

@@ -7,18 +7,16 @@
 // first; every call_gettoken makes the next token current and scans a new next token. The
 // session writes the first token and then every new next token, so each token is written
 // once, as soon as it is complete. The input running out is how a program ends: error 173
-// (its own _errortype), or a jump with 100 while the module is still being primed.
+// (its own _errortype), or a jump with 100 while the module is still being primed. What was
+// still open then (a %do without %end, a cut-off reference) swallowed the rest of the
+// program: the session has the library raise an error for each (4680, 4681), which it
+// reports at the place the construct began, before the context finishes.
 #include "run/session.hpp"
 
 #include "run/error_report.hpp"
-#include "run/token_writer.hpp"
-#include "run/trace_writer.hpp"
-
 #include "run/run_signals.hpp"
 
 #include <vornmac/vornmac.h>
-
-#include <unistd.h>
 
 #include <csetjmp>
 #include <cstdio>
@@ -29,28 +27,22 @@ namespace vornmac::tool {
 
 namespace {
 
-bool standard_input_is_terminal() {
-    return ::isatty(STDIN_FILENO) == 1;
-}
-
 // Start-up errors after which there is no main program to run.
 bool main_program_unusable(int number) {
-    constexpr int main_program_missing = 4504;
-    constexpr int program_text_too_long = 4608;
-    constexpr int program_file_too_large = 4610;
-    constexpr int program_pipe_not_kept = 4611;
-    return number == main_program_missing || number == program_text_too_long ||
-           number == program_file_too_large || number == program_pipe_not_kept;
+    return number == VORNMAC_ERROR_MAIN_PROGRAM_MISSING ||
+           number == VORNMAC_ERROR_PROGRAM_TEXT_TOO_LONG ||
+           number == VORNMAC_ERROR_PROGRAM_FILE_TOO_LARGE ||
+           number == VORNMAC_ERROR_PROGRAM_PIPE_NOT_KEPT;
 }
 
-enum class Phase { defines, priming, tokens, finishing, done };
+enum class Phase { defines, priming, tokens, open_at_end, finishing, done };
 enum class Jump { statement_failed, cannot_go_on };
 
 class Session {
   public:
-    Session(parser_context *ctx, const RunOptions &options, const SourceNames &names,
+    Session(const StartUp &start, const RunOptions &options, const SourceNames &names,
             TokenWriter &out)
-        : ctx_(ctx), options_(options), names_(names), out_(out) {}
+        : ctx_(start.ctx), settings_(start.settings), options_(options), names_(names), out_(out) {}
 
     parser_context *context() const { return ctx_; }
     bool running() const { return phase_ != Phase::done; }
@@ -72,13 +64,21 @@ class Session {
     // The token that was current when priming stopped: the first token once it is
     // complete, the empty text before that.
     void write_primed_token();
+    // After a main program file that is not there: the names it was looked for under.
+    void report_names_tried() const;
+    // How many of the constructs open at the end of the input are reported, and where the
+    // one being reported began.
+    int open_to_report() const;
+    ErrorPlace open_construct_place() const;
 
     parser_context *ctx_;
+    const std::vector<Assignment> &settings_;
     const RunOptions &options_;
     const SourceNames &names_;
     TokenWriter &out_;
     Phase phase_ = Phase::defines;
     size_t next_define_ = 0;
+    int next_open_ = 0; // the open construct to report next
     std::string depth_seen_;
     std::string message_seen_;
     int errors_ = 0;
@@ -103,10 +103,20 @@ void Session::check_start_up() {
     if (!is_new(error)) return;
     report(error);
     mark_seen(error);
+    if (error.number() == VORNMAC_ERROR_MAIN_PROGRAM_MISSING) report_names_tried();
     if (main_program_unusable(error.number().value_or(0))) {
         stopped_ = true;
         phase_ = Phase::finishing;
     }
+}
+
+void Session::report_names_tried() const {
+    const std::string folder = options_.program_folder.value_or(call_optstring(ctx_, "_pathprg"));
+    std::string names;
+    for (const std::string &name :
+         program_file_candidates(options_.program, call_optstring(ctx_, "_prgextend"), folder))
+        names += (names.empty() ? "" : ", ") + name;
+    std::fprintf(stderr, "  names tried: %s\n", names.c_str());
 }
 
 void Session::step() {
@@ -119,8 +129,8 @@ void Session::step() {
     }
     switch (phase_) {
     case Phase::defines:
-        if (next_define_ < options_.defines.size()) {
-            const Assignment &define = options_.defines[next_define_++];
+        if (next_define_ < settings_.size()) {
+            const Assignment &define = settings_[next_define_++];
             call_savemacrochar(ctx_, 0, define.name.c_str(), define.value.c_str());
             return;
         }
@@ -140,6 +150,14 @@ void Session::step() {
         }
         return;
     }
+    case Phase::open_at_end:
+        if (next_open_ < open_to_report()) {
+            // Jumps back to the mark, where recover reports it and moves on to the next.
+            vornmac_report_open_construct(ctx_, next_open_);
+            return;
+        }
+        phase_ = Phase::finishing;
+        return;
     case Phase::finishing: {
         phase_ = Phase::done;
         // A variable file that could not be saved is an error of the run.
@@ -153,8 +171,37 @@ void Session::step() {
     }
 }
 
+int Session::open_to_report() const {
+    // Text cut off inside the innermost construct, and that construct: the constructs
+    // around it are open only because it is.
+    const int count = vornmac_open_constructs(ctx_, 0, nullptr);
+    for (int index = 0; index < count; ++index) {
+        vornmac_open_construct open{};
+        vornmac_open_constructs(ctx_, index, &open);
+        if (*open.closing != '\0') return index + 1;
+    }
+    return count;
+}
+
+ErrorPlace Session::open_construct_place() const {
+    vornmac_open_construct open{};
+    vornmac_open_constructs(ctx_, next_open_, &open);
+    const SourceKind kind = open.source_kind == 'm'   ? SourceKind::macro
+                            : open.source_kind == 's' ? SourceKind::variable
+                                                      : SourceKind::file;
+    return {names_.label(kind, open.source_name, open.source_index == 0), shown_position(open.line),
+            shown_position(open.column)};
+}
+
 void Session::recover(Jump jump) {
     const ReportedError error = ReportedError::read(ctx_);
+    if (phase_ == Phase::open_at_end) {
+        depth_seen_ = error.depth;
+        report(error, {open_construct_place()});
+        mark_seen(error);
+        ++next_open_;
+        return;
+    }
     // Every error raised while there is input writes a trace entry; an error without one
     // was raised because no input was left.
     const std::vector<ErrorPlace> places =
@@ -169,7 +216,7 @@ void Session::recover(Jump jump) {
         // A message file without error 173 reports it as an unknown number: still the end.
         if (reported && error.type != end_of_input_type) report(error);
         if (phase_ == Phase::priming) write_primed_token();
-        phase_ = Phase::finishing;
+        phase_ = Phase::open_at_end;
         return;
     }
     report(error, places);
@@ -210,72 +257,18 @@ void drive(Session &session) {
 
 } // namespace
 
-int run_program(const RunOptions &options, const Home &home) {
-    // A program piped in is read as a program file (the library keeps a copy of a pipe), so
-    // it runs as the same file would: no prompts, the same output.
-    const bool interactive =
-        options.source == ProgramSource::terminal && standard_input_is_terminal();
-    const auto layout =
-        options.tokens ? TokenWriter::Layout::token_lines : TokenWriter::Layout::text;
-    int reason = 0;
-    std::optional<TokenWriter> out =
-        TokenWriter::open(options.output_file, layout, interactive, reason);
-    if (!out) {
-        std::fprintf(stderr, "vornmac run: cannot create %s: %s\n", options.output_file->c_str(),
-                     std::strerror(reason));
-        return 2;
-    }
-
-    // Entry 0 of the argument vector is not read by the library; the program's own
-    // arguments follow it.
-    std::vector<const char *> argv{"vornmac"};
-    for (const std::string &argument : options.arguments)
-        argv.push_back(argument.c_str());
-    const char *program_name = options.source == ProgramSource::terminal && !interactive
-                                   ? "/dev/stdin"
-                               : options.source == ProgramSource::file     ? options.program.c_str()
-                               : options.source == ProgramSource::terminal ? ""
-                                                                           : nullptr;
-    const char *program_text =
-        options.source == ProgramSource::text ? options.program.c_str() : nullptr;
-    // Always name the variable file: the library saves it back where it was named, and the
-    // default would be the current directory.
-    const std::string variable_file = options.options_file.value_or(home.variable_file());
-    const bool has_log = options.log_file.has_value();
-
-    parser_context *ctx = init_parser(
-        program_name, static_cast<int16_t>(options.arguments.size()), argv.data(), program_text,
-        home.directory.c_str(), VORNMAC_OPTIONS_TAG, variable_file.c_str(),
-        has_log ? VORNMAC_LOG_TAG : 0, has_log ? options.log_file->c_str() : nullptr);
-    if (ctx == nullptr) {
-        std::fprintf(stderr, "vornmac run: the parser could not start\n");
-        return 2;
-    }
-    if (!options.tokens) vornmac_set_blank_whitespace(ctx, 0);
-    if (!options.echo) vornmac_set_program_echo(ctx, 0);
-    if (options.module_name) set_modulename(ctx, options.module_name->c_str());
-    const SourceNames names(options.label(), vornmac_main_program_file(ctx));
-    TraceWriter trace(stderr, names);
-    if (options.trace) trace.attach(ctx);
-
-    Session session(ctx, options, names, *out);
+int run_session(const StartUp &start, const RunOptions &options, const SourceNames &names,
+                TokenWriter &out, bool &interrupted) {
+    Session session(start, options, names, out);
     session.check_start_up();
     drive(session);
-    const bool written = out->finish();
+    interrupted = session.interrupted();
+    const bool written = out.finish();
     if (!written)
         std::fprintf(stderr, "vornmac run: cannot write %s: %s\n",
                      options.output_file.value_or("the standard output").c_str(),
-                     out->reason() != 0 ? std::strerror(out->reason()) : "write failed");
-    const int status = session.exit_status(written);
-    // A run that reached its end made its output, errors or not; one that could not start,
-    // stopped half way (status 2) or was interrupted leaves the old -o file as it was.
-    if (status == 2 || session.interrupted()) return status;
-    if (!out->commit()) {
-        std::fprintf(stderr, "vornmac run: cannot replace %s: %s\n", options.output_file->c_str(),
-                     std::strerror(out->reason()));
-        return 2;
-    }
-    return status;
+                     out.reason() != 0 ? std::strerror(out.reason()) : "write failed");
+    return session.exit_status(written);
 }
 
 } // namespace vornmac::tool

@@ -1,6 +1,12 @@
 #include "run/source_label.hpp"
 
+#include <cstdint>
+
 namespace vornmac::tool {
+
+int shown_position(int position) {
+    return static_cast<int>(static_cast<uint16_t>(position));
+}
 
 namespace {
 constexpr const char *white_space = " \t\r\n\v\f";

@@ -5,11 +5,16 @@
 //
 // The source at the bottom of the input is the main program, unless a %goto went on in
 // another file: that file is named by its own name, as the library opened it.
+//
+// The library counts lines and columns in 16 bits, so past 32767 they come as negative
+// numbers; shown_position reads them as the unsigned counts they are (exact up to 65535).
 #pragma once
 #include <string>
 #include <string_view>
 
 namespace vornmac::tool {
+
+int shown_position(int position);
 
 enum class SourceKind { file, macro, variable, program_text };
 

@@ -13,20 +13,26 @@
 #include <vornmac/vornmac.h>
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 namespace vornmac::tool {
 
-// Writes the trace of a context's run to `out`.
+// Writes the trace of a context's run to `out`: of every action, or with `only` of those
+// whose name is one of them (a keyword, a macro or a variable name; a leading "%" or "&" is
+// not part of it).
 class TraceWriter {
   public:
-    TraceWriter(std::FILE *out, const SourceNames &names) : out_(out), names_(names) {}
+    TraceWriter(std::FILE *out, const SourceNames &names, std::vector<std::string> only);
     void attach(parser_context *ctx) { vornmac_set_trace(ctx, write_event, this); }
 
   private:
     static void write_event(void *user, const vornmac_trace_event *event);
+    bool wanted(const char *name) const;
 
     std::FILE *out_;
     const SourceNames &names_;
+    std::vector<std::string> only_;
 };
 
 } // namespace vornmac::tool
