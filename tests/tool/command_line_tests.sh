@@ -21,7 +21,7 @@ expect_rc "unknown option" 2
 expect_err_line "unknown option" "vornmac: unknown option --bogus"
 run_tool frobnicate
 expect_rc "unknown command" 2
-expect_err_line "unknown command" "vornmac: unknown command frobnicate (the commands are run, vars, lib and help)"
+expect_err_line "unknown command" "vornmac: unknown command frobnicate (the commands are run, vars, lib, check and help)"
 run_tool lib frob x
 expect_rc "unknown lib command" 2
 expect_err_line "unknown lib command" "vornmac lib: unknown command frob (the commands are list, print and check)"

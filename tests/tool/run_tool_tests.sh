@@ -34,7 +34,7 @@ grep -qE '^vornmac [0-9]+[.][0-9]+[.][0-9]+ [(]library interface [0-9]+[)]$' "$w
 # --- a bad command line: one error naming the command, a pointer to its help, status 2 -----
 run_tool
 expect_rc "no command" 2
-expect_bytes "no command" err $'vornmac: a command is required: run, vars, lib or help\nRun "vornmac --help" for more information.\n'
+expect_bytes "no command" err $'vornmac: a command is required: run, vars, lib, check or help\nRun "vornmac --help" for more information.\n'
 run_tool frobnicate
 expect_rc "unknown command" 2
 run_tool run --home "$home" --bogus x
