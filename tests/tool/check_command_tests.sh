@@ -7,9 +7,6 @@ set -u
 tool=$1
 source_dir=$2
 . "$(dirname "$0")/tool_test_support.sh"
-export HOME="$work/user"
-unset VORNMAC_HOME
-home="$work/home"
 cd "$work" || exit 1
 
 # --- a clean program: no output, status 0; a bad command line: status 2 -------------------

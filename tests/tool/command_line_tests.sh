@@ -6,9 +6,6 @@
 set -u
 tool=$1
 . "$(dirname "$0")/tool_test_support.sh"
-export HOME="$work/user"
-unset VORNMAC_HOME
-home="$work/home"
 
 expect_err_line() {
     # Lines of the log end in a carriage return and a line feed.

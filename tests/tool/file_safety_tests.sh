@@ -6,9 +6,6 @@
 set -u
 tool=$(cd "$(dirname "$1")" && pwd)/$(basename "$1") # the tests change directory
 . "$(dirname "$0")/tool_test_support.sh"
-export HOME="$work/user"
-unset VORNMAC_HOME
-home="$work/home"
 "$tool" run --home "$home" -e '' >/dev/null 2>&1
 
 # --- runs appending to one log at once keep every line whole ---------------------------------

@@ -84,7 +84,6 @@ write_library marker.mac "$magic$(u32 16)$(u32 0)$(u32 66)${record_m/\\x01\\x01\
 check_damaged marker.mac "offset 57: record at 16 (m): the body does not end with the bytes 01 01 01 02"
 
 # A new home gets an empty library, installed for definitions and as the first slot.
-export HOME="$work/user"
 run_tool run --home "$work/home" -e 'x'
 expect_rc "new home" 0
 run_tool lib check "$work/home/macros.mac"

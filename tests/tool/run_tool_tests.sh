@@ -6,10 +6,6 @@ set -u
 tool=$1
 source_dir=$2
 . "$(dirname "$0")/tool_test_support.sh"
-# No test may touch the real home of whoever runs them.
-export HOME="$work/user"
-unset VORNMAC_HOME
-home="$work/home"
 
 expect_line() {
     grep -qxF -- "$3" "$work/$2" || fail "$1: no line [$3] in $2: $(head -c 300 "$work/$2")"

@@ -9,7 +9,6 @@ set -u
 tool=$1
 . "$(dirname "$0")/tool_test_support.sh"
 
-home=$work/home
 run_tool run --home "$home" -e 'ready'
 expect_rc "new home" 0
 library=$home/macros.mac

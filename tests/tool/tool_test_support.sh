@@ -2,6 +2,10 @@
 # the checks on one run of the tool. Source it after setting `tool`.
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+# No test may touch the real home of whoever runs them; $home is the scratch home.
+export HOME="$work/user"
+unset VORNMAC_HOME
+home="$work/home"
 failures=0
 
 fail() {

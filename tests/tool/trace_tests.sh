@@ -5,9 +5,6 @@
 set -u
 tool=$1
 . "$(dirname "$0")/tool_test_support.sh"
-export HOME="$work/user"
-unset VORNMAC_HOME
-home="$work/home"
 cd "$work" || exit 1
 
 # A program file that includes another: each source is named as error lines name it, and
