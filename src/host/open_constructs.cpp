@@ -30,8 +30,7 @@ OpenAt OpenAt::token(const ParserContext &context) {
 OpenConstruct::OpenConstruct(ParserContext &context, OpenAt at, const char *prefix,
                              const char *name, const char *suffix, const char *closing)
     : context_(context), outer_(context.open_constructs.innermost_), prefix_(prefix), name_(name),
-      suffix_(suffix), closing_(closing),
-      began_(source_place(context.input, at.top, at.line, at.column)) {
+      suffix_(suffix), closing_(closing), at_(at) {
     context.open_constructs.innermost_ = this;
 }
 
@@ -39,8 +38,15 @@ OpenConstruct::~OpenConstruct() {
     context_.open_constructs.innermost_ = outer_;
 }
 
+void OpenConstructs::name_sources_above(const InputStack &in, int16_t top) {
+    for (OpenConstruct *open = innermost_; open != nullptr; open = open->outer_)
+        if (!open->began_ && open->at_.top > top)
+            open->began_ = source_place(in, open->at_.top, open->at_.line, open->at_.column);
+}
+
 void OpenConstructs::input_ended(const ParserContext &context) {
     at_end_.clear();
+    name_sources_above(context.input, -1);
     const Scanner &scanner = context.scanner;
     const std::string token = without_trailing_white(
         std::string(scanner.next_token_text, static_cast<size_t>(scanner.next_length)));
@@ -61,7 +67,7 @@ void OpenConstructs::input_ended(const ParserContext &context) {
         }
         at_end_.push_back(
             {without_trailing_white(std::string(open->prefix_) + open->name_) + open->suffix_,
-             closing != nullptr ? closing : "", open->began_});
+             closing != nullptr ? closing : "", *open->began_});
     }
     // Text being scanned into a token is lost with it, unless it belongs to a construct
     // that is reported for itself (a statement reading its words).

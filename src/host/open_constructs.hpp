@@ -16,11 +16,13 @@
 #include "host/source_place.hpp"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace vornmac {
 
+class InputStack;
 class ParserContext;
 
 // One construct open at the end of the input.
@@ -64,13 +66,20 @@ class OpenConstruct {
     const char *suffix_;
     const char *closing_;
     bool settled_ = false;
-    SourcePlace began_;
+    OpenAt at_;
+    // Named only when needed: at the end of the input, or before a push reuses its slot.
+    std::optional<SourcePlace> began_;
 };
 
 class OpenConstructs {
   public:
     // The input ran out: keeps what is open now.
     void input_ended(const ParserContext &context);
+    // A source is about to be pushed above `top`: constructs that began in a slot above it
+    // take their source's name now, before the push reuses the slot.
+    void before_push(const InputStack &in, int16_t top) {
+        if (innermost_ != nullptr) name_sources_above(in, top);
+    }
     // What was open when the input last ran out, innermost first.
     const std::vector<OpenRecord> &at_end() const { return at_end_; }
 
@@ -102,6 +111,7 @@ class OpenConstructs {
   private:
     friend class OpenConstruct;
 
+    void name_sources_above(const InputStack &in, int16_t top);
     OpenConstruct *innermost_ = nullptr;
     std::vector<OpenRecord> at_end_;
 };

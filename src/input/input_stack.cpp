@@ -194,6 +194,7 @@ int InputStack::open_program_file(const std::string &name, int16_t missing_error
 
 void InputStack::push_file(const std::string &name) {
     if (bound_reached(name.c_str())) return;
+    context_.open_constructs.before_push(*this, top);
     const int opened = open_program_file(name, error::program_file_missing);
     if (opened < 0) return;
     interactive = false;
@@ -215,6 +216,7 @@ void InputStack::push_macro_text(const std::string &file_name, const std::string
                                  int library_handle, int32_t body_offset, int32_t body_end,
                                  int16_t blanks, std::shared_ptr<const std::string> body_text) {
     if (bound_reached(macro_name.c_str())) return;
+    context_.open_constructs.before_push(*this, top);
     interactive = false;
     ++context_.vars.current_level;
     live.handle = library_handle;
@@ -249,6 +251,7 @@ InputSource &InputStack::store_new_top() {
 
 void InputStack::push_text(const char *name, const char *value, int16_t blanks) {
     if (bound_reached(name)) return;
+    context_.open_constructs.before_push(*this, top);
     interactive = false;
     live.kind = SourceKind::text;
     cursor.text = value;
