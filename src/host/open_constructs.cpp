@@ -3,6 +3,7 @@
 #include "host/parser_context.hpp"
 #include "vars/name_compare.hpp"
 
+#include <limits>
 #include <string_view>
 
 namespace vornmac {
@@ -46,7 +47,7 @@ void OpenConstructs::name_sources_above(const InputStack &in, int16_t top) {
 
 void OpenConstructs::input_ended(const ParserContext &context) {
     at_end_.clear();
-    name_sources_above(context.input, -1);
+    name_sources_above(context.input, std::numeric_limits<int16_t>::min()); // every one left
     const Scanner &scanner = context.scanner;
     const std::string token = without_trailing_white(
         std::string(scanner.next_token_text, static_cast<size_t>(scanner.next_length)));
