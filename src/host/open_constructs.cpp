@@ -8,16 +8,6 @@
 
 namespace vornmac {
 
-namespace {
-
-std::string without_trailing_white(std::string text) {
-    while (!text.empty() && is_white(static_cast<unsigned char>(text.back())))
-        text.pop_back();
-    return text;
-}
-
-} // namespace
-
 OpenAt OpenAt::trigger(const ParserContext &context) {
     const InputStack &in = context.input;
     return {in.trigger.top, in.trigger.line, in.trigger.column};

@@ -10,15 +10,6 @@
 
 namespace vornmac {
 
-namespace {
-std::string without_trailing_white(std::string name) {
-    while (!name.empty() && is_white(static_cast<unsigned char>(name.back())))
-        name.pop_back();
-    return name;
-}
-
-} // namespace
-
 TracedAction::TracedAction(ParserContext &context, int kind, std::string name)
     : context_(context), outer_(context.trace.innermost_), kind_(kind),
       name_(without_trailing_white(std::move(name))), raised_before_(context.errors.raised_count()),

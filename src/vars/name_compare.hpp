@@ -3,6 +3,7 @@
 // is ignored, and only the first 200 positions count.
 #pragma once
 #include <cstdint>
+#include <string>
 
 namespace vornmac {
 
@@ -16,6 +17,12 @@ constexpr unsigned char fold_name_char(unsigned char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
 }
 int name_compare(const char *a, const char *b);
+// A name as hosts are shown it: without the trailing white space comparison ignores.
+inline std::string without_trailing_white(std::string name) {
+    while (!name.empty() && is_white(static_cast<unsigned char>(name.back())))
+        name.pop_back();
+    return name;
+}
 // A hash of the name as name_compare sees it: names that compare equal hash alike.
 uint32_t name_hash(const char *name);
 
