@@ -7,6 +7,7 @@
 #include "vars/name_compare.hpp"
 
 #include <algorithm>
+#include <array>
 #include <optional>
 
 namespace vornmac::check {
@@ -62,6 +63,15 @@ bool comment_closed(std::string_view comment) {
     const size_t opening = comment.find('*');
     return opening != std::string_view::npos &&
            comment.find("*/", opening + 1) != std::string_view::npos;
+}
+
+// A `%` with white space after it, as read where `%` acts (all the white space taken), is
+// one token for a macro definition too, which reads with `%` off and ends a token at its
+// first line feed: then the word after it follows directly.
+bool read_whole_by_definition(std::string_view percent) {
+    const size_t line_feed = percent.find('\n');
+    return percent.size() > 1 &&
+           (line_feed == std::string_view::npos || line_feed + 1 == percent.size());
 }
 
 char first_of(const Token &token) {
@@ -192,7 +202,9 @@ class FileCheck {
 
     // ---- Events ----
     void on_trigger(const Token &trigger);
-    void on_copied_percent(const Token &percent);
+    void on_percent_token(const Token &percent);
+    bool acts_when_joined(const std::string &name) const;
+    bool copied_by_block() const;
     void on_word(const std::string &name, Position at, std::string_view word);
     void on_text(const Token &token);
     bool text_in_frame(const Token &token);
@@ -236,8 +248,9 @@ void FileCheck::run() {
             on_trigger(token);
             continue;
         }
-        if (copy && token.kind == TokenKind::other && first_of(token) == '%') {
-            on_copied_percent(token);
+        if (token.kind == TokenKind::other && first_of(token) == '%' &&
+            (copy || (in_body() && read_whole_by_definition(token.text)))) {
+            on_percent_token(token);
             continue;
         }
         if (copy && token.kind == TokenKind::other && token.text == "&" && !in_quotes_) {
@@ -318,35 +331,75 @@ void FileCheck::on_trigger(const Token &trigger) {
     if (!copying()) lexer_.skip_white();
 }
 
-// A `%` read as a token of its own, where the text is copied to be read again: the token
-// after it is the word, and the two are joined when the copy is read.
-void FileCheck::on_copied_percent(const Token &percent) {
+// A `%` read as a token of its own: where the text is copied to be read again, or in a
+// macro body, whose definition copies it. The token after it is the word, and the copy
+// joins the two, white space between them dropped: `% end` ends a loop as `%end` does, and
+// in a body `% mend` ends the definition and `% three` calls three when the body runs.
+void FileCheck::on_percent_token(const Token &percent) {
+    const bool in_place = !copying();
+    const bool white = percent.text.size() > 1;
     const Token word = take(false);
-    if (percent.text.size() > 1 && word.kind == TokenKind::word && !in_quotes_) {
-        warning(percent.start,
-                "a % followed by white space in a copied branch or loop body loses the white "
-                "space when the copy is read, and calls the macro " +
-                    std::string(trimmed(word.text)) + ": write %% for a percent sign",
-                "percent-joins-word");
+    if (word.kind != TokenKind::word) {
         pending_ = word;
-        return;
-    }
-    if (percent.text.size() > 1 || word.kind != TokenKind::word) {
-        pending_ = word;
-        if (word.kind == TokenKind::other && first_of(word) != ';' && percent.text.size() == 1)
-            pending_.reset();
+        if (word.kind == TokenKind::other && first_of(word) != ';' && !white) pending_.reset();
         return;
     }
     const std::string name(trimmed(word.text));
+    if (white && !in_body()) {
+        if (!acts_when_joined(name)) {
+            if (!in_quotes_)
+                warning(percent.start,
+                        "a % followed by white space in a copied branch or loop body loses the "
+                        "white space when the copy is read, and calls the macro " +
+                            name + ": write %% for a percent sign",
+                        "percent-joins-word");
+            pending_ = word;
+            return;
+        }
+        if (name_compare(name.c_str(), "else") == 0 && top_is(Block::if_after_then) &&
+            !copied_by_block()) {
+            // %if takes only a lone `%` for its %else: this one is text, unless a loop or
+            // selection copied the %if and joined them before.
+            on_text(percent);
+            pending_ = word;
+            return;
+        }
+    }
     if (in_quotes_) {
-        // The copier sees the blocks' words in quotes too.
-        for (const char *block_word :
-             {"do", "end", "if", "then", "else", "case", "otherwise", "mend", "macro"})
-            if (name_compare(name.c_str(), block_word) == 0)
+        // Quoted text is not acted on, but the copiers see their words in it: the
+        // definition its mend and macro, the other copiers the blocks' words too.
+        static constexpr std::array<const char *, 9> copier_words = {
+            "mend", "macro", "do", "end", "if", "then", "else", "case", "otherwise"};
+        const size_t seen = in_place ? 2 : copier_words.size();
+        for (size_t i = 0; i < seen; ++i)
+            if (name_compare(name.c_str(), copier_words[i]) == 0)
                 on_word(name, percent.start, word.text);
         return;
     }
     on_word(name, percent.start, word.text);
+    if (in_place && !copying()) lexer_.skip_white();
+}
+
+// Whether a word acts when a copier joins it to a `%`: a keyword, a word of the blocks, or
+// one of those a %do header reads.
+bool FileCheck::acts_when_joined(const std::string &name) const {
+    for (const char *word : {"mend", "case", "otherwise"})
+        if (name_compare(name.c_str(), word) == 0) return true;
+    if (top_is(Block::do_header))
+        for (const char *word : {"to", "by", "while", "select", "switch"})
+            if (name_compare(name.c_str(), word) == 0) return true;
+    return keyword_index(name) >= 0;
+}
+
+// Whether a loop or selection around the innermost block copied its text, joining each `%`
+// to the word after it.
+bool FileCheck::copied_by_block() const {
+    for (size_t i = 0; i + 1 < stack_.size(); ++i) {
+        const Block block = stack_[i].block;
+        if (block == Block::loop || block == Block::select || block == Block::select_branch)
+            return true;
+    }
+    return false;
 }
 
 void FileCheck::on_word(const std::string &raw_name, Position at, std::string_view word) {

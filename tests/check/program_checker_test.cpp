@@ -65,6 +65,18 @@ TEST(ProgramChecker, StructureInsideMacroAndLoopBodies) {
               Lines{"f1.vm:2:2: error [unclosed-do]"});
     EXPECT_EQ(findings_of("%do i = 1 %to 2;\n  %if &i %then x;\n  %else y;\n%end;\n"),
               Lines{"f1.vm:3:2: error [stray-else]"});
+    // Copiers join a `%` and the word after it, white space up to a first line feed dropped:
+    // in a body "% mend" ends the definition and "% do" is %do; in a loop "% end" is %end.
+    EXPECT_EQ(findings_of("%macro m; 5 %\tmend;\n%macro n; %\r\nmend n;\n"
+                          "%macro o;\n  % macro p; %mend; % do; a %end; %  mend;\n"
+                          "%do i = 1 % to 2; a % end;\n%do %select(1); % case 1; b %end; %end;\n"),
+              Lines{});
+    EXPECT_EQ(findings_of("%macro m; %do i = 1 %to 2; % mend;\n%macro n; %\n\nmend;\n"),
+              (Lines{"f1.vm:1:10: error [unclosed-do]", "f1.vm:2:0: error [unclosed-macro]"}));
+    // %if takes only a lone `%` for its %else; a loop's copy has joined them before.
+    EXPECT_EQ(findings_of("%if 1 %then a; % else b;\n%do i = 1 %to 2; %if 1 %then a; % else b; "
+                          "%end;\n"),
+              Lines{});
 }
 
 TEST(ProgramChecker, TextMistakes) {
