@@ -312,7 +312,10 @@ typedef struct vornmac_open_construct {
     /* What would have closed it: "%end", "%mend", "%then", "%to", ";", ")", "]", the "*" "/"
      * of a comment; "" when the text itself is lost. */
     const char *closing;
-    /* Where it began, as vornmac_trace_event tells where an action stood. */
+    /* Where it began: its source as vornmac_trace_event names it; the line, and the
+     * column as error messages count it, at its first character (the "%", the "&", the
+     * "/" of a comment, the first character of a token), the characters before it on
+     * its line. */
     char source_kind;
     const char *source_name;
     int16_t source_index;

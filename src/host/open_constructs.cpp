@@ -9,8 +9,10 @@
 namespace vornmac {
 
 OpenAt OpenAt::trigger(const ParserContext &context) {
+    // The trigger is noted once it has been read, so the column counts it: the construct
+    // begins one character before, where an error raised at the trigger points.
     const InputStack &in = context.input;
-    return {in.trigger.top, in.trigger.line, in.trigger.column};
+    return {in.trigger.top, in.trigger.line, static_cast<int16_t>(in.trigger.column - 1)};
 }
 
 OpenAt OpenAt::token(const ParserContext &context) {

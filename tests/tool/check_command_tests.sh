@@ -70,6 +70,19 @@ expect_bytes "home" out "home.vm:1:27: warning: &nobody: nothing in the files ch
 run_tool check --home "$home" home.vm
 expect_rc "without --undefined" 0
 
+# --- what the input ends in: the run's report and the check point at the same place ------
+# (its "%" or "&", at the start of a line and after a tab too; AT&T loses &T first)
+for program in 'a\nb\n%%do i = 1 %%to 3;\n x\n' 'x %%eval(1 + (2)' 'AT&T' \
+    '%%macro m; x\n%%mend;\n%%m' '\tq\t%%do i = 1 %%to 2;\n' 'a\n\t&last' '%%macro m; 5 %%\n\nmend;\n'; do
+    printf "$program" >open.vm
+    run_tool run --home "$home" --no-save --no-log open.vm
+    at_run=$(grep -m1 -oE '^open\.vm:[0-9]+:[0-9]+: ERROR #468[01] ' "$work/err" | cut -d: -f2,3)
+    run_tool check --home "$home" open.vm
+    at_check=$(head -n1 "$work/out" | cut -d: -f2,3)
+    [ -n "$at_run" ] && [ "$at_run" = "$at_check" ] ||
+        fail "the end of $program: run at [$at_run], check at [$at_check]"
+done
+
 # --- the manual's check examples: each `$ vornmac check` block after a program ----------
 awk -v dir="$work/manual" '
     /^### Checking a program/ { on = 1 }
