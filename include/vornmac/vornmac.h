@@ -60,7 +60,8 @@ VORNMAC_API void call_gettoken(parser_context *ctx);
 /* The 200-byte buffers of the current and the next token; overwritten by call_gettoken. */
 VORNMAC_API char *addcurrtoken(parser_context *ctx);
 VORNMAC_API char *addnextoken(parser_context *ctx);
-/* The variable's text visible at the current level, or an empty text; never null. */
+/* The variable's text visible at the current level, or an empty text; never null. The text is
+ * read only (the library keeps its length): change a value with call_savemacrochar. */
 VORNMAC_API char *call_optstring(parser_context *ctx, const char *name);
 /* Stores text as the variable's value at level (65535 is -1, the saved level). */
 VORNMAC_API void *call_savemacrochar(parser_context *ctx, uint16_t level, const char *name,
