@@ -184,6 +184,7 @@ FileReplacement::Commit FileReplacement::commit() {
     }
     adopt_permissions(handle_, target_);
     if (!raw_sync(handle_)) return Commit::cannot_write;
+    note_file_change();
     if (::rename(temporary_.c_str(), target_.c_str()) != 0) return Commit::cannot_rename;
     done_ = true;
     return Commit::replaced;
