@@ -143,6 +143,7 @@ FileReplacement::FileReplacement(const std::string &target, const TemporaryName 
         if (!S_ISREG(file.st_mode) || is_standard_output_or_error(file)) {
             in_place_ = true;
             temporary_ = target;
+            note_file_change();
             handle_ = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
             return;
         }
