@@ -42,9 +42,11 @@ int32_t through_last_line_end(const char *bytes, int32_t count) {
 }
 } // namespace
 
-BufferedFile::BufferedFile(int handle, bool is_read, bool whole_lines, int64_t total)
-    : handle_(handle), is_read_(is_read), whole_lines_(whole_lines), limit_(buffer_size),
-      position_(is_read ? buffer_size : 0), total_(total) {}
+BufferedFile::BufferedFile(int handle, bool is_read, bool whole_lines, int64_t total,
+                           int32_t capacity)
+    : handle_(handle), is_read_(is_read), whole_lines_(whole_lines), limit_(capacity),
+      position_(is_read ? capacity : 0), total_(total), capacity_(capacity),
+      buffer_(std::make_unique<char[]>(static_cast<size_t>(capacity))) {}
 
 BufferedFile::~BufferedFile() {
     close();
@@ -97,7 +99,8 @@ std::unique_ptr<BufferedFile> BufferedFile::open_log(const char *name, const cha
     }
     const int64_t end = platform::raw_seek(library_log->handle, 0, 2);
     const int64_t total = (letter == 'a' || letter == 'A') ? end : 0;
-    std::unique_ptr<BufferedFile> log(new BufferedFile(library_log->handle, false, true, total));
+    std::unique_ptr<BufferedFile> log(
+        new BufferedFile(library_log->handle, false, true, total, log_buffer_size));
     log->shared_ = library_log;
     return log;
 }
@@ -117,13 +120,13 @@ int BufferedFile::log_handle() {
 void BufferedFile::write_in_pieces(const char *bytes, int32_t count) {
     if (handle_ < 0) return;
     while (count > 0) {
-        int32_t piece = std::min(count, buffer_size);
+        int32_t piece = std::min(count, capacity_);
         if (position_ + piece > limit_) {
             write_out(Flush::buffer_full);
             // An appended file may keep a partial line: the piece fills what is free.
             piece = std::min(piece, limit_ - position_);
         }
-        std::memcpy(buffer_.data() + position_, bytes, static_cast<size_t>(piece));
+        std::memcpy(buffer_.get() + position_, bytes, static_cast<size_t>(piece));
         position_ += piece;
         total_ += piece;
         bytes += piece;
@@ -153,12 +156,12 @@ int32_t BufferedFile::read(char *destination, int32_t count) {
     if (handle_ < 0) return 0;
     int32_t copied = 0;
     while (copied < count) {
-        const int32_t piece = std::min(count - copied, buffer_size);
+        const int32_t piece = std::min(count - copied, capacity_);
         if (position_ + piece > limit_) {
             const int32_t unread = limit_ - position_;
-            std::memmove(buffer_.data(), buffer_.data() + position_, static_cast<size_t>(unread));
+            std::memmove(buffer_.get(), buffer_.get() + position_, static_cast<size_t>(unread));
             const int32_t got =
-                platform::raw_read(handle_, buffer_.data() + unread, buffer_size - unread);
+                platform::raw_read(handle_, buffer_.get() + unread, capacity_ - unread);
             limit_ = unread + std::max(got, 0);
             position_ = 0;
         }
@@ -167,7 +170,7 @@ int32_t BufferedFile::read(char *destination, int32_t count) {
             limit_ = 0;
             return copied + left;
         }
-        std::memcpy(destination + copied, buffer_.data() + position_, static_cast<size_t>(piece));
+        std::memcpy(destination + copied, buffer_.get() + position_, static_cast<size_t>(piece));
         position_ += piece;
         total_ += piece;
         copied += piece;
@@ -179,12 +182,12 @@ void BufferedFile::write_out(Flush how) {
     if (is_read_ || handle_ < 0) return;
     int32_t count = position_;
     if (whole_lines_ && how != Flush::everything) {
-        count = through_last_line_end(buffer_.data(), position_);
+        count = through_last_line_end(buffer_.get(), position_);
         if (count == 0) {
             // No line ends here: a full buffer is part of a long line, gathered until its
             // end comes or it grows too long to keep back.
             if (how != Flush::buffer_full || position_ < limit_) return;
-            long_line_.append(buffer_.data(), static_cast<size_t>(position_));
+            long_line_.append(buffer_.get(), static_cast<size_t>(position_));
             position_ = 0;
             if (long_line_.size() < longest_whole_line) return;
             write_to_file(long_line_.data(), long_line_.size());
@@ -193,20 +196,22 @@ void BufferedFile::write_out(Flush how) {
         }
     }
     if (long_line_.empty()) {
-        write_to_file(buffer_.data(), static_cast<size_t>(count));
+        write_to_file(buffer_.get(), static_cast<size_t>(count));
     } else {
-        long_line_.append(buffer_.data(), static_cast<size_t>(count));
+        long_line_.append(buffer_.get(), static_cast<size_t>(count));
         write_to_file(long_line_.data(), long_line_.size());
         long_line_.clear();
     }
     position_ -= count;
-    std::memmove(buffer_.data(), buffer_.data() + count, static_cast<size_t>(position_));
+    std::memmove(buffer_.get(), buffer_.get() + count, static_cast<size_t>(position_));
 }
 
 void BufferedFile::write_to_file(const char *bytes, size_t count) {
     if (count == 0) return;
     const auto size = static_cast<int32_t>(count);
-    if (platform::raw_write(handle_, bytes, size) < size && !write_failed_) {
+    // The log is only ever appended to: what a program reads of it stays as it was.
+    const auto kind = shared_ ? platform::WriteKind::append_only : platform::WriteKind::any;
+    if (platform::raw_write(handle_, bytes, size, kind) < size && !write_failed_) {
         write_failed_ = true;
         platform::show_message_box("Database Error", "Write File Error");
     }

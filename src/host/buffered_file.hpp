@@ -1,6 +1,7 @@
 // Buffered files opened by a one-letter mode: "a"/"A" append, "w"/"W" write (truncate),
 // "u" update, anything else read. Lower-case letters report a failed open in a message
-// box, upper-case ones and "u" fail silently. Data moves through one 2048-byte buffer.
+// box, upper-case ones and "u" fail silently. Data moves through one 2048-byte buffer; the
+// log's holds 64 KiB, since it gets every token of a program and each write is a system call.
 // Appending opens only regular files and devices: a FIFO would block the run.
 //
 // Appended files (the log, "a" and "A") are opened for appending, so that runs sharing
@@ -27,6 +28,7 @@ namespace vornmac {
 class BufferedFile {
   public:
     static constexpr int32_t buffer_size = 2048;
+    static constexpr int32_t log_buffer_size = 64 * 1024;
     // Longer lines of an appended file are written in pieces.
     static constexpr size_t longest_whole_line = size_t{1} << 20;
 
@@ -51,7 +53,7 @@ class BufferedFile {
     // gets every token of a program.
     void write(const char *bytes, int32_t count) {
         if (handle_ >= 0 && count <= limit_ - position_) {
-            std::memcpy(buffer_.data() + position_, bytes, static_cast<size_t>(count));
+            std::memcpy(buffer_.get() + position_, bytes, static_cast<size_t>(count));
             position_ += count;
             total_ += count;
             return;
@@ -65,7 +67,7 @@ class BufferedFile {
     // a text that fits even were it all line feeds is translated straight into the buffer.
     void write_text(const char *text, size_t length) {
         if (handle_ >= 0 && length <= static_cast<size_t>(limit_ - position_) / 2) {
-            char *const start = buffer_.data() + position_;
+            char *const start = buffer_.get() + position_;
             char *to = start;
             for (size_t i = 0; i < length; ++i) {
                 if (text[i] == '\n') *to++ = '\r';
@@ -84,7 +86,7 @@ class BufferedFile {
             write_text(text, length);
             return;
         }
-        char *const to = buffer_.data() + position_;
+        char *const to = buffer_.get() + position_;
         for (size_t at = 0; at < length; at += token_word_size)
             store_token_word(to + at, load_token_word(text + at));
         size_t written = length;
@@ -116,7 +118,8 @@ class BufferedFile {
   private:
     enum class Flush { buffer_full, whole_lines, everything };
 
-    BufferedFile(int handle, bool is_read, bool whole_lines, int64_t total);
+    BufferedFile(int handle, bool is_read, bool whole_lines, int64_t total,
+                 int32_t capacity = buffer_size);
     void write_in_pieces(const char *bytes, int32_t count);
     void write_text_in_pieces(const char *text, size_t length);
     // Writes the waiting bytes, or for an appended file those up to its last line end.
@@ -132,7 +135,8 @@ class BufferedFile {
     bool write_failed_ = false;
     std::shared_ptr<SharedDescriptor> shared_; // set for the log
     std::string long_line_; // the start of a line longer than the buffer, not yet written
-    std::array<char, buffer_size> buffer_{};
+    int32_t capacity_;
+    std::unique_ptr<char[]> buffer_;
 };
 
 } // namespace vornmac

@@ -141,11 +141,15 @@ extern "C" int vornmac_write_file_replacement(vornmac_file_replacement *replacem
         return -1;
     }
     const auto *from = static_cast<const char *>(bytes);
+    // A temporary is a new file that is only ever appended to (a host's output, the bulk of
+    // a run's writes): no program file being read changes under it.
+    const auto kind =
+        replacement->file.in_place() ? platform::WriteKind::any : platform::WriteKind::append_only;
     constexpr size_t piece_size = size_t{1} << 30;
     for (size_t done = 0; done < count;) {
         const auto piece = static_cast<int32_t>(std::min(count - done, piece_size));
         errno = 0;
-        if (platform::raw_write(replacement->file.handle(), from + done, piece) != piece) {
+        if (platform::raw_write(replacement->file.handle(), from + done, piece, kind) != piece) {
             if (errno == 0) errno = EIO;
             return -1;
         }

@@ -4,7 +4,8 @@
 // source (values_in_place); a counted loop stepped through its record instead of its header
 // scanned (loop_records); an argument's plain stretch taken whole instead of token by token
 // (plain_runs); a called macro's record and its body kept from an earlier call instead of
-// read from the library file again (macro_records). In use all are on; they can be turned
+// read from the library file again (macro_records); a file source's windows copied from
+// bytes read ahead instead of read one by one (read_ahead). In use all are on; they can be turned
 // off, one context at a time, only so that the differential tests can run every program
 // both ways and compare.
 #pragma once
@@ -17,6 +18,7 @@ struct FastPaths {
     bool loop_records = true;
     bool plain_runs = true;
     bool macro_records = true;
+    bool read_ahead = true;
 };
 
 } // namespace vornmac

@@ -2,13 +2,15 @@
 // source being read is one, and each slot keeps the copy saved when another source
 // interrupted it, so saving and resuming are plain copies. `InputSource` is a slot: that
 // state, the variable level the source is read at, and what the slot owns for its source
-// (its names and its read buffer, made once, the first time a file-like source uses the
-// slot).
+// (its names, its read buffer, made once, the first time a file-like source uses the slot,
+// and the bytes of its file read ahead of the buffer).
 //
 // Invariants: 0 <= offset <= length; `buffer_position` is 1024 when the buffer holds
 // nothing; 0 <= silent_depth < 76. `kind` holds the byte the variable file stores; a file
 // from elsewhere may give any byte, which reads like a variable's text.
 #pragma once
+#include "input/read_ahead.hpp"
+
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -17,9 +19,6 @@
 namespace vornmac {
 
 struct MacroVar;
-
-inline constexpr int16_t read_buffer_size = 1024;
-using ReadBuffer = std::array<char, read_buffer_size>;
 
 // The kinds of source, by the letter the variable file's input records hold.
 enum class SourceKind : char {
@@ -58,6 +57,7 @@ struct InputSource : SourceState {
     // again.
     MacroVar *variable = nullptr;
     std::unique_ptr<ReadBuffer> buffer;
+    ReadAhead ahead;
     // Kind macro: the macro's body as read from its library with the record, the bytes from
     // the file offset `body_start` on. The source reads them, not the file, which another
     // run may change while the macro runs. Null for a source restored from a variable file.

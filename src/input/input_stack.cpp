@@ -137,7 +137,7 @@ void InputStack::store_live(InputSource &source) const {
     source.level = context_.vars.current_level;
 }
 
-void InputStack::load_live(const InputSource &source) {
+void InputStack::load_live(InputSource &source) {
     // The slot's file handle is held aside: which handle the live source reads is resume's
     // to decide by its kind.
     const int handle = live.handle;
@@ -145,6 +145,7 @@ void InputStack::load_live(const InputSource &source) {
     live.handle = handle;
     context_.vars.current_level = source.level;
     cursor.buffer = source.buffer.get();
+    cursor.ahead = &source.ahead;
     cursor.body = source.body.get();
     cursor.body_start = source.body_start;
 }
@@ -242,6 +243,8 @@ InputSource &InputStack::store_new_top() {
     InputSource &source = slot_for(index);
     if (!source.buffer) source.buffer = std::make_unique<ReadBuffer>();
     cursor.buffer = source.buffer.get();
+    source.ahead.forget();
+    cursor.ahead = &source.ahead;
     live.buffer_position = read_buffer_size;
     store_live(source);
     source.body.reset();
@@ -404,6 +407,7 @@ void InputStack::resume(ResumeMode mode) {
         live.offset = source.offset;
         if (!source.buffer) source.buffer = std::make_unique<ReadBuffer>();
         cursor.buffer = source.buffer.get();
+        source.ahead.forget();
         refill();
         return;
     }
@@ -462,6 +466,8 @@ int32_t read_source_block(int handle, int32_t offset, int32_t length, ReadBuffer
 void InputStack::refill() {
     if (live.kind == SourceKind::macro && cursor.body != nullptr)
         copy_body_block();
+    else if (fast_paths.read_ahead && cursor.ahead != nullptr)
+        cursor.ahead->read_window(live.handle, live.offset, live.length, *cursor.buffer);
     else
         read_source_block(live.handle, live.offset, live.length, *cursor.buffer);
     live.buffer_position = 0;

@@ -227,7 +227,8 @@ class InputStack final : public TextReader {
     // Where the live source's next character is. A variable's text (kind text) is read at
     // `text_position` of its `text_size` characters: the variable's own text, or the
     // stack's copy of it once the store has released it (see text_released). A file-like
-    // source is read from its slot's `buffer` at live.buffer_position; a macro body whose
+    // source is read from its slot's `buffer` at live.buffer_position, refilled through its
+    // slot's read-ahead (`ahead`); a macro body whose
     // bytes came with its record refills that buffer from `body` (see InputSource::body),
     // the bytes from the file offset `body_start` on.
     struct Cursor {
@@ -235,6 +236,7 @@ class InputStack final : public TextReader {
         size_t text_size = 0;
         size_t text_position = 0;
         ReadBuffer *buffer = nullptr;
+        ReadAhead *ahead = nullptr;
         const std::string *body = nullptr;
         int32_t body_start = 0;
     };
@@ -274,7 +276,7 @@ class InputStack final : public TextReader {
     InputSource &slot_for(int16_t index);
     // The live source's state into its slot, and back; the level goes with it.
     void store_live(InputSource &source) const;
-    void load_live(const InputSource &source);
+    void load_live(InputSource &source);
     bool bound_reached(const char *name);
     // A program file open for reading at any offset (a pipe is read to its end first), or
     // -1 after an error: `missing_error` when it cannot be opened, 4610 when it is 2 GiB

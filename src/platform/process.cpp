@@ -1,5 +1,7 @@
 #include "platform/process.hpp"
 
+#include "platform/raw_file.hpp"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -114,6 +116,8 @@ void spawn_and_wait(const std::string &program, const std::vector<std::string> &
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
+    // The command may have written any file, a program file being read among them.
+    note_file_change();
 }
 } // namespace
 

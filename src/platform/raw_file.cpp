@@ -2,6 +2,7 @@
 
 #include "platform/write_fault.hpp"
 
+#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,6 +11,8 @@
 namespace vornmac::platform {
 
 namespace {
+std::atomic<uint64_t> changes_made{0};
+
 int access_flags(Access access) {
     switch (access) {
     case Access::read:
@@ -97,7 +100,16 @@ int32_t raw_read_at(int handle, int64_t offset, void *buffer, int32_t count) {
     });
 }
 
-int32_t raw_write(int handle, const void *buffer, int32_t count) {
+uint64_t file_changes() {
+    return changes_made.load(std::memory_order_relaxed);
+}
+
+void note_file_change() {
+    changes_made.fetch_add(1, std::memory_order_relaxed);
+}
+
+int32_t raw_write(int handle, const void *buffer, int32_t count, WriteKind kind) {
+    if (kind == WriteKind::any) note_file_change();
     if (!write_fault::allows(handle)) return -1;
     const auto *in = static_cast<const char *>(buffer);
     int32_t done = 0;
@@ -126,7 +138,9 @@ int64_t raw_size(int handle) {
 }
 
 void raw_close(int handle) {
-    if (handle >= 0) ::close(handle);
+    if (handle < 0) return;
+    note_file_change();
+    ::close(handle);
 }
 
 int raw_duplicate(int handle) {

@@ -29,7 +29,10 @@ int32_t raw_read(int handle, void *buffer, int32_t count);
 // Reads from `offset` on, in one system call where a seek and a read would take two; the
 // file's position is left where it was.
 int32_t raw_read_at(int handle, int64_t offset, void *buffer, int32_t count);
-int32_t raw_write(int handle, const void *buffer, int32_t count);
+// What a write does to the bytes already in the file: `append_only` is for a file that is only
+// ever appended to (the log), whose bytes already there stay as they are.
+enum class WriteKind { any, append_only };
+int32_t raw_write(int handle, const void *buffer, int32_t count, WriteKind kind = WriteKind::any);
 // origin: 0 start, 1 current, 2 end. Returns the new position, -1 on failure.
 int64_t raw_seek(int handle, int64_t offset, int origin);
 // Forces written bytes to the disk; false when that fails.
@@ -39,6 +42,13 @@ int64_t raw_size(int handle);
 void raw_close(int handle);
 // A second descriptor (close-on-exec) of the open file `handle`, -1 on failure.
 int raw_duplicate(int handle);
+
+// How often this process may have changed the bytes of a file: counted for every write but an
+// append-only one, every truncation, rename and removal, every close (its descriptor may then
+// name another file) and every command started. Bytes read ahead of their use are what a read
+// would give now as long as the count stands; changes by other processes are not seen.
+uint64_t file_changes();
+void note_file_change();
 
 class UniqueHandle {
   public:

@@ -143,6 +143,7 @@ FileReplacement::FileReplacement(const std::string &target, const TemporaryName 
         if (!S_ISREG(file.st_mode) || is_standard_output_or_error(file)) {
             in_place_ = true;
             temporary_ = target;
+            note_file_change();
             handle_ = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
             return;
         }
@@ -184,6 +185,7 @@ FileReplacement::Commit FileReplacement::commit() {
     }
     adopt_permissions(handle_, target_);
     if (!raw_sync(handle_)) return Commit::cannot_write;
+    note_file_change();
     if (::rename(temporary_.c_str(), target_.c_str()) != 0) return Commit::cannot_rename;
     done_ = true;
     return Commit::replaced;

@@ -50,6 +50,8 @@ class FileReplacement {
     const std::string &target() const { return target_; }
     // The name the temporary got; the target itself when it is written in place.
     const std::string &temporary() const { return temporary_; }
+    // Written in place: the target was emptied, not replaced.
+    bool in_place() const { return in_place_; }
 
     // Forces the written bytes to the disk and puts the temporary in the target's place.
     Commit commit();

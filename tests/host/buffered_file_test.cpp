@@ -166,6 +166,26 @@ TEST_F(BufferedFileTest, LogHandleOutlivesItsRecordUntilForgotten) {
     EXPECT_EQ(BufferedFile::log_handle(), -1);
 }
 
+TEST_F(BufferedFileTest, TheLogGathersUpTo64KiBOfWholeLines) {
+    // Each write of the log is a system call: it goes out when its buffer is full, in whole
+    // lines, and whenever the library flushes it.
+    auto log = BufferedFile::open_log(path.c_str(), "a");
+    ASSERT_TRUE(log);
+    const std::string line = std::string(48, 'l') + "\r\n";
+    std::string written;
+    while (written.size() + line.size() <= static_cast<size_t>(BufferedFile::log_buffer_size)) {
+        log->write_string(line.c_str());
+        written += line;
+    }
+    log->write_string("part");
+    EXPECT_EQ(contents(), "");
+    log->write_string(line.c_str());
+    EXPECT_EQ(contents(), written);
+    log->flush();
+    EXPECT_EQ(contents(), written + "part" + line);
+    BufferedFile::forget_log_handle();
+}
+
 TEST_F(BufferedFileTest, AppendPositionsBeyondTwoGibibytesAreKept) {
     constexpr int64_t three_gib = int64_t{3} << 30;
     put("");

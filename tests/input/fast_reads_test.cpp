@@ -1,11 +1,11 @@
 // The input stack reads the common character inline, and the scanner takes whole plain
 // tokens and runs of name characters from what the input has ready; the rest goes through
 // the general steps. A value of name characters is taken into the token in place instead
-// of being pushed as a source. Every program must give the same tokens, jumps, output and
-// variables either way: each golden case and random programs (from a file longer than the
-// read buffer, and as host text) are run with each fast path on and off, and the runs
-// compared. The scanner itself is compared token by token too, with where the reading stood
-// after each one, since line and column show only in error messages.
+// of being pushed as a source. A file's windows are copied from bytes read ahead. Every program
+// must give the same tokens, jumps, output and variables either way: each golden case and random
+// programs (from a file longer than the read buffer, and as host text) are run with each fast path
+// on and off, and the runs compared. The scanner itself is compared token by token too, with where
+// the reading stood after each one, since line and column show only in error messages.
 #include "error/recovery_jump.hpp"
 #include "host/parser_context.hpp"
 #include "input/input_stack.hpp"
@@ -27,6 +27,10 @@ TEST(FastReads, GoldenCasesGiveTheSameRunEitherWay) {
 
 TEST(ValuesInPlace, GoldenCasesGiveTheSameRunEitherWay) {
     EXPECT_GT(testing::expect_golden_cases_agree(&FastPaths::values_in_place), 100);
+}
+
+TEST(ReadAhead, GoldenCasesGiveTheSameRunEitherWay) {
+    EXPECT_GT(testing::expect_golden_cases_agree(&FastPaths::read_ahead), 100);
 }
 
 // Pieces that reach every branch of the reading: words, white space with carriage
@@ -169,6 +173,10 @@ TEST(FastReads, RandomProgramsGiveTheSameTokensEitherWay) {
 
 TEST(ValuesInPlace, RandomProgramsGiveTheSameTokensEitherWay) {
     expect_random_programs_agree(&FastPaths::values_in_place);
+}
+
+TEST(ReadAhead, RandomProgramsGiveTheSameTokensEitherWay) {
+    expect_random_programs_agree(&FastPaths::read_ahead);
 }
 
 // Each token the scanner gives, in either mode, with where the reading stood after it:

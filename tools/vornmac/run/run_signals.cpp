@@ -9,8 +9,6 @@ namespace vornmac::tool {
 namespace {
 constexpr int stop_signals[] = {SIGINT, SIGTERM, SIGHUP};
 
-volatile std::sig_atomic_t stop_signal = 0; // the first stop signal that came, 0 before
-
 void set_action(int signal_number, void (*handler)(int)) {
     struct sigaction action {};
     action.sa_handler = handler;
@@ -27,6 +25,8 @@ void on_stop_signal(int signal_number) {
 }
 } // namespace
 
+volatile std::sig_atomic_t stop_signal = 0;
+
 void handle_run_signals() {
     set_action(SIGPIPE, SIG_IGN);
     set_action(SIGXFSZ, SIG_IGN);
@@ -35,10 +35,6 @@ void handle_run_signals() {
         if (::sigaction(signal_number, nullptr, &inherited) == 0 && inherited.sa_handler != SIG_IGN)
             set_action(signal_number, on_stop_signal);
     }
-}
-
-bool stop_requested() {
-    return stop_signal != 0;
 }
 
 void end_by_stop_signal() {

@@ -13,12 +13,18 @@
 // Commands the library starts get the default actions back (the library resets them before
 // it starts a command).
 #pragma once
+#include <csignal>
 
 namespace vornmac::tool {
 
+// The first stop signal that came, 0 before; set by the handler alone.
+extern volatile std::sig_atomic_t stop_signal;
+
 void handle_run_signals();
-// True once SIGINT, SIGTERM or SIGHUP has come.
-bool stop_requested();
+// True once SIGINT, SIGTERM or SIGHUP has come. Inline: the host loop asks before every token.
+inline bool stop_requested() {
+    return stop_signal != 0;
+}
 // Ends the process by the signal that asked it to stop, with its default action: a shell
 // sees the status it would have seen (130 for Ctrl-C) and, running a script, stops it too.
 [[noreturn]] void end_by_stop_signal();
