@@ -413,7 +413,7 @@ bool Scanner::value_into_word(int16_t scan_mode, const TriggerName &name, const 
     // Anything but name characters is left to the general steps: white space at the
     // value's start is skipped, other characters may end the token inside the value or
     // act as triggers and markers. The bytes written past the token are written over.
-    if (length == 0 || value.text[length] != '\0') return false;
+    if (length == 0 || length != value.length) return false;
     std::fill_n(to + length, blanks, ' ');
     next_length = static_cast<int16_t>(next_length + static_cast<int16_t>(length) + blanks);
     white_taken = blanks > 0;
@@ -440,7 +440,7 @@ void Scanner::push_value(int16_t mode, const TriggerName &name, const VarLevel &
     if (mode == 0) {
         in.substitute(name.word, [&] {
             in.save();
-            in.push_text(name.word, value.text, name.end_blanks);
+            in.push_text(name.word, value.text, value.length, name.end_blanks);
         });
     } else {
         in.substitute(name.word, [&] {

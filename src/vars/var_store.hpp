@@ -27,6 +27,9 @@ struct MacroVar;
 
 struct VarLevel {
     int16_t level;
+    // The text's length, kept by every writer of the text (a zero byte set into it ends
+    // it there), so that no reader measures it again.
+    uint16_t length;
     char *text;
     VarLevel *next;     // older value of the same variable
     VarLevel *previous; // newer value, null for the newest
@@ -105,6 +108,9 @@ class VarStore {
     // Gives the value the text, as a save at the value's own level would, writing it into
     // the value's own block when it fits there. `text` must not lie in the value's text.
     void replace_text(VarLevel &value, const char *text, size_t length);
+    // Sets the character at `position` (from 0, within the text) in place, as %setbyte
+    // does; a zero byte ends the text there.
+    static void set_char(VarLevel &value, size_t position, char c);
     void move_var_level(VarLevel *value, int16_t level);
     void drop_var_above(int16_t level, const char *name);
     // Each pop of an input source drops the level above the one it goes back to, which
