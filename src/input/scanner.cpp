@@ -357,6 +357,9 @@ bool Scanner::trigger_before_name() {
     read_word(mode, name.word);
     name.hash = name_hash(name.word);
     name.end_blanks = trailing_blanks(name.word);
+    name.length = static_cast<int16_t>(std::strlen(name.word));
+    while (name.length > 0 && is_white(static_cast<unsigned char>(name.word[name.length - 1])))
+        --name.length;
 }
 
 void Scanner::dispatch_name() {
@@ -390,7 +393,8 @@ bool Scanner::reference_into_word(int16_t scan_mode, bool &white_taken) {
         return false;
     }
     VarStore &vars = context_.vars;
-    const VarLevel *value = vars.find_var_level(vars.current_level, name.word, name.hash);
+    const VarLevel *value = vars.find_var_level(vars.current_level, name.word, name.hash,
+                                                static_cast<size_t>(name.length));
     if (value == nullptr) {
         context_.errors.raise(error::undefined_variable, {name.word});
         return false;
@@ -427,7 +431,8 @@ void Scanner::substitute_reference(int16_t mode, TriggerName &name) {
         return;
     }
     VarStore &vars = context_.vars;
-    const VarLevel *value = vars.find_var_level(vars.current_level, name.word, name.hash);
+    const VarLevel *value = vars.find_var_level(vars.current_level, name.word, name.hash,
+                                                static_cast<size_t>(name.length));
     if (value == nullptr) {
         context_.errors.raise(error::undefined_variable, {name.word});
         return;

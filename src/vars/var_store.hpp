@@ -97,6 +97,15 @@ class VarStore {
         return find_var_level(level, name, name_hash(name));
     }
     VarLevel *find_var_level(int16_t level, const char *name, uint32_t hash);
+    // find_var_level for a name whose first `length` characters (no zero byte among them)
+    // are all of it but its trailing white space, as a reference's name: a variable found
+    // lately under exactly those characters needs no comparison by name.
+    VarLevel *find_var_level(int16_t level, const char *name, uint32_t hash, size_t length) {
+        if (MacroVar *recent = recent_[hash % recent_count];
+            recent != nullptr && spelled_as(recent->name, name, length))
+            return visible_value(recent, level);
+        return find_var_level(level, name, hash);
+    }
     // The value of `var` seen from `level`: its own, else the nearest below (never -2).
     static VarLevel *visible_value(MacroVar *var, int16_t level);
     VarLevel *save(int16_t level, const char *name, const char *text);
@@ -138,6 +147,12 @@ class VarStore {
     void for_each_in_order(const std::function<void(const MacroVar &)> &visit) const;
 
   private:
+    // Whether `stored` is exactly the `length` characters of `name`.
+    static bool spelled_as(const char *stored, const char *name, size_t length) {
+        for (size_t i = 0; i < length; ++i)
+            if (stored[i] != name[i]) return false; // also where `stored` ends first
+        return stored[length] == '\0';
+    }
     VarLevel *new_var_level(MacroVar *var, int16_t level);
     void unlink_from_level(VarLevel *v);
     void link_to_level(VarLevel *v, int16_t level);
