@@ -370,8 +370,9 @@ void Scanner::dispatch_name() {
         const OpenConstruct reading(context_, OpenAt::trigger(context_), "%", name.word, "",
                                     nullptr);
         read_word(1, name.word);
+        name.hash = name_hash(name.word);
     }
-    dispatch_keyword(context_, name.word);
+    dispatch_keyword(context_, name.word, name.hash);
     next_length = 0;
 }
 
