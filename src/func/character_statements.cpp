@@ -5,7 +5,6 @@
 #include "host/parser_context.hpp"
 #include "stmt/statement_tokens.hpp"
 
-#include <cstring>
 #include <string>
 
 namespace vornmac {
@@ -52,8 +51,8 @@ void setbyte_statement(ParserContext &context, int16_t) {
                           ? vars.find_var_level(vars.current_level, statement.name.c_str())
                           : nullptr;
     if (value != nullptr && statement.number >= 1 &&
-        static_cast<size_t>(statement.number) <= std::strlen(value->text))
-        value->text[statement.number - 1] = statement.character;
+        static_cast<size_t>(statement.number) <= value->length)
+        VarStore::set_char(*value, static_cast<size_t>(statement.number - 1), statement.character);
     context.scanner.scan_token(0, 0);
 }
 

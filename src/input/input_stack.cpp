@@ -253,12 +253,16 @@ InputSource &InputStack::store_new_top() {
 }
 
 void InputStack::push_text(const char *name, const char *value, int16_t blanks) {
+    push_text(name, value, std::strlen(value), blanks);
+}
+
+void InputStack::push_text(const char *name, const char *value, size_t length, int16_t blanks) {
     if (bound_reached(name)) return;
     context_.open_constructs.before_push(*this, top);
     interactive = false;
     live.kind = SourceKind::text;
     cursor.text = value;
-    cursor.text_size = std::strlen(value);
+    cursor.text_size = length;
     cursor.text_position = 0;
     live.offset = 0;
     live.length = static_cast<int32_t>(cursor.text_size);
@@ -294,7 +298,10 @@ void InputStack::reread_text(int16_t slot, TextChain *chain, int16_t blanks, int
     live.column = at_column;
     // What was stored is the variable's text at the current level; only a refused text
     // leaves it to be looked up.
-    push_text(name, stored != nullptr ? stored->text : vars.optstring(variable), blanks);
+    if (stored != nullptr)
+        push_text(name, stored->text, stored->length, blanks);
+    else
+        push_text(name, vars.optstring(variable), blanks);
 }
 
 bool InputStack::open_main(const char *file_name, const char *main_text) {
@@ -337,10 +344,10 @@ void InputStack::save() {
     store_live(slot_for(std::max<int16_t>(top, 0)));
 }
 
-void InputStack::rewind(const char *known_text) {
+void InputStack::rewind(const VarLevel *known) {
     live.offset = 0;
     save();
-    if (live.kind != SourceKind::text || known_text == nullptr || known_text != cursor.text) {
+    if (live.kind != SourceKind::text || known == nullptr || known->text != cursor.text) {
         resume();
         return;
     }
@@ -348,7 +355,7 @@ void InputStack::rewind(const char *known_text) {
     // have changed under it.
     drop_above_current_level();
     interactive = false;
-    cursor.text_size = std::strlen(cursor.text);
+    cursor.text_size = known->length;
     cursor.text_position = 0;
 }
 
@@ -442,7 +449,7 @@ bool InputStack::reload_text() {
         return false;
     }
     cursor.text = value->text;
-    cursor.text_size = std::strlen(cursor.text);
+    cursor.text_size = value->length;
     cursor.text_position = std::min(static_cast<size_t>(live.offset), cursor.text_size);
     return true;
 }
@@ -450,8 +457,7 @@ bool InputStack::reload_text() {
 bool InputStack::text_resumes_unchanged() {
     if (top < 0) return false;
     const VarLevel *value = resumed_value();
-    return value != nullptr && value->text == cursor.text &&
-           std::strlen(cursor.text) == cursor.text_size &&
+    return value != nullptr && value->text == cursor.text && value->length == cursor.text_size &&
            cursor.text_position == std::min(static_cast<size_t>(live.offset), cursor.text_size);
 }
 

@@ -62,6 +62,7 @@ class InputStack final : public TextReader {
     // `text` is a variable's stored text (or a text that lives as long as the context): it
     // is read in place.
     void push_text(const char *name, const char *text, int16_t end_blanks);
+    void push_text(const char *name, const char *text, size_t length, int16_t end_blanks);
     // A macro body: the bytes from `offset` up to `end` of the library file open as `handle`
     // (the file stays the library's), read one variable level above the caller, followed
     // by the caller's end blanks. `body` holds those bytes as read with the record; the
@@ -127,10 +128,10 @@ class InputStack final : public TextReader {
     // Stores the live source in the top slot (slot 0 while the stack is empty).
     void save();
     // Reads the top source again from its start: saved with offset 0, then resumed. A
-    // caller that has found the top variable text's value through a handle passes its text,
-    // which spares the search by name (any other text, or none, is looked up as resume
-    // does).
-    void rewind(const char *known_text = nullptr);
+    // caller that has found the top variable text's value through a handle passes it,
+    // which spares the search by name (a value with any other text, or none, is looked up
+    // as resume does).
+    void rewind(const VarLevel *known = nullptr);
     void pop();
     // Removes the top slot: its rest is never read. A program file it reads is closed.
     void drop();

@@ -377,6 +377,7 @@ struct TriggerName {
     char word[token_size];
     uint32_t hash;      // name_hash(word)
     int16_t end_blanks; // trailing_blanks(word)
+    int16_t length;     // the characters of word before its trailing white space
 };
 
 // lex_trigger_word in mode 0 over text in view, for a word that begins with a name
@@ -401,6 +402,7 @@ struct NameInView {
         ++at;
     }
     if (at == 0) return {};
+    name.length = static_cast<int16_t>(at);
     int16_t blanks = 0;
     while (at < limit && is_white(from[at]) && from[at] != '\r') {
         name.word[at] = static_cast<char>(from[at]);

@@ -357,6 +357,9 @@ bool Scanner::trigger_before_name() {
     read_word(mode, name.word);
     name.hash = name_hash(name.word);
     name.end_blanks = trailing_blanks(name.word);
+    name.length = static_cast<int16_t>(std::strlen(name.word));
+    while (name.length > 0 && is_white(static_cast<unsigned char>(name.word[name.length - 1])))
+        --name.length;
 }
 
 void Scanner::dispatch_name() {
@@ -367,8 +370,9 @@ void Scanner::dispatch_name() {
         const OpenConstruct reading(context_, OpenAt::trigger(context_), "%", name.word, "",
                                     nullptr);
         read_word(1, name.word);
+        name.hash = name_hash(name.word);
     }
-    dispatch_keyword(context_, name.word);
+    dispatch_keyword(context_, name.word, name.hash);
     next_length = 0;
 }
 
@@ -390,7 +394,8 @@ bool Scanner::reference_into_word(int16_t scan_mode, bool &white_taken) {
         return false;
     }
     VarStore &vars = context_.vars;
-    const VarLevel *value = vars.find_var_level(vars.current_level, name.word, name.hash);
+    const VarLevel *value = vars.find_var_level(vars.current_level, name.word, name.hash,
+                                                static_cast<size_t>(name.length));
     if (value == nullptr) {
         context_.errors.raise(error::undefined_variable, {name.word});
         return false;
@@ -413,7 +418,7 @@ bool Scanner::value_into_word(int16_t scan_mode, const TriggerName &name, const 
     // Anything but name characters is left to the general steps: white space at the
     // value's start is skipped, other characters may end the token inside the value or
     // act as triggers and markers. The bytes written past the token are written over.
-    if (length == 0 || value.text[length] != '\0') return false;
+    if (length == 0 || length != value.length) return false;
     std::fill_n(to + length, blanks, ' ');
     next_length = static_cast<int16_t>(next_length + static_cast<int16_t>(length) + blanks);
     white_taken = blanks > 0;
@@ -427,7 +432,8 @@ void Scanner::substitute_reference(int16_t mode, TriggerName &name) {
         return;
     }
     VarStore &vars = context_.vars;
-    const VarLevel *value = vars.find_var_level(vars.current_level, name.word, name.hash);
+    const VarLevel *value = vars.find_var_level(vars.current_level, name.word, name.hash,
+                                                static_cast<size_t>(name.length));
     if (value == nullptr) {
         context_.errors.raise(error::undefined_variable, {name.word});
         return;
@@ -440,7 +446,7 @@ void Scanner::push_value(int16_t mode, const TriggerName &name, const VarLevel &
     if (mode == 0) {
         in.substitute(name.word, [&] {
             in.save();
-            in.push_text(name.word, value.text, name.end_blanks);
+            in.push_text(name.word, value.text, value.length, name.end_blanks);
         });
     } else {
         in.substitute(name.word, [&] {

@@ -277,7 +277,7 @@ bool pass_by_record(ParserContext &context) {
     bool goes_on = false;
     try {
         if (!step_variable(context, loop, false, goes_on)) return false;
-        in.rewind(text_value->text);
+        in.rewind(text_value);
         take_header_words(context, loop, opening.size() + loop.header.size());
         if (goes_on) {
             take_token(context);

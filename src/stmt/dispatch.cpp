@@ -77,7 +77,7 @@ void read_command_variable(ParserContext &context, const char *name) {
 }
 } // namespace
 
-void dispatch_keyword(ParserContext &context, const char *name) {
+void dispatch_keyword(ParserContext &context, const char *name, uint32_t hash) {
     // Handlers run inside the scan that met their keyword and scan on themselves, so
     // statements written inside statements nest on the stack.
     const NestingLevel level(context.nesting.dispatch);
@@ -87,7 +87,7 @@ void dispatch_keyword(ParserContext &context, const char *name) {
                              {static_cast<int>(NestingDepths::dispatch_bound)});
         return;
     }
-    const int16_t index = find_keyword(name);
+    const int16_t index = find_keyword(name, hash);
     if (index < 0) {
         handle_undefined_word(context, name);
         return;

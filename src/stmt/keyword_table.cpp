@@ -195,8 +195,8 @@ void build_keyword_order() {
     (void)built;
 }
 
-int16_t find_keyword(const char *name) {
-    return hash_slot(name, name_hash(name)).index;
+int16_t find_keyword(const char *name, uint32_t hash) {
+    return hash_slot(name, hash).index;
 }
 
 // Names are unique but for the "xyz" placeholders, which all share one flag, so the hashed

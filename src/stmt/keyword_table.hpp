@@ -2,6 +2,8 @@
 // identity, and its statement flag tells whether it ends at its ";" (1) or stands inside
 // text as a function (0). The sorted index is library-wide, built by the first start-up.
 #pragma once
+#include "vars/name_compare.hpp"
+
 #include <array>
 #include <cstdint>
 
@@ -22,8 +24,12 @@ inline constexpr int keyword_count = 93;
 
 const std::array<Keyword, keyword_count> &keyword_table();
 void build_keyword_order();
-// The keyword's index, or -1.
-int16_t find_keyword(const char *name);
+// The keyword's index, or -1. A caller that has hashed the name already passes its
+// name_hash.
+int16_t find_keyword(const char *name, uint32_t hash);
+inline int16_t find_keyword(const char *name) {
+    return find_keyword(name, name_hash(name));
+}
 bool keyword_statement_flag(const char *name);
 
 } // namespace vornmac

@@ -1,5 +1,6 @@
 #include "vars/var_store.hpp"
 
+#include "error/contract.hpp"
 #include "error/error_numbers.hpp"
 #include "vars/name_compare.hpp"
 
@@ -116,7 +117,7 @@ VarLevel *VarStore::visible_value(MacroVar *var, int16_t level) {
 
 VarLevel *VarStore::new_var_level(MacroVar *var, int16_t level) {
     auto *v = static_cast<VarLevel *>(pool_.alloc(sizeof(VarLevel)));
-    *v = VarLevel{level, nullptr, var->values, nullptr, var, nullptr, nullptr};
+    *v = VarLevel{level, 0, nullptr, var->values, nullptr, var, nullptr, nullptr};
     if (var->values != nullptr) var->values->previous = v;
     var->values = v;
     // Too deep a level stays off every list, so no drop ever releases it.
@@ -210,6 +211,7 @@ VarLevel *VarStore::store_value(int16_t level, MacroVar &var, VarLevel *at_level
     else
         at_level = new_var_level(&var, level);
     at_level->text = copy;
+    at_level->length = static_cast<uint16_t>(length);
     // Raised only once the value is complete: the reporter may not return.
     if (level >= level_limit) raise_(error::levels_too_deep, {});
     return at_level;
@@ -240,6 +242,13 @@ void VarStore::replace_text(VarLevel &value, const char *text, size_t length) {
     if (reader_ != nullptr) reader_->text_released(value.text);
     std::memcpy(value.text, text, length);
     value.text[length] = '\0';
+    value.length = static_cast<uint16_t>(length);
+}
+
+void VarStore::set_char(VarLevel &value, size_t position, char c) {
+    VORNMAC_ASSERT(position < value.length);
+    value.text[position] = c;
+    if (c == '\0') value.length = static_cast<uint16_t>(position);
 }
 
 void VarStore::move_var_level(VarLevel *v, int16_t level) {

@@ -27,6 +27,9 @@ struct MacroVar;
 
 struct VarLevel {
     int16_t level;
+    // The text's length, kept by every writer of the text (a zero byte set into it ends
+    // it there), so that no reader measures it again.
+    uint16_t length;
     char *text;
     VarLevel *next;     // older value of the same variable
     VarLevel *previous; // newer value, null for the newest
@@ -94,6 +97,15 @@ class VarStore {
         return find_var_level(level, name, name_hash(name));
     }
     VarLevel *find_var_level(int16_t level, const char *name, uint32_t hash);
+    // find_var_level for a name whose first `length` characters (no zero byte among them)
+    // are all of it but its trailing white space, as a reference's name: a variable found
+    // lately under exactly those characters needs no comparison by name.
+    VarLevel *find_var_level(int16_t level, const char *name, uint32_t hash, size_t length) {
+        if (MacroVar *recent = recent_[hash % recent_count];
+            recent != nullptr && spelled_as(recent->name, name, length))
+            return visible_value(recent, level);
+        return find_var_level(level, name, hash);
+    }
     // The value of `var` seen from `level`: its own, else the nearest below (never -2).
     static VarLevel *visible_value(MacroVar *var, int16_t level);
     VarLevel *save(int16_t level, const char *name, const char *text);
@@ -105,6 +117,9 @@ class VarStore {
     // Gives the value the text, as a save at the value's own level would, writing it into
     // the value's own block when it fits there. `text` must not lie in the value's text.
     void replace_text(VarLevel &value, const char *text, size_t length);
+    // Sets the character at `position` (from 0, within the text) in place, as %setbyte
+    // does; a zero byte ends the text there.
+    static void set_char(VarLevel &value, size_t position, char c);
     void move_var_level(VarLevel *value, int16_t level);
     void drop_var_above(int16_t level, const char *name);
     // Each pop of an input source drops the level above the one it goes back to, which
@@ -132,6 +147,12 @@ class VarStore {
     void for_each_in_order(const std::function<void(const MacroVar &)> &visit) const;
 
   private:
+    // Whether `stored` is exactly the `length` characters of `name`.
+    static bool spelled_as(const char *stored, const char *name, size_t length) {
+        for (size_t i = 0; i < length; ++i)
+            if (stored[i] != name[i]) return false; // also where `stored` ends first
+        return stored[length] == '\0';
+    }
     VarLevel *new_var_level(MacroVar *var, int16_t level);
     void unlink_from_level(VarLevel *v);
     void link_to_level(VarLevel *v, int16_t level);

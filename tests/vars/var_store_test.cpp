@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -17,9 +18,12 @@ class VarStoreTest : public ::testing::Test {
     VarStore store{chunks, pool,
                    [this](int16_t n, std::vector<vornmac::ErrorArg>) { errors.push_back(n); }};
 
+    // Also checks the length kept with the value.
     std::string at(int16_t level, const char *name) {
         VarLevel *v = store.find_var_level(level, name);
-        return v ? std::string(v->text) : std::string("<none>");
+        if (v == nullptr) return "<none>";
+        EXPECT_EQ(v->length, std::strlen(v->text)) << name;
+        return v->text;
     }
 };
 
@@ -185,6 +189,7 @@ TEST_F(VarStoreTest, KnownNameSaveActsAsSaveByName) {
             ASSERT_EQ(a == nullptr, b == nullptr);
             if (a != nullptr) {
                 EXPECT_STREQ(a->text, b->text);
+                EXPECT_EQ(a->length, std::strlen(a->text));
             }
         }
         if (level == 2 && text.empty()) {
@@ -196,6 +201,17 @@ TEST_F(VarStoreTest, KnownNameSaveActsAsSaveByName) {
     EXPECT_EQ(reader.told, other_reader.told);
     EXPECT_EQ(store.count(), 1);
     store.set_text_reader(nullptr);
+}
+
+// A character set in place keeps the value's length; a zero byte ends the text there.
+TEST_F(VarStoreTest, CharacterSetInPlaceKeepsTheLength) {
+    VarLevel *value = store.save(0, "v", "abcdef");
+    VarStore::set_char(*value, 2, 'Z');
+    EXPECT_EQ(at(0, "v"), "abZdef");
+    VarStore::set_char(*value, 3, '\0');
+    EXPECT_EQ(at(0, "v"), "abZ");
+    store.replace_text(*value, "longer text", 11);
+    EXPECT_EQ(at(0, "v"), "longer text");
 }
 
 // Saving replaces the value at its own level only, and may be given text that lives in
