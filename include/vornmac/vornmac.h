@@ -356,8 +356,9 @@ typedef struct vornmac_trace_event {
     int kind;         /* VORNMAC_TRACE_... */
     const char *name; /* the keyword in lower case, the macro or variable name as written
                          (without the white space after it); "&x" for &&x */
-    /* Where its "%" or "&" stood. Text handed back by a statement (a branch, a loop body, a
-     * function result) counts as part of the source it came from. */
+    /* Where its "%" or "&" stood: the line, and the column as error messages count it (the
+     * characters before it on its line). Text handed back by a statement (a branch, a loop
+     * body, a function result) counts as part of the source it came from. */
     char source_kind;        /* ' ' program file or terminal, 'm' macro body, 's' variable text */
     const char *source_name; /* the file name ("" for the terminal), the macro name, the
                                 variable name ("_TEMP0" for program text given by the host) */

@@ -1,6 +1,7 @@
 #include "host/tracer.hpp"
 
 #include "error/error_numbers.hpp"
+#include "host/open_constructs.hpp"
 #include "host/parser_context.hpp"
 #include "input/quoting_bytes.hpp"
 
@@ -16,8 +17,9 @@ TracedAction::TracedAction(ParserContext &context, int kind, std::string name)
       unwinding_before_(std::uncaught_exceptions()) {
     const InputStack &in = context.input;
     depth_ = static_cast<int16_t>(std::max<int16_t>(in.trigger.top, 0) + context.trace.open_);
-    // The source the "%" or "&" was read from.
-    place_ = source_place(in, in.trigger.top, in.trigger.line, in.trigger.column);
+    // Where the "%" or "&" stood, as error messages and the open constructs count it.
+    const OpenAt at = OpenAt::trigger(context);
+    place_ = source_place(in, at.top, at.line, at.column);
     context.trace.innermost_ = this;
     ++context.trace.open_;
 }

@@ -71,7 +71,7 @@ static void trace_run(const char *home, const char *options, const char *log_pat
     }
     check(strcmp(tokens, "4 5 ") == 0, "traced run gives the tokens of an untraced one");
     /* Columns after a variable's text count one on, as error columns do. */
-    check(strcmp(traced.lines, "1:let:1:1:0:-|4:x:1:11:0:4|4:x:1:21:1:4|2:eval:1:15:0:5|") == 0,
+    check(strcmp(traced.lines, "1:let:1:0:0:-|4:x:1:10:0:4|4:x:1:20:1:4|2:eval:1:14:0:5|") == 0,
           "trace events in order, with their text");
     check(traced.refused == traced.events, "the callback cannot store variables");
     check(strcmp(call_optstring(ctx, "x"), "4") == 0, "the callback changed nothing");

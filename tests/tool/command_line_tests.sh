@@ -124,7 +124,7 @@ expect_bytes "folded chain" err "%r:1:4: ERROR #4604 : Input nesting deeper than
 { head -c 40000 /dev/zero | tr '\0' '\n'; printf '&late.\n'; } >"$work/long.vm"
 run_tool run --home "$home" --trace=late "$work/long.vm"
 expect_err_line "line 40001" "$work/long.vm:40001:0: ERROR #2021 : Macro variable is not defined: late"
-expect_err_line "line 40001, traced" "$work/long.vm:40001:1: &late (error 2021)"
+expect_err_line "line 40001, traced" "$work/long.vm:40001:0: &late (error 2021)"
 { head -c 33000 /dev/zero | tr '\0' ' '; printf '&wide.\n'; } >"$work/wide.vm"
 run_tool run --home "$home" "$work/wide.vm"
 expect_err_line "column 33000" "$work/wide.vm:1:33000: ERROR #2021 : Macro variable is not defined: wide"

@@ -171,8 +171,8 @@ expect_bytes "error places" err "%bad:1:8: ERROR #2021 : Macro variable is not d
 # and in the trace alike.
 printf 'in target\n&oops.\n' >"$work/target.vm"
 run_tool run --home "$home" --trace -e "%goto $work/target.vm;"
-expect_bytes "error after %goto" err "-e:1:1: %goto
-$work/target.vm:2:1: &oops (error 2021)
+expect_bytes "error after %goto" err "-e:1:0: %goto
+$work/target.vm:2:0: &oops (error 2021)
 $work/target.vm:2:0: ERROR #2021 : Macro variable is not defined: oops
 "
 run_tool run --home "$home" -D 'v=a &nope. b' -e $'x\n x &v. y'

@@ -14,12 +14,12 @@ printf '%%let x=2;\n%%include inc.vm;\n%%if &x=2 %%then %%upcase(yes);\nafter\n'
 run_tool run --home "$home" --trace main
 expect_rc "traced program file" 0
 expect_bytes "traced program file" out $'part 2\nYES after\n'
-expect_bytes "traced program file" err 'main:1:1: %let
-main:2:1: %include
-  inc.vm:1:6: &x -> "2"
-    main:3:7: &x -> "2"
-main:3:2: %if -> "%upcase(yes) after\n"
-  main:3:16: %upcase -> "YES"
+expect_bytes "traced program file" err 'main:1:0: %let
+main:2:0: %include
+  inc.vm:1:5: &x -> "2"
+    main:3:6: &x -> "2"
+main:3:1: %if -> "%upcase(yes) after\n"
+  main:3:15: %upcase -> "YES"
 '
 
 # Macros: a call inside a body is one level deeper than the call that pushed the body, a
@@ -27,23 +27,31 @@ main:3:2: %if -> "%upcase(yes) after\n"
 # cuts its action short, and its error line follows the trace line.
 run_tool run --home "$home" --trace -e '%macro outer[a]; %inner[&a.!] %mend; %macro inner[b]; (&b) %mend; %outer[hi]; &gone. end'
 expect_rc "traced macros" 1
-expect_bytes "traced macros" err '-e:1:1: %macro
--e:1:38: %macro
--e:1:67: %outer[a="hi"] -> "; %inner[&a.!] "
-    %outer:1:10: &a -> "hi"
-  %outer:1:3: %inner[b="hi!"] -> "; (&b) "
-    %inner:1:4: &b -> "hi!"
--e:1:80: &gone (error 2021)
+expect_bytes "traced macros" err '-e:1:0: %macro
+-e:1:37: %macro
+-e:1:66: %outer[a="hi"] -> "; %inner[&a.!] "
+    %outer:1:9: &a -> "hi"
+  %outer:1:2: %inner[b="hi!"] -> "; (&b) "
+    %inner:1:3: &b -> "hi!"
+-e:1:79: &gone (error 2021)
 -e:1:79: ERROR #2021 : Macro variable is not defined: gone
+'
+
+# A trace line points at its "%" or "&" as the error raised there and `vornmac check` do.
+run_tool run --home "$home" --trace -e 'Save 50%off. &gone. x'
+expect_bytes "trace at the trigger" err '-e:1:7: %off (error 2009)
+-e:1:7: ERROR #2009 : No macro library holds a macro of this name: off
+-e:1:13: &gone (error 2021)
+-e:1:13: ERROR #2021 : Macro variable is not defined: gone
 '
 
 # A macro defined without parameters keeps the line feed after its name in the library; its
 # body is named without it, and an error in it names the same source.
 run_tool run --home "$home" --trace -D x=1 -e $'%macro check\nbody &x. &gone.%mend;\n%check.'
-expect_bytes "macro name with white space" err '-e:1:1: %macro
--e:3:1: %check -> "body &x. &gone."
-  %check:1:6: &x -> "1"
-  %check:1:11: &gone (error 2021)
+expect_bytes "macro name with white space" err '-e:1:0: %macro
+-e:3:0: %check -> "body &x. &gone."
+  %check:1:5: &x -> "1"
+  %check:1:10: &gone (error 2021)
 %check:1:10: ERROR #2021 : Macro variable is not defined: gone
   called from -e:3:7
 '
