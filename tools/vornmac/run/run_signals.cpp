@@ -11,6 +11,10 @@ constexpr int stop_signals[] = {SIGINT, SIGTERM, SIGHUP};
 
 volatile std::sig_atomic_t stop_signal = 0; // the first stop signal that came, 0 before
 
+// A program that spins without producing a token never reaches the check for a stop, so the
+// first signal also starts this grace period; when it runs out, the run ends without its saves.
+constexpr unsigned grace_seconds = 2;
+
 void set_action(int signal_number, void (*handler)(int)) {
     struct sigaction action {};
     action.sa_handler = handler;
@@ -18,12 +22,20 @@ void set_action(int signal_number, void (*handler)(int)) {
     ::sigaction(signal_number, &action, nullptr);
 }
 
+void end_at_once(int signal_number) {
+    set_action(signal_number, SIG_DFL);
+    ::raise(signal_number);
+}
+
+void on_grace_over(int) {
+    end_at_once(stop_signal);
+}
+
 void on_stop_signal(int signal_number) {
-    if (stop_signal != 0) {
-        set_action(signal_number, SIG_DFL);
-        ::raise(signal_number);
-    }
+    if (stop_signal != 0) end_at_once(signal_number);
     stop_signal = signal_number;
+    set_action(SIGALRM, on_grace_over);
+    ::alarm(grace_seconds);
 }
 } // namespace
 
@@ -43,6 +55,7 @@ bool stop_requested() {
 
 void end_by_stop_signal() {
     const int signal_number = stop_signal != 0 ? stop_signal : SIGINT;
+    ::alarm(0);
     set_action(signal_number, SIG_DFL);
     sigset_t only_that;
     sigemptyset(&only_that);
