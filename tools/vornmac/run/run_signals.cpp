@@ -32,7 +32,10 @@ void on_grace_over(int) {
 }
 
 void on_stop_signal(int signal_number) {
-    if (stop_signal != 0) end_at_once(signal_number);
+    if (stop_signal != 0) {
+        end_at_once(signal_number); // delivered as the handler returns
+        return;
+    }
     stop_signal = signal_number;
     set_action(SIGALRM, on_grace_over);
     ::alarm(grace_seconds);
@@ -53,9 +56,12 @@ bool stop_requested() {
     return stop_signal != 0;
 }
 
+void stop_reached() {
+    ::alarm(0);
+}
+
 void end_by_stop_signal() {
     const int signal_number = stop_signal != 0 ? stop_signal : SIGINT;
-    ::alarm(0);
     set_action(signal_number, SIG_DFL);
     sigset_t only_that;
     sigemptyset(&only_that);
