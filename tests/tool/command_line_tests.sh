@@ -147,6 +147,15 @@ else
     echo "note: script(1) cannot make a terminal here; the prompt test was skipped" >&2
 fi
 
+# --- a run that spins without tokens still ends on SIGTERM --------------------------------------
+# The stop waits for a token that never comes; after a short grace the run ends at once.
+start=$SECONDS
+timeout --preserve-status -k 20 -s TERM 2 "$tool" run --home "$home" -o /dev/null \
+    -e '%do %while(1); %end;' 2>"$work/err"
+rc=$?
+expect_rc "SIGTERM to a spinning run" 143
+[ $((SECONDS - start)) -lt 10 ] || fail "SIGTERM to a spinning run: it took $((SECONDS - start)) s"
+
 if [ "$failures" -eq 0 ]; then echo "all command line tests passed"; else
     echo "$failures command line test(s) failed"; exit 1
 fi

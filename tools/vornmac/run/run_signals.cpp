@@ -9,6 +9,10 @@ namespace vornmac::tool {
 namespace {
 constexpr int stop_signals[] = {SIGINT, SIGTERM, SIGHUP};
 
+// A program that spins without producing a token never reaches the check for a stop, so the
+// first signal also starts this grace period; when it runs out, the run ends without its saves.
+constexpr unsigned grace_seconds = 2;
+
 void set_action(int signal_number, void (*handler)(int)) {
     struct sigaction action {};
     action.sa_handler = handler;
@@ -16,12 +20,23 @@ void set_action(int signal_number, void (*handler)(int)) {
     ::sigaction(signal_number, &action, nullptr);
 }
 
+void end_at_once(int signal_number) {
+    set_action(signal_number, SIG_DFL);
+    ::raise(signal_number);
+}
+
+void on_grace_over(int) {
+    end_at_once(stop_signal);
+}
+
 void on_stop_signal(int signal_number) {
     if (stop_signal != 0) {
-        set_action(signal_number, SIG_DFL);
-        ::raise(signal_number);
+        end_at_once(signal_number); // delivered as the handler returns
+        return;
     }
     stop_signal = signal_number;
+    set_action(SIGALRM, on_grace_over);
+    ::alarm(grace_seconds);
 }
 } // namespace
 
@@ -35,6 +50,10 @@ void handle_run_signals() {
         if (::sigaction(signal_number, nullptr, &inherited) == 0 && inherited.sa_handler != SIG_IGN)
             set_action(signal_number, on_stop_signal);
     }
+}
+
+void stop_reached() {
+    ::alarm(0);
 }
 
 void end_by_stop_signal() {

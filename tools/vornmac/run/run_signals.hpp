@@ -6,10 +6,11 @@
 //   handle (the output ends quietly; "Write File Error"; the output could not be written).
 // - The first SIGINT, SIGTERM or SIGHUP only asks the run to stop: the host loop ends the
 //   program at its next token and saves as at a normal end, then the process ends by that
-//   signal, as it would have at once. A second one ends the process at once. The handler does
-//   not restart interrupted calls, so a run waiting for a typed line stops waiting (the
-//   terminal's input ends there). A signal ignored when the run starts (a background job of a
-//   script ignores SIGINT, nohup SIGHUP) stays ignored.
+//   signal, as it would have at once. If no token comes within a short grace (a program that
+//   spins without output), or a second signal comes, the process ends at once, unsaved. The
+//   handler does not restart interrupted calls, so a run waiting for a typed line stops
+//   waiting (the terminal's input ends there). A signal ignored when the run starts (a background
+//   job of a script ignores SIGINT, nohup SIGHUP) stays ignored.
 // Commands the library starts get the default actions back (the library resets them before
 // it starts a command).
 #pragma once
@@ -25,6 +26,9 @@ void handle_run_signals();
 inline bool stop_requested() {
     return stop_signal != 0;
 }
+// The run has reached a token after a stop was asked: the grace ends, so the saves are made
+// however long they take (a second signal still ends the process at once).
+void stop_reached();
 // Ends the process by the signal that asked it to stop, with its default action: a shell
 // sees the status it would have seen (130 for Ctrl-C) and, running a script, stops it too.
 [[noreturn]] void end_by_stop_signal();

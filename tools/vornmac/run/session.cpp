@@ -123,6 +123,7 @@ void Session::step() {
     // A Ctrl-C (or SIGTERM, SIGHUP) ends the program at the next token; the context then
     // finishes and saves as at the program's end.
     if ((phase_ == Phase::defines || phase_ == Phase::tokens) && stop_requested()) {
+        stop_reached();
         interrupted_ = true;
         phase_ = Phase::finishing;
         return;
