@@ -1,7 +1,8 @@
 // The fast paths of reading. Each sits beside a general path that gives the same result: the
 // common character inline, and whole tokens and names taken from what the input has in view
 // (reads); a value of name characters read on as part of a word instead of pushed as a
-// source (values_in_place); a counted loop stepped through its record instead of its header
+// source (values_in_place), and a token that begins with such a reference read whole from what is
+// in view (reference_tokens); a counted loop stepped through its record instead of its header
 // scanned (loop_records); an argument's plain stretch taken whole instead of token by token
 // (plain_runs); a called macro's record and its body kept from an earlier call instead of
 // read from the library file again (macro_records); a file source's windows copied from
@@ -19,6 +20,7 @@ struct FastPaths {
     bool plain_runs = true;
     bool macro_records = true;
     bool read_ahead = true;
+    bool reference_tokens = true;
 };
 
 } // namespace vornmac

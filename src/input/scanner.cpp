@@ -196,7 +196,8 @@ void Scanner::scan_raw_token(int16_t mode) {
     InputStack &in = context_.input;
     const std::string_view ready = in.ready();
     PlainToken token;
-    if (!plain_token(ready, mode, token)) return false;
+    if (!plain_token(ready, mode, token))
+        return mode == 0 && ready.size() >= 2 && ready[0] == '&' && take_reference_token(ready);
     store_token_text(ready, token.length, next_token_text, context_.flags.upper_case);
     if (ready[0] == '\n') {
         in.take(1);
@@ -209,6 +210,60 @@ void Scanner::scan_raw_token(int16_t mode) {
     // The general steps read the character after the token and step back before it.
     if (token.read_after) in.ch = static_cast<unsigned char>(ready[token.length]);
     next_length = static_cast<int16_t>(token.length);
+    return true;
+}
+
+// Out of line: the plain tokens' callers would save registers for it on every token.
+[[gnu::noinline]] bool Scanner::take_reference_token(std::string_view ready) {
+    InputStack &in = context_.input;
+    if (!in.fast_paths.reference_tokens || !in.fast_paths.values_in_place || quote_state != 0 ||
+        !triggers_active || context_.trace.on())
+        return false;
+    TriggerName name;
+    const NameInView read = trigger_name_in_view(ready.substr(1), name);
+    if (read.taken == 0) return false;
+    // The trigger as note_trigger sets it once the ampersand is read.
+    in.trigger = {in.live.silent_depth, in.live.line, static_cast<int16_t>(in.live.column + 1),
+                  in.top};
+    if (!in.substitutes_in_place()) return false;
+    VarStore &vars = context_.vars;
+    const VarLevel *value = vars.find_var_level(vars.current_level, name.word, name.hash,
+                                                static_cast<size_t>(name.length));
+    if (value == nullptr) return false;
+    // As value_into_word stores it: the general steps store the same where they take over.
+    const int16_t blanks = name.end_blanks;
+    const bool upper_case = context_.flags.upper_case;
+    const size_t length =
+        store_name_run(value->text, static_cast<size_t>(std::max(token_limit - 1 - blanks, 0)),
+                       next_token_text, upper_case);
+    if (length == 0 || length != value->length) return false;
+    // The rest of the word, as scan_word_rest reads it after the value.
+    const size_t name_end = 1 + read.taken;
+    const std::string_view after = ready.substr(name_end);
+    const size_t held = length + static_cast<size_t>(blanks);
+    const size_t bound = static_cast<size_t>(token_limit) - held;
+    const bool white_taken = blanks > 0;
+    PlainToken rest;
+    if (!plain_token_end(after, white_taken ? 0 : name_run(after, bound), bound, 0, !white_taken,
+                         rest))
+        return false;
+    std::fill_n(next_token_text + length, blanks, ' ');
+    for (size_t i = 0; i < rest.length; ++i) {
+        const auto c = static_cast<unsigned char>(after[i]);
+        next_token_text[held + i] = static_cast<char>(upper_case ? fold_name_char(c) : c);
+    }
+    next_length = static_cast<int16_t>(held + rest.length);
+    token_end();
+    in.take(name_end + rest.length);
+    in.end_in_place_text();
+    if (rest.ends_line) count_line_feed(0);
+    period_flag = read.ending == '.';
+    // Where the rest ended as the general steps leave it: the character they read after it,
+    // or the last one taken, or (nothing read after the name) what ended the name.
+    if (rest.read_after)
+        in.ch = static_cast<unsigned char>(after[rest.length]);
+    else if (rest.length == 0)
+        in.ch = read.ending;
     return true;
 }
 

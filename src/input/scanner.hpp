@@ -71,6 +71,11 @@ class Scanner {
     // Copies `count` ready characters into the token as token_append would, and steps
     // over them.
     void take_into_token(std::string_view ready, size_t count);
+    // The fast path of a token that begins with a reference (mode 0): the trigger, its name,
+    // a value of name characters taken in place and the rest of the word, all in `ready`,
+    // read in one step as expand_triggers and scan_word_rest would read them. False, with
+    // nothing read, when the general steps must scan it.
+    bool take_reference_token(std::string_view ready);
     // The rest of a word whose first characters are in the token (`white_taken`: white
     // space after them too), references that go on with it resolved.
     void scan_word_rest(int16_t mode, bool white_taken);
