@@ -6,9 +6,10 @@
 // scanned (loop_records); an argument's plain stretch taken whole instead of token by token
 // (plain_runs); a called macro's record and its body kept from an earlier call instead of
 // read from the library file again (macro_records); a file source's windows copied from
-// bytes read ahead instead of read one by one (read_ahead). In use all are on; they can be turned
-// off, one context at a time, only so that the differential tests can run every program
-// both ways and compare.
+// bytes read ahead instead of read one by one (read_ahead); the log's echo of a program file's
+// plain tokens gathered as spans of its read buffer instead of copied token by token (echo_spans).
+// In use all are on; they can be turned off, one context at a time, only so that the differential
+// tests can run every program both ways and compare.
 #pragma once
 
 namespace vornmac {
@@ -21,6 +22,7 @@ struct FastPaths {
     bool macro_records = true;
     bool read_ahead = true;
     bool reference_tokens = true;
+    bool echo_spans = true;
 };
 
 } // namespace vornmac

@@ -81,19 +81,21 @@ void Scanner::gettoken(bool shift) {
     // Most tokens of a program are plain text: taken here, they skip the general steps,
     // and their length is known.
     begin_token();
-    if (take_plain_token(0)) {
+    const char *as_read = nullptr;
+    if (take_plain_token(0, &as_read)) {
         context_.input.token_completed();
         // Its only line feed can be its last character, unless it is a blank line's.
-        echo_and_blank(static_cast<size_t>(next_length), next_token_text[0] != '\n');
+        echo_and_blank(static_cast<size_t>(next_length), next_token_text[0] != '\n', as_read);
     } else {
         next_token(0);
         // The text up to its terminator is what the host reads of a token.
-        echo_and_blank(std::strlen(next_token_text), false);
+        echo_and_blank(std::strlen(next_token_text), false, nullptr);
     }
 }
 
 // Inline: every token passes here, and the call would cost as much as the flags' tests.
-[[gnu::always_inline]] inline void Scanner::echo_and_blank(size_t length, bool one_line) {
+[[gnu::always_inline]] inline void Scanner::echo_and_blank(size_t length, bool one_line,
+                                                           const char *as_read) {
     const ModuleFlags &flags = context_.flags;
     const SourceKind kind = context_.input.live.kind;
     const bool echoed =
@@ -101,9 +103,13 @@ void Scanner::gettoken(bool shift) {
         ((kind == SourceKind::macro || kind == SourceKind::text) && flags.macro_echo);
     if (flags.write_program && echoed && context_.log) {
         static_assert(token_size % token_word_size == 0);
-        if (one_line)
+        // A program file's text stays in its read buffer until the buffer is refilled.
+        const bool deferred = as_read != nullptr && kind == SourceKind::program &&
+                              !flags.upper_case && context_.input.fast_paths.echo_spans &&
+                              context_.log->defer_echo(as_read, length);
+        if (!deferred && one_line)
             context_.log->write_token_line(next_token_text, length);
-        else
+        else if (!deferred)
             context_.log->write_text(next_token_text, length);
     }
     if (!flags.blank_whitespace) return;
@@ -152,7 +158,7 @@ void Scanner::scan_raw_token(int16_t mode) {
     TokenReader reader(*this);
     for (;;) {
         begin_token();
-        if (take_plain_token(mode)) return;
+        if (take_plain_token(mode, nullptr)) return;
         in.read_char();
         if (expand_triggers(mode)) return;
         const unsigned char c = in.ch;
@@ -192,13 +198,14 @@ void Scanner::scan_raw_token(int16_t mode) {
 
 // Inline in both its callers: a plain token costs little more than the call and the saving of
 // the registers it needs.
-[[gnu::always_inline]] inline bool Scanner::take_plain_token(int16_t mode) {
+[[gnu::always_inline]] inline bool Scanner::take_plain_token(int16_t mode, const char **as_read) {
     InputStack &in = context_.input;
     const std::string_view ready = in.ready();
     PlainToken token;
     if (!plain_token(ready, mode, token))
         return mode == 0 && ready.size() >= 2 && ready[0] == '&' && take_reference_token(ready);
     store_token_text(ready, token.length, next_token_text, context_.flags.upper_case);
+    if (as_read != nullptr) *as_read = ready.data();
     if (ready[0] == '\n') {
         in.take(1);
         count_line_feed(mode);

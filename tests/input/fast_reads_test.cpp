@@ -1,12 +1,13 @@
 // The input stack reads the common character inline, and the scanner takes whole plain
 // tokens and runs of name characters from what the input has ready; the rest goes through
 // the general steps. A value of name characters is taken into the token in place instead
-// of being pushed as a source, and a token that begins with such a reference is read whole. A
-// file's windows are copied from bytes read ahead. Every program must give the same tokens, jumps,
-// output and variables either way: each golden case and random programs (from a file longer than
-// the read buffer, and as host text) are run with each fast path on and off, and the runs compared.
-// The scanner itself is compared token by token too, with where the reading stood after each one,
-// since line and column show only in error messages.
+// of being pushed as a source, and a token that begins with such a reference is read whole.
+// A file's windows are copied from bytes read ahead, and the log's echo gathered in spans.
+// Every program must give the same tokens, jumps, output and variables either way: each
+// golden case and random programs (from a file longer than the read buffer, and as host
+// text) are run with each fast path on and off, and the runs compared. The scanner itself is
+// compared token by token too, with where the reading stood after each one, since line and
+// column show only in error messages.
 #include "error/recovery_jump.hpp"
 #include "host/parser_context.hpp"
 #include "input/input_stack.hpp"
@@ -32,6 +33,10 @@ TEST(ValuesInPlace, GoldenCasesGiveTheSameRunEitherWay) {
 
 TEST(ReferenceTokens, GoldenCasesGiveTheSameRunEitherWay) {
     EXPECT_GT(testing::expect_golden_cases_agree(&FastPaths::reference_tokens), 100);
+}
+
+TEST(EchoSpans, GoldenCasesGiveTheSameRunEitherWay) {
+    EXPECT_GT(testing::expect_golden_cases_agree(&FastPaths::echo_spans), 100);
 }
 
 TEST(ReadAhead, GoldenCasesGiveTheSameRunEitherWay) {
@@ -184,6 +189,10 @@ TEST(ValuesInPlace, RandomProgramsGiveTheSameTokensEitherWay) {
 
 TEST(ReferenceTokens, RandomProgramsGiveTheSameTokensEitherWay) {
     expect_random_programs_agree(&FastPaths::reference_tokens);
+}
+
+TEST(EchoSpans, RandomProgramsGiveTheSameTokensEitherWay) {
+    expect_random_programs_agree(&FastPaths::echo_spans);
 }
 
 TEST(ReadAhead, RandomProgramsGiveTheSameTokensEitherWay) {
