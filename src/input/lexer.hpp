@@ -24,8 +24,8 @@
 // reads a text in memory, so that a program can be read without running anything.
 //
 // The scanner's fast paths decide whole tokens over text in view instead (`plain_token`,
-// `name_run`, `trigger_name_in_view`): each gives what the readers would read from the
-// same characters, or nothing where the text in view does not decide it.
+// `plain_token_end`, `name_run`, `trigger_name_in_view`): each gives what the readers would read
+// from the same characters, or nothing where the text in view does not decide it.
 #pragma once
 #include "input/quoting_bytes.hpp"
 #include "vars/name_compare.hpp"
