@@ -1,5 +1,6 @@
 #include "host/buffered_file.hpp"
 
+#include "error/contract.hpp"
 #include "platform/message_box.hpp"
 #include "platform/raw_file.hpp"
 
@@ -152,7 +153,47 @@ void BufferedFile::write_text_in_pieces(const char *text, size_t length) {
     }
 }
 
+bool BufferedFile::start_echo(const char *text, size_t length) {
+    settle_echo();
+    // Token by token nothing would be written either.
+    if (handle_ < 0) return true;
+    // Room for the span with each character doubled, as a line end may be, and for the word
+    // write_token_line stores past a token.
+    const auto free = static_cast<size_t>(limit_ - position_);
+    const size_t room = free > token_word_size ? (free - token_word_size - 1) / 2 : 0;
+    if (length > room) return false;
+    echo_ = text;
+    echo_end_ = text + length;
+    echo_room_ = room - length;
+    return true;
+}
+
+void BufferedFile::copy_echo() {
+    const char *text = echo_;
+    auto length = static_cast<size_t>(echo_end_ - echo_);
+    echo_ = echo_end_ = nullptr;
+    echo_room_ = 0;
+    // start_echo kept the span within what is free, line ends doubled.
+    VORNMAC_ASSERT(2 * length < static_cast<size_t>(limit_ - position_));
+    char *const start = buffer_.get() + position_;
+    char *to = start;
+    while (length > 0) {
+        const auto *line_feed = static_cast<const char *>(std::memchr(text, '\n', length));
+        const size_t run = line_feed != nullptr ? static_cast<size_t>(line_feed - text) : length;
+        std::memcpy(to, text, run);
+        to += run;
+        if (line_feed == nullptr) break;
+        *to++ = '\r';
+        *to++ = '\n';
+        text += run + 1;
+        length -= run + 1;
+    }
+    position_ += static_cast<int32_t>(to - start);
+    total_ += to - start;
+}
+
 int32_t BufferedFile::read(char *destination, int32_t count) {
+    settle_echo();
     if (handle_ < 0) return 0;
     int32_t copied = 0;
     while (copied < count) {
@@ -218,6 +259,7 @@ void BufferedFile::write_to_file(const char *bytes, size_t count) {
 }
 
 void BufferedFile::close() {
+    settle_echo();
     if (handle_ < 0) return;
     write_out(Flush::everything);
     if (shared_)

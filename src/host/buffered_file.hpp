@@ -52,6 +52,7 @@ class BufferedFile {
     // The common case, a piece that fits beside what is waiting, is copied inline: the log
     // gets every token of a program.
     void write(const char *bytes, int32_t count) {
+        settle_echo();
         if (handle_ >= 0 && count <= limit_ - position_) {
             std::memcpy(buffer_.get() + position_, bytes, static_cast<size_t>(count));
             position_ += count;
@@ -66,6 +67,7 @@ class BufferedFile {
     // The same for `length` characters of `text`. The log gets every token of a program, so
     // a text that fits even were it all line feeds is translated straight into the buffer.
     void write_text(const char *text, size_t length) {
+        settle_echo();
         if (handle_ >= 0 && length <= static_cast<size_t>(limit_ - position_) / 2) {
             char *const start = buffer_.get() + position_;
             char *to = start;
@@ -82,6 +84,7 @@ class BufferedFile {
     // write_text for the text of a token buffer (see token_copy.hpp) with no line feed
     // before its last character: copied a word at a time where the room allows.
     void write_token_line(const char *text, size_t length) {
+        settle_echo();
         if (handle_ < 0 || length + token_word_size >= static_cast<size_t>(limit_ - position_)) {
             write_text(text, length);
             return;
@@ -99,15 +102,42 @@ class BufferedFile {
         total_ += static_cast<int64_t>(written);
     }
     void write_line_end() { write("\r\n", 2); }
+    // The log's echo of program text, token by token, written as write_text writes it but
+    // gathered as spans of the input's read buffer instead of copied token by token: `length`
+    // bytes at `text` join the span when they follow it there. Anything else done with the
+    // file first copies the span in (settle_echo), and so must the input before those bytes
+    // change. A span grows only while it would fit in what is free of the buffer, so the file
+    // is written at the same moments, with the same bytes, as token by token. False, with the
+    // span settled, when the caller must write the text itself.
+    bool defer_echo(const char *text, size_t length) {
+        if (text == echo_end_ && length <= echo_room_) {
+            echo_end_ += length;
+            echo_room_ -= length;
+            return true;
+        }
+        return start_echo(text, length);
+    }
+    void settle_echo() {
+        if (echo_end_ != echo_) copy_echo();
+    }
     // Returns count, or the bytes that were left when the file ran out (not copied).
     int32_t read(char *destination, int32_t count);
     // Writes what is waiting; an appended file keeps a partial last line back.
-    void flush() { write_out(Flush::whole_lines); }
+    void flush() {
+        settle_echo();
+        write_out(Flush::whole_lines);
+    }
     void close();
 
     int handle() const { return handle_; }
-    int64_t total() const { return total_; }
-    int32_t waiting() const { return is_read_ ? 0 : position_; }
+    int64_t total() {
+        settle_echo();
+        return total_;
+    }
+    int32_t waiting() {
+        settle_echo();
+        return is_read_ ? 0 : position_;
+    }
     int32_t limit() const { return limit_; }
     // True once a write did not reach the file (a full disk, say). The first such write
     // shows the message box; later ones of the same file drop their bytes quietly.
@@ -124,6 +154,9 @@ class BufferedFile {
     void write_text_in_pieces(const char *text, size_t length);
     // Writes the waiting bytes, or for an appended file those up to its last line end.
     void write_out(Flush how);
+    // defer_echo's other cases: a span begun, or none when the text would not fit.
+    bool start_echo(const char *text, size_t length);
+    void copy_echo();
     void write_to_file(const char *bytes, size_t count);
 
     int handle_;
@@ -137,6 +170,10 @@ class BufferedFile {
     std::string long_line_; // the start of a line longer than the buffer, not yet written
     int32_t capacity_;
     std::unique_ptr<char[]> buffer_;
+    // The echo not yet copied in (see defer_echo), and how much more it may take.
+    const char *echo_ = nullptr;
+    const char *echo_end_ = nullptr;
+    size_t echo_room_ = 0;
 };
 
 } // namespace vornmac

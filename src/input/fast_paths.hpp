@@ -1,13 +1,15 @@
 // The fast paths of reading. Each sits beside a general path that gives the same result: the
 // common character inline, and whole tokens and names taken from what the input has in view
 // (reads); a value of name characters read on as part of a word instead of pushed as a
-// source (values_in_place); a counted loop stepped through its record instead of its header
+// source (values_in_place), and a token that begins with such a reference read whole from what is
+// in view (reference_tokens); a counted loop stepped through its record instead of its header
 // scanned (loop_records); an argument's plain stretch taken whole instead of token by token
 // (plain_runs); a called macro's record and its body kept from an earlier call instead of
 // read from the library file again (macro_records); a file source's windows copied from
-// bytes read ahead instead of read one by one (read_ahead). In use all are on; they can be turned
-// off, one context at a time, only so that the differential tests can run every program
-// both ways and compare.
+// bytes read ahead instead of read one by one (read_ahead); the log's echo of a program file's
+// plain tokens gathered as spans of its read buffer instead of copied token by token (echo_spans).
+// In use all are on; they can be turned off, one context at a time, only so that the differential
+// tests can run every program both ways and compare.
 #pragma once
 
 namespace vornmac {
@@ -19,6 +21,8 @@ struct FastPaths {
     bool plain_runs = true;
     bool macro_records = true;
     bool read_ahead = true;
+    bool reference_tokens = true;
+    bool echo_spans = true;
 };
 
 } // namespace vornmac

@@ -123,6 +123,7 @@ const InputSource *InputStack::slot(int16_t index) const {
 
 void InputStack::install(int16_t index, InputSource source) {
     if (index < 0 || index >= slot_count) return;
+    if (context_.log) context_.log->settle_echo(); // it may echo the old slot's buffer
     if (source.reads_a_file()) source.buffer = std::make_unique<ReadBuffer>();
     source.handle = -1;
     source.buffer_position = read_buffer_size;
@@ -470,6 +471,8 @@ int32_t read_source_block(int handle, int32_t offset, int32_t length, ReadBuffer
 }
 
 void InputStack::refill() {
+    // The log may still hold an echo of the bytes about to be replaced.
+    if (context_.log) context_.log->settle_echo();
     if (live.kind == SourceKind::macro && cursor.body != nullptr)
         copy_body_block();
     else if (fast_paths.read_ahead && cursor.ahead != nullptr)

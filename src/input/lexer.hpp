@@ -24,8 +24,8 @@
 // reads a text in memory, so that a program can be read without running anything.
 //
 // The scanner's fast paths decide whole tokens over text in view instead (`plain_token`,
-// `name_run`, `trigger_name_in_view`): each gives what the readers would read from the
-// same characters, or nothing where the text in view does not decide it.
+// `plain_token_end`, `name_run`, `trigger_name_in_view`): each gives what the readers would read
+// from the same characters, or nothing where the text in view does not decide it.
 #pragma once
 #include "input/quoting_bytes.hpp"
 #include "vars/name_compare.hpp"
@@ -321,22 +321,17 @@ struct PlainToken {
     bool read_after;
 };
 
-// Finds the plain token at the start of `ready` and gives true; false, `token` untouched,
-// when what is in view does not decide the token.
-[[gnu::always_inline]] inline bool plain_token(std::string_view ready, int16_t mode,
-                                               PlainToken &token) {
-    if (ready.empty()) return false;
+// How a plain token whose first `head` characters of `ready` are its word (or its one other
+// character) ends: the white space after them and the character after that, as the readers
+// read them; the token is full at `bound` characters of `ready`. `word_goes_on`: an
+// ampersand right after the head would continue the word. False, `token` untouched, when
+// what is in view does not decide it.
+[[gnu::always_inline]] inline bool plain_token_end(std::string_view ready, size_t head,
+                                                   size_t bound, int16_t mode, bool word_goes_on,
+                                                   PlainToken &token) {
     const auto *from = reinterpret_cast<const unsigned char *>(ready.data());
-    const size_t room = std::min(ready.size(), static_cast<size_t>(token_limit));
-    size_t length = 0;
-    while (length < room && char_classes[from[length]] == CharClass::name)
-        ++length;
-    const bool is_word = length != 0;
-    if (!is_word) {
-        if (char_classes[from[0]] == CharClass::acting) return false;
-        length = 1;
-    }
-    const size_t head = length;
+    const size_t room = std::min(ready.size(), bound);
+    size_t length = head;
     bool ended_by_white = false; // by a line feed, a mode 1 token's white space or the bound
     bool line_feed = false;
     while (length < room) {
@@ -354,7 +349,7 @@ struct PlainToken {
             break;
         }
     }
-    if (length == static_cast<size_t>(token_limit)) ended_by_white = true;
+    if (length == bound) ended_by_white = true;
     if (!ended_by_white) {
         // The character after the token decides; it must be in view too. A carriage return
         // is folded with the character after it; a reference right after a word goes on
@@ -362,13 +357,31 @@ struct PlainToken {
         if (length == ready.size()) return false;
         const unsigned char after = from[length];
         if (char_classes[after] == CharClass::acting &&
-            (after == '\r' || (after == '&' && length == head && is_word)))
+            (after == '\r' || (after == '&' && length == head && word_goes_on)))
             return false;
     }
     token.length = length;
     token.ends_line = line_feed;
     token.read_after = !ended_by_white;
     return true;
+}
+
+// Finds the plain token at the start of `ready` and gives true; false, `token` untouched,
+// when what is in view does not decide the token.
+[[gnu::always_inline]] inline bool plain_token(std::string_view ready, int16_t mode,
+                                               PlainToken &token) {
+    if (ready.empty()) return false;
+    const auto *from = reinterpret_cast<const unsigned char *>(ready.data());
+    const size_t room = std::min(ready.size(), static_cast<size_t>(token_limit));
+    size_t length = 0;
+    while (length < room && char_classes[from[length]] == CharClass::name)
+        ++length;
+    const bool is_word = length != 0;
+    if (!is_word) {
+        if (char_classes[from[0]] == CharClass::acting) return false;
+        length = 1;
+    }
+    return plain_token_end(ready, length, static_cast<size_t>(token_limit), mode, is_word, token);
 }
 
 // A name as read after a trigger: the word with the white space after it, and what the

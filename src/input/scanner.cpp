@@ -81,19 +81,21 @@ void Scanner::gettoken(bool shift) {
     // Most tokens of a program are plain text: taken here, they skip the general steps,
     // and their length is known.
     begin_token();
-    if (take_plain_token(0)) {
+    const char *as_read = nullptr;
+    if (take_plain_token(0, &as_read)) {
         context_.input.token_completed();
         // Its only line feed can be its last character, unless it is a blank line's.
-        echo_and_blank(static_cast<size_t>(next_length), next_token_text[0] != '\n');
+        echo_and_blank(static_cast<size_t>(next_length), next_token_text[0] != '\n', as_read);
     } else {
         next_token(0);
         // The text up to its terminator is what the host reads of a token.
-        echo_and_blank(std::strlen(next_token_text), false);
+        echo_and_blank(std::strlen(next_token_text), false, nullptr);
     }
 }
 
 // Inline: every token passes here, and the call would cost as much as the flags' tests.
-[[gnu::always_inline]] inline void Scanner::echo_and_blank(size_t length, bool one_line) {
+[[gnu::always_inline]] inline void Scanner::echo_and_blank(size_t length, bool one_line,
+                                                           const char *as_read) {
     const ModuleFlags &flags = context_.flags;
     const SourceKind kind = context_.input.live.kind;
     const bool echoed =
@@ -101,9 +103,13 @@ void Scanner::gettoken(bool shift) {
         ((kind == SourceKind::macro || kind == SourceKind::text) && flags.macro_echo);
     if (flags.write_program && echoed && context_.log) {
         static_assert(token_size % token_word_size == 0);
-        if (one_line)
+        // A program file's text stays in its read buffer until the buffer is refilled.
+        const bool deferred = as_read != nullptr && kind == SourceKind::program &&
+                              !flags.upper_case && context_.input.fast_paths.echo_spans &&
+                              context_.log->defer_echo(as_read, length);
+        if (!deferred && one_line)
             context_.log->write_token_line(next_token_text, length);
-        else
+        else if (!deferred)
             context_.log->write_text(next_token_text, length);
     }
     if (!flags.blank_whitespace) return;
@@ -152,7 +158,7 @@ void Scanner::scan_raw_token(int16_t mode) {
     TokenReader reader(*this);
     for (;;) {
         begin_token();
-        if (take_plain_token(mode)) return;
+        if (take_plain_token(mode, nullptr)) return;
         in.read_char();
         if (expand_triggers(mode)) return;
         const unsigned char c = in.ch;
@@ -192,12 +198,14 @@ void Scanner::scan_raw_token(int16_t mode) {
 
 // Inline in both its callers: a plain token costs little more than the call and the saving of
 // the registers it needs.
-[[gnu::always_inline]] inline bool Scanner::take_plain_token(int16_t mode) {
+[[gnu::always_inline]] inline bool Scanner::take_plain_token(int16_t mode, const char **as_read) {
     InputStack &in = context_.input;
     const std::string_view ready = in.ready();
     PlainToken token;
-    if (!plain_token(ready, mode, token)) return false;
+    if (!plain_token(ready, mode, token))
+        return mode == 0 && ready.size() >= 2 && ready[0] == '&' && take_reference_token(ready);
     store_token_text(ready, token.length, next_token_text, context_.flags.upper_case);
+    if (as_read != nullptr) *as_read = ready.data();
     if (ready[0] == '\n') {
         in.take(1);
         count_line_feed(mode);
@@ -209,6 +217,60 @@ void Scanner::scan_raw_token(int16_t mode) {
     // The general steps read the character after the token and step back before it.
     if (token.read_after) in.ch = static_cast<unsigned char>(ready[token.length]);
     next_length = static_cast<int16_t>(token.length);
+    return true;
+}
+
+// Out of line: the plain tokens' callers would save registers for it on every token.
+[[gnu::noinline]] bool Scanner::take_reference_token(std::string_view ready) {
+    InputStack &in = context_.input;
+    if (!in.fast_paths.reference_tokens || !in.fast_paths.values_in_place || quote_state != 0 ||
+        !triggers_active || context_.trace.on())
+        return false;
+    TriggerName name;
+    const NameInView read = trigger_name_in_view(ready.substr(1), name);
+    if (read.taken == 0) return false;
+    // The trigger as note_trigger sets it once the ampersand is read.
+    in.trigger = {in.live.silent_depth, in.live.line, static_cast<int16_t>(in.live.column + 1),
+                  in.top};
+    if (!in.substitutes_in_place()) return false;
+    VarStore &vars = context_.vars;
+    const VarLevel *value = vars.find_var_level(vars.current_level, name.word, name.hash,
+                                                static_cast<size_t>(name.length));
+    if (value == nullptr) return false;
+    // As value_into_word stores it: the general steps store the same where they take over.
+    const int16_t blanks = name.end_blanks;
+    const bool upper_case = context_.flags.upper_case;
+    const size_t length =
+        store_name_run(value->text, static_cast<size_t>(std::max(token_limit - 1 - blanks, 0)),
+                       next_token_text, upper_case);
+    if (length == 0 || length != value->length) return false;
+    // The rest of the word, as scan_word_rest reads it after the value.
+    const size_t name_end = 1 + read.taken;
+    const std::string_view after = ready.substr(name_end);
+    const size_t held = length + static_cast<size_t>(blanks);
+    const size_t bound = static_cast<size_t>(token_limit) - held;
+    const bool white_taken = blanks > 0;
+    PlainToken rest;
+    if (!plain_token_end(after, white_taken ? 0 : name_run(after, bound), bound, 0, !white_taken,
+                         rest))
+        return false;
+    std::fill_n(next_token_text + length, blanks, ' ');
+    for (size_t i = 0; i < rest.length; ++i) {
+        const auto c = static_cast<unsigned char>(after[i]);
+        next_token_text[held + i] = static_cast<char>(upper_case ? fold_name_char(c) : c);
+    }
+    next_length = static_cast<int16_t>(held + rest.length);
+    token_end();
+    in.take(name_end + rest.length);
+    in.end_in_place_text();
+    if (rest.ends_line) count_line_feed(0);
+    period_flag = read.ending == '.';
+    // Where the rest ended as the general steps leave it: the character they read after it,
+    // or the last one taken, or (nothing read after the name) what ended the name.
+    if (rest.read_after)
+        in.ch = static_cast<unsigned char>(after[rest.length]);
+    else if (rest.length == 0)
+        in.ch = read.ending;
     return true;
 }
 

@@ -67,10 +67,16 @@ class Scanner {
     void scan_raw_token(int16_t mode);
     // The fast path of scan_raw_token: a whole plain token, read in one step from what the
     // input has ready. False, with nothing read, when the general steps must scan it.
-    bool take_plain_token(int16_t mode);
+    // `as_read`, when given, is pointed at the token's text as it stands in the input.
+    bool take_plain_token(int16_t mode, const char **as_read);
     // Copies `count` ready characters into the token as token_append would, and steps
     // over them.
     void take_into_token(std::string_view ready, size_t count);
+    // The fast path of a token that begins with a reference (mode 0): the trigger, its name,
+    // a value of name characters taken in place and the rest of the word, all in `ready`,
+    // read in one step as expand_triggers and scan_word_rest would read them. False, with
+    // nothing read, when the general steps must scan it.
+    bool take_reference_token(std::string_view ready);
     // The rest of a word whose first characters are in the token (`white_taken`: white
     // space after them too), references that go on with it resolved.
     void scan_word_rest(int16_t mode, bool white_taken);
@@ -102,8 +108,9 @@ class Scanner {
     // runs it as expand_trigger_word would.
     void dispatch_name();
     // Echoes the new next token (`length` characters; `one_line`: no line feed before the
-    // last) to the log and blanks its white space, as the host's flags ask.
-    void echo_and_blank(size_t length, bool one_line);
+    // last; `as_read`: its text as it stands in the input, or null) to the log and blanks its
+    // white space, as the host's flags ask.
+    void echo_and_blank(size_t length, bool one_line, const char *as_read);
 
     ParserContext &context_;
 };

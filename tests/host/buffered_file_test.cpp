@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <unistd.h>
@@ -117,6 +118,41 @@ TEST_F(BufferedFileTest, TextOfAGivenLengthIsTranslatedAlikeWhereverTheBufferSta
         EXPECT_EQ(contents(), before + std::string("ab\r\n\0\r\n\r\nc", 10) + "z\r\ntoken line\r\n")
             << filled;
     }
+}
+
+TEST_F(BufferedFileTest, AnEchoGatheredInSpansReachesTheFileAsTokenByToken) {
+    // Tokens of a text with line ends, written token by token to one file and gathered in
+    // spans for the other (a gap in the text now and then ends a span), with other writes and
+    // flushes among them: the file must be written at the same moments with the same bytes.
+    std::mt19937 random(7);
+    std::string text;
+    while (text.size() < 30000)
+        text += random() % 9 == 0 ? "\n" : random() % 3 == 0 ? " " : "word";
+    const std::string by_token_path = base + "/t.txt";
+    auto spans = BufferedFile::open(path.c_str(), "a");
+    auto by_token = BufferedFile::open(by_token_path.c_str(), "a");
+    size_t at = 0;
+    for (int step = 0; at < text.size(); ++step) {
+        const size_t length = std::min<size_t>(1 + random() % 12, text.size() - at);
+        by_token->write_text(text.data() + at, length);
+        if (!spans->defer_echo(text.data() + at, length))
+            spans->write_text(text.data() + at, length);
+        at += length + (step % 50 == 49 ? 1 : 0);
+        for (BufferedFile *f : {spans.get(), by_token.get()}) {
+            if (step % 97 == 0) f->write_string("put\n");
+            if (step % 331 == 0) f->flush();
+        }
+        ASSERT_EQ(std::filesystem::file_size(path), std::filesystem::file_size(by_token_path))
+            << step;
+    }
+    EXPECT_EQ(spans->total(), by_token->total());
+    spans->close();
+    by_token->close();
+    const std::string gathered = contents();
+    path = by_token_path;
+    EXPECT_EQ(gathered, contents());
+    std::remove(by_token_path.c_str());
+    path = base + "/f.txt";
 }
 
 TEST_F(BufferedFileTest, LargeWriteGoesThroughTheBufferInSteps) {

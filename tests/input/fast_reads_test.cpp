@@ -1,11 +1,13 @@
 // The input stack reads the common character inline, and the scanner takes whole plain
 // tokens and runs of name characters from what the input has ready; the rest goes through
 // the general steps. A value of name characters is taken into the token in place instead
-// of being pushed as a source. A file's windows are copied from bytes read ahead. Every program
-// must give the same tokens, jumps, output and variables either way: each golden case and random
-// programs (from a file longer than the read buffer, and as host text) are run with each fast path
-// on and off, and the runs compared. The scanner itself is compared token by token too, with where
-// the reading stood after each one, since line and column show only in error messages.
+// of being pushed as a source, and a token that begins with such a reference is read whole.
+// A file's windows are copied from bytes read ahead, and the log's echo gathered in spans.
+// Every program must give the same tokens, jumps, output and variables either way: each
+// golden case and random programs (from a file longer than the read buffer, and as host
+// text) are run with each fast path on and off, and the runs compared. The scanner itself is
+// compared token by token too, with where the reading stood after each one, since line and
+// column show only in error messages.
 #include "error/recovery_jump.hpp"
 #include "host/parser_context.hpp"
 #include "input/input_stack.hpp"
@@ -27,6 +29,14 @@ TEST(FastReads, GoldenCasesGiveTheSameRunEitherWay) {
 
 TEST(ValuesInPlace, GoldenCasesGiveTheSameRunEitherWay) {
     EXPECT_GT(testing::expect_golden_cases_agree(&FastPaths::values_in_place), 100);
+}
+
+TEST(ReferenceTokens, GoldenCasesGiveTheSameRunEitherWay) {
+    EXPECT_GT(testing::expect_golden_cases_agree(&FastPaths::reference_tokens), 100);
+}
+
+TEST(EchoSpans, GoldenCasesGiveTheSameRunEitherWay) {
+    EXPECT_GT(testing::expect_golden_cases_agree(&FastPaths::echo_spans), 100);
 }
 
 TEST(ReadAhead, GoldenCasesGiveTheSameRunEitherWay) {
@@ -63,6 +73,8 @@ std::string random_program(std::mt19937 &random, size_t pieces) {
         "x&y.z"sv,
         "&k&y."sv,
         "&k  &k;"sv,
+        "&k.z\n"sv,
+        "&y \n"sv,
         "&K\t."sv,
         "w&long.w"sv,
         "&e."sv,
@@ -175,6 +187,14 @@ TEST(ValuesInPlace, RandomProgramsGiveTheSameTokensEitherWay) {
     expect_random_programs_agree(&FastPaths::values_in_place);
 }
 
+TEST(ReferenceTokens, RandomProgramsGiveTheSameTokensEitherWay) {
+    expect_random_programs_agree(&FastPaths::reference_tokens);
+}
+
+TEST(EchoSpans, RandomProgramsGiveTheSameTokensEitherWay) {
+    expect_random_programs_agree(&FastPaths::echo_spans);
+}
+
 TEST(ReadAhead, RandomProgramsGiveTheSameTokensEitherWay) {
     expect_random_programs_agree(&FastPaths::read_ahead);
 }
@@ -232,6 +252,10 @@ TEST(FastReads, ScannerStandsAtTheSamePlaceAfterEveryToken) {
 
 TEST(ValuesInPlace, ScannerStandsAtTheSamePlaceAfterEveryToken) {
     expect_scan_steps_agree(&FastPaths::values_in_place);
+}
+
+TEST(ReferenceTokens, ScannerStandsAtTheSamePlaceAfterEveryToken) {
+    expect_scan_steps_agree(&FastPaths::reference_tokens);
 }
 
 // A value that would fill the token is read as a source, which is still on the stack when
