@@ -155,16 +155,12 @@ char *VarStore::copy_text(const char *text, size_t length) {
     return copy;
 }
 
-bool VarStore::storable(int16_t level, const char *name, size_t length) {
-    if (level < lowest_level) {
+bool VarStore::refuse(int16_t level, const char *name) {
+    if (level < lowest_level)
         raise_(error::level_out_of_range, {ErrorArg(static_cast<int>(level)), name});
-        return false;
-    }
-    if (length > max_text) {
+    else
         raise_(error::value_too_long, {name});
-        return false;
-    }
-    return true;
+    return false;
 }
 
 VarLevel *VarStore::save(int16_t level, const char *name, const char *text) {

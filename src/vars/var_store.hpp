@@ -176,7 +176,12 @@ class VarStore {
     char *copy_text(const char *text, size_t length);
     // Whether a value at `level` may hold a text of `length` characters; else the error is
     // raised.
-    bool storable(int16_t level, const char *name, size_t length);
+    bool storable(int16_t level, const char *name, size_t length) {
+        return (level >= lowest_level && length <= max_text) || refuse(level, name);
+    }
+    // Raises the error that refuses a value: a level below the lowest or a text too long.
+    // Out of line, so that the saves stay small.
+    [[gnu::cold, gnu::noinline]] bool refuse(int16_t level, const char *name);
     // The variable's value at exactly `level`, or null.
     static VarLevel *value_at(const MacroVar &var, int16_t level);
     // Gives `var` the text at `level`, in `at_level` (its value there, found by value_at) or
