@@ -87,6 +87,8 @@ class Evaluator {
 
     Comparison comparison_operator();
     Value arithmetic(const Value &left, char op, const Value &right);
+    [[gnu::cold, gnu::noinline]] Value division_fault(int32_t a, char op, int32_t b);
+    [[gnu::cold, gnu::noinline]] void malformed_number();
     bool compare(Comparison op, const Value &left, const Value &right);
 
     const char *token() const { return context_.scanner.next_token_text; }
@@ -258,12 +260,15 @@ Value Evaluator::arithmetic(const Value &left, char op, const Value &right) {
     default:
         break;
     }
-    const char *name = op == '/' ? "/" : "mod";
-    if (b == 0 || (a == std::numeric_limits<int32_t>::min() && b == -1)) {
-        context_.errors.raise(error::division_fault, {a, name, b});
-        return Value::of_number(0);
-    }
+    if (b == 0 || (a == std::numeric_limits<int32_t>::min() && b == -1)) [[unlikely]]
+        return division_fault(a, op, b);
     return Value::of_number(op == '/' ? a / b : a % b);
+}
+
+// Out of line, so that arithmetic() stays small enough to be inlined where it is used.
+Value Evaluator::division_fault(int32_t a, char op, int32_t b) {
+    context_.errors.raise(error::division_fault, {a, op == '/' ? "/" : "mod", b});
+    return Value::of_number(0);
 }
 
 Value Evaluator::unary() {
@@ -298,10 +303,15 @@ Value Evaluator::number_literal() {
     const bool negate = begins_with('-');
     if (negate || begins_with('+')) next();
     int32_t value = 0;
-    if (!read_literal(token(), value)) context_.errors.raise(error::malformed_number, {token()});
+    if (!read_literal(token(), value)) [[unlikely]]
+        malformed_number();
     next();
     return Value::of_number(negate ? static_cast<int32_t>(0u - static_cast<uint32_t>(value))
                                    : value);
+}
+
+void Evaluator::malformed_number() {
+    context_.errors.raise(error::malformed_number, {token()});
 }
 
 Value Evaluator::text_operand() {

@@ -48,18 +48,6 @@ int32_t number_value(ParserContext &context, const char *text) {
     return value;
 }
 
-bool read_literal(const char *text, int32_t &value) {
-    const char *at = text;
-    const bool negative = *at == '-';
-    if (*at == '-' || *at == '+') ++at;
-    uint32_t magnitude = 0;
-    for (; is_digit(*at); ++at)
-        magnitude = magnitude * 10u + static_cast<uint32_t>(*at - '0');
-    if (*skip_white(at) != '\0') return false;
-    value = static_cast<int32_t>(negative ? 0u - magnitude : magnitude);
-    return true;
-}
-
 bool is_not_number(const char *text) {
     int32_t ignored = 0;
     return !read_literal(text, ignored);

@@ -2,6 +2,8 @@
 // as signed 32-bit integers, written back from them, and compared as texts. Integer
 // arithmetic wraps at 32 bits, so reading digits does too.
 #pragma once
+#include "vars/name_compare.hpp"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -25,8 +27,21 @@ int32_t number_value(ParserContext &context, const char *text);
 bool is_not_number(const char *text);
 
 // A plain integer literal in one pass: false when is_not_number holds, else true with the
-// value read_integer gives it (`value` is then set; otherwise it is left alone).
-bool read_literal(const char *text, int32_t &value);
+// value read_integer gives it (`value` is then set; otherwise it is left alone). Inline: it
+// reads every number of every expression.
+inline bool read_literal(const char *text, int32_t &value) {
+    const char *at = text;
+    const bool negative = *at == '-';
+    if (*at == '-' || *at == '+') ++at;
+    uint32_t magnitude = 0;
+    for (; *at >= '0' && *at <= '9'; ++at)
+        magnitude = magnitude * 10u + static_cast<uint32_t>(*at - '0');
+    while (is_white(static_cast<unsigned char>(*at)))
+        ++at;
+    if (*at != '\0') return false;
+    value = static_cast<int32_t>(negative ? 0u - magnitude : magnitude);
+    return true;
+}
 
 // The decimal text of an integer: "-" for negatives, no leading zeros, "0" for zero.
 std::string number_text(int32_t value);

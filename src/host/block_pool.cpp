@@ -11,21 +11,12 @@ namespace {
 constexpr std::uint32_t piece_header = 8;
 constexpr std::uint32_t min_room = 11;
 
-std::uint16_t word_before(const void *block) {
-    std::uint16_t word;
-    std::memcpy(&word, static_cast<const std::byte *>(block) - 2, sizeof word);
-    return word;
-}
 } // namespace
 
-void *BlockPool::alloc(std::uint16_t size) {
+void *BlockPool::alloc_new(std::uint16_t size) {
     const std::uint32_t rounded = (static_cast<std::uint32_t>(size) + 1u) & ~1u;
     const std::uint32_t cls = rounded / 16;
     if (cls >= class_count) return take_large(rounded);
-    if (FreeBlock *block = free_lists_[cls]) {
-        free_lists_[cls] = block->next;
-        return block;
-    }
     return carve(cls * 16 + 16, static_cast<std::uint16_t>(cls));
 }
 
@@ -84,23 +75,10 @@ void *BlockPool::take_large(std::uint32_t size) {
     return best + 1;
 }
 
-void BlockPool::free(void *block) {
-    if (block == nullptr) return;
-    const std::uint16_t word = word_before(block);
-    if (word < class_count) {
-        auto *freed = static_cast<FreeBlock *>(block);
-        freed->next = free_lists_[word];
-        free_lists_[word] = freed;
-        return;
-    }
+void BlockPool::free_large(void *block) {
     auto *header = static_cast<LargeHeader *>(block) - 1;
     unlink(large_in_use_, header);
     push(large_free_, header);
-}
-
-std::uint16_t BlockPool::usable_size(const void *block) {
-    const std::uint16_t word = word_before(block);
-    return word < class_count ? static_cast<std::uint16_t>(word * 16 + 16) : word;
 }
 
 void BlockPool::unlink(LargeHeader *&list, LargeHeader *block) {

@@ -10,7 +10,9 @@
 #pragma once
 #include "host/chunk_allocator.hpp"
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace vornmac {
 
@@ -23,12 +25,32 @@ class BlockPool {
     BlockPool(const BlockPool &) = delete;
     BlockPool &operator=(const BlockPool &) = delete;
 
-    // At least `size` bytes, not cleared; every 16-bit size is served.
-    void *alloc(std::uint16_t size);
-    void free(void *block);
+    // At least `size` bytes, not cleared; every 16-bit size is served. A block of a class
+    // whose list holds one is the common case, served inline.
+    void *alloc(std::uint16_t size) {
+        const std::uint32_t cls = size_class(size);
+        if (cls < class_count) {
+            if (FreeBlock *block = free_lists_[cls]) {
+                free_lists_[cls] = block->next;
+                return block;
+            }
+        }
+        return alloc_new(size);
+    }
+    void free(void *block) {
+        if (block == nullptr) return;
+        const std::uint16_t word = word_before(block);
+        if (word >= class_count) return free_large(block);
+        auto *freed = static_cast<FreeBlock *>(block);
+        freed->next = free_lists_[word];
+        free_lists_[word] = freed;
+    }
 
     // Bytes usable in a block: class * 16 + 16, or a large block's capacity.
-    static std::uint16_t usable_size(const void *block);
+    static std::uint16_t usable_size(const void *block) {
+        const std::uint16_t word = word_before(block);
+        return word < class_count ? static_cast<std::uint16_t>(word * 16 + 16) : word;
+    }
 
   private:
     struct Area {
@@ -49,6 +71,18 @@ class BlockPool {
         FreeBlock *next;
     };
 
+    // Requests are rounded to an even size first.
+    static std::uint32_t size_class(std::uint16_t size) {
+        return ((static_cast<std::uint32_t>(size) + 1u) & ~1u) / 16;
+    }
+    static std::uint16_t word_before(const void *block) {
+        std::uint16_t word;
+        std::memcpy(&word, static_cast<const std::byte *>(block) - 2, sizeof word);
+        return word;
+    }
+    // alloc() when the class's list is empty, or for a large block.
+    void *alloc_new(std::uint16_t size);
+    void free_large(void *block);
     void *carve(std::uint32_t size, std::uint16_t word);
     void *take_large(std::uint32_t size);
     static void unlink(LargeHeader *&list, LargeHeader *block);

@@ -37,7 +37,10 @@ std::string without_trailing_white(const char *text) {
 // is searched again when that happens between its names and its record.
 std::optional<FoundMacro> locate(ParserContext &context, const char *name) {
     MacroLibrary &library = context.macros;
-    const DirectoryEntry *entry = nullptr;
+    MacroCalls::Located &last = context.macro_calls.located;
+    const bool same_name =
+        context.input.fast_paths.macro_records && last.entry != nullptr && last.name == name;
+    const DirectoryEntry *entry = same_name ? last.entry : nullptr;
     int changes_met = 0;
     for (int16_t slot = library.first_slot; slot < library_slot_count; ++slot) {
         if (!library.refresh_slot(slot, name)) continue;
@@ -45,9 +48,19 @@ std::optional<FoundMacro> locate(ParserContext &context, const char *name) {
         if (entry == nullptr) continue;
         const int32_t offset = entry->offsets[static_cast<size_t>(slot)];
         if (offset < 0) continue;
+        const uint32_t generation = library.slot(slot).generation;
+        if (same_name && last.slot == slot && last.offset == offset &&
+            last.generation == generation) {
+            library.current_handle = library.slot(slot).handle;
+            return FoundMacro{slot, last.called};
+        }
         bool stale = false;
         std::shared_ptr<const CalledMacro> called = library.called_macro(slot, offset, stale);
-        if (called) return FoundMacro{slot, std::move(called)};
+        if (called) {
+            if (context.input.fast_paths.macro_records)
+                last = {name, entry, slot, offset, library.slot(slot).generation, called};
+            return FoundMacro{slot, std::move(called)};
+        }
         if (!stale) return std::nullopt;
         // Each change met is an update another run finished meanwhile, so they end; a file
         // changed faster than it can be read is one that cannot be used.
@@ -100,7 +113,7 @@ class ArgumentBinder {
         // Positional parameters come first in the record, so this is their order and then
         // the named ones'.
         for (size_t i = 0; i < parameters_.size(); ++i)
-            context_.vars.save(level_, names_[i], value_of(i));
+            context_.vars.save(level_, names_[i], arguments_[i]);
     }
 
   private:

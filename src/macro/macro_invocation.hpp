@@ -8,14 +8,16 @@
 // used up, reading resumes in the caller and the call's variables are gone.
 //
 // Calls are frequent, so what every call needs is kept from one call to the next in
-// MacroCalls: the `_macrocolon` option as a known name, and buffers for argument texts; and
-// each record that a slot keeps holds its parameters as known names (CalledMacro).
+// MacroCalls: the `_macrocolon` option as a known name, buffers for argument texts, and the
+// macro the last call located; and each record that a slot keeps holds its parameters as
+// known names (CalledMacro).
 // A call inside an argument is bound while the outer call is still being bound, so each
 // binding leases a buffer of its own for as long as it runs.
 #pragma once
 #include "vars/var_store.hpp"
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,9 +29,26 @@ class ParserContext;
 // The texts of one call's parameters, by parameter; reassigned, not freed, between calls.
 using ArgumentTexts = std::vector<std::string>;
 
+struct CalledMacro;
+struct DirectoryEntry;
+
 class MacroCalls {
   public:
     KnownName macrocolon{"_macrocolon"};
+
+    // The macro the last call located with kept records on. A call of the same spelling
+    // takes the directory entry from here (entries are never removed), and the record too
+    // when the search reaches the same slot and offset while the slot's names are the ones
+    // it was found among (its generation): the slot's kept record is then this one.
+    struct Located {
+        std::string name;
+        const DirectoryEntry *entry = nullptr;
+        int16_t slot = -1;
+        int32_t offset = -1;
+        uint32_t generation = 0;
+        std::shared_ptr<const CalledMacro> called;
+    };
+    Located located;
 
     // The buffer of one binding, given back when the binding ends, however it ends.
     class Lease {

@@ -118,18 +118,23 @@ void keep_record(ParserContext &context, int16_t slot, const std::string &name,
 
 // The step of a pass through the record: the variable visible with a number goes one
 // step on. False, with nothing changed, where the header must be scanned.
-bool step_variable(ParserContext &context, const CountedLoopRecord &loop, bool wrap_is_set_up,
+bool step_variable(ParserContext &context, CountedLoopRecord &loop, bool wrap_is_set_up,
                    bool &goes_on) {
     VarStore &vars = context.vars;
     VarLevel *value = VarStore::visible_value(loop.variable, vars.current_level);
-    int32_t counter = 0;
-    if (value == nullptr || !read_integer(value->text, counter)) return false;
+    if (value == nullptr) return false;
+    int32_t counter = loop.written_number;
+    const bool as_written = value->length == loop.written_length &&
+                            std::memcmp(value->text, loop.written.data(), loop.written_length) == 0;
+    if (!as_written && !read_integer(value->text, counter)) return false;
     const NextValue next = next_value(counter, loop.limit, loop.step, wrap_is_set_up);
-    char text[16];
-    char *const end = std::to_chars(text, text + sizeof text - 1, next.value).ptr;
+    char *const text = loop.written.data();
+    char *const end = std::to_chars(text, text + loop.written.size() - 1, next.value).ptr;
     *end = '\0';
+    loop.written_length = static_cast<uint16_t>(end - text);
+    loop.written_number = next.value;
     if (value->level == vars.current_level)
-        vars.replace_text(*value, text, static_cast<size_t>(end - text));
+        vars.replace_text(*value, text, loop.written_length);
     else
         vars.save(vars.current_level, loop.variable->name, text);
     goes_on = next.goes_on;
@@ -158,7 +163,7 @@ void take_header_words(ParserContext &context, const CountedLoopRecord &loop, si
 bool step_by_record(ParserContext &context, bool wrap_is_set_up, bool &goes_on) {
     InputStack &in = context.input;
     if (!in.fast_paths.loop_records || in.top < 0) return false;
-    const CountedLoopRecord &loop = context.loops.at(in.top);
+    CountedLoopRecord &loop = context.loops.at(in.top);
     if (loop.variable == nullptr || !holds_header(in.ready(), loop)) return false;
     if (!step_variable(context, loop, wrap_is_set_up, goes_on)) return false;
     take_header_words(context, loop, loop.header.size());
@@ -263,7 +268,7 @@ bool pass_by_record(ParserContext &context) {
     if (!in.fast_paths.loop_records || context.trace.on() || context.nesting.dispatch != 1 ||
         in.top < 0 || in.live.kind != SourceKind::text)
         return false;
-    const CountedLoopRecord &loop = context.loops.at(in.top);
+    CountedLoopRecord &loop = context.loops.at(in.top);
     if (loop.variable == nullptr || loop.text_variable == nullptr) return false;
     VarStore &vars = context.vars;
     // The loop text as the rewind finds it by its name: still the text being read.

@@ -28,6 +28,11 @@ struct CountedLoopRecord {
     int32_t step = 0;
     int16_t last_word_size = 0;  // the step's digits, the header's last word
     bool set_up_wrapped = false; // kept whether or not records are: see above
+    // The digits the last step by the record wrote and the number they spell: a value that
+    // still reads so has that number without being read again.
+    std::array<char, 12> written{};
+    uint16_t written_length = 0;
+    int32_t written_number = 0;
 };
 
 class LoopRecords {

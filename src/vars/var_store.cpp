@@ -104,17 +104,6 @@ VarLevel *VarStore::find_var_level(int16_t level, const char *name, uint32_t has
     return var != nullptr ? visible_value(var, level) : nullptr;
 }
 
-VarLevel *VarStore::visible_value(MacroVar *var, int16_t level) {
-    VarLevel *best = nullptr;
-    for (VarLevel *v = var->values; v != nullptr; v = v->next) {
-        if (v->level == level) return v;
-        if (v->level > lowest_level && v->level < level &&
-            (best == nullptr || v->level > best->level))
-            best = v;
-    }
-    return best;
-}
-
 VarLevel *VarStore::new_var_level(MacroVar *var, int16_t level) {
     auto *v = static_cast<VarLevel *>(pool_.alloc(sizeof(VarLevel)));
     *v = VarLevel{level, 0, nullptr, var->values, nullptr, var, nullptr, nullptr};
@@ -166,17 +155,12 @@ char *VarStore::copy_text(const char *text, size_t length) {
     return copy;
 }
 
-size_t VarStore::storable_length(int16_t level, const char *name, const char *text) {
-    if (level < lowest_level) {
+bool VarStore::refuse(int16_t level, const char *name) {
+    if (level < lowest_level)
         raise_(error::level_out_of_range, {ErrorArg(static_cast<int>(level)), name});
-        return std::string_view::npos;
-    }
-    const size_t length = std::strlen(text);
-    if (length > max_text) {
+    else
         raise_(error::value_too_long, {name});
-        return std::string_view::npos;
-    }
-    return length;
+    return false;
 }
 
 VarLevel *VarStore::save(int16_t level, const char *name, const char *text) {
@@ -185,8 +169,8 @@ VarLevel *VarStore::save(int16_t level, const char *name, const char *text) {
         return nullptr;
     }
     if (text == nullptr) text = "";
-    const size_t length = storable_length(level, name, text);
-    if (length == std::string_view::npos) return nullptr;
+    const size_t length = std::strlen(text);
+    if (!storable(level, name, length)) return nullptr;
     MacroVar *var = lookup(name, false);
     if (var == nullptr) {
         raise_(error::variable_table_full, {name});
@@ -217,20 +201,20 @@ VarLevel *VarStore::store_value(int16_t level, MacroVar &var, VarLevel *at_level
     return at_level;
 }
 
-VarLevel *VarStore::save(int16_t level, KnownName &known, const char *text) {
+VarLevel *VarStore::save(int16_t level, KnownName &known, std::string_view text) {
+    VORNMAC_ASSERT(text.data()[text.size()] == '\0' && text.find('\0') == std::string_view::npos);
     if (known.var_ == nullptr) {
-        VarLevel *saved = save(level, known.name_, text);
+        VarLevel *saved = save(level, known.name_, text.data());
         if (saved != nullptr) known.var_ = saved->owner;
         return saved;
     }
-    const size_t length = storable_length(level, known.name_, text);
-    if (length == std::string_view::npos) return nullptr;
+    if (!storable(level, known.name_, text.size())) return nullptr;
     VarLevel *v = value_at(*known.var_, level);
-    if (v != nullptr && level < level_limit && length < BlockPool::usable_size(v->text)) {
-        replace_text(*v, text, length);
+    if (v != nullptr && level < level_limit && text.size() < BlockPool::usable_size(v->text)) {
+        replace_text(*v, text.data(), text.size());
         return v;
     }
-    return store_value(level, *known.var_, v, text, length);
+    return store_value(level, *known.var_, v, text.data(), text.size());
 }
 
 void VarStore::replace_text(VarLevel &value, const char *text, size_t length) {

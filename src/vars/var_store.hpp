@@ -19,6 +19,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <string_view>
 #include <vector>
 
 namespace vornmac {
@@ -107,13 +108,27 @@ class VarStore {
         return find_var_level(level, name, hash);
     }
     // The value of `var` seen from `level`: its own, else the nearest below (never -2).
-    static VarLevel *visible_value(MacroVar *var, int16_t level);
+    static VarLevel *visible_value(MacroVar *var, int16_t level) {
+        VarLevel *best = nullptr;
+        for (VarLevel *v = var->values; v != nullptr; v = v->next) {
+            if (v->level == level) return v;
+            if (v->level > lowest_level && v->level < level &&
+                (best == nullptr || v->level > best->level))
+                best = v;
+        }
+        return best;
+    }
     VarLevel *save(int16_t level, const char *name, const char *text);
     // save() under a name saved to again and again: the variable is searched for by name
     // the first time only (messages name it as the KnownName does), and a value already at
     // the level is given the text in place (replace_text). `text` must not lie in a value's
     // text.
-    VarLevel *save(int16_t level, KnownName &known, const char *text);
+    VarLevel *save(int16_t level, KnownName &known, const char *text) {
+        return save(level, known, std::string_view(text));
+    }
+    // As above, for a text whose length is known: `text` holds no zero byte and one follows
+    // it.
+    VarLevel *save(int16_t level, KnownName &known, std::string_view text);
     // Gives the value the text, as a save at the value's own level would, writing it into
     // the value's own block when it fits there. `text` must not lie in the value's text.
     void replace_text(VarLevel &value, const char *text, size_t length);
@@ -159,9 +174,14 @@ class VarStore {
     void release(VarLevel *v);
     void release_level(int16_t level);
     char *copy_text(const char *text, size_t length);
-    // The length of `text` when a value at `level` may hold it; else the error is raised
-    // and the result is npos.
-    size_t storable_length(int16_t level, const char *name, const char *text);
+    // Whether a value at `level` may hold a text of `length` characters; else the error is
+    // raised.
+    bool storable(int16_t level, const char *name, size_t length) {
+        return (level >= lowest_level && length <= max_text) || refuse(level, name);
+    }
+    // Raises the error that refuses a value: a level below the lowest or a text too long.
+    // Out of line, so that the saves stay small.
+    [[gnu::cold, gnu::noinline]] bool refuse(int16_t level, const char *name);
     // The variable's value at exactly `level`, or null.
     static VarLevel *value_at(const MacroVar &var, int16_t level);
     // Gives `var` the text at `level`, in `at_level` (its value there, found by value_at) or

@@ -41,13 +41,16 @@ void expect_tokens_either_way(const std::string &program, const std::string &exp
 }
 
 TEST(KeptRecords, RedefinitionBetweenCallsIsSeen) {
-    // Defining into the slot's file closes the slot, so the next call reads the new record.
+    // Defining into the slot's file closes the slot, so the next call reads the new record:
+    // also one of the same size in the same place, which only the slot's reopening tells
+    // from the record the last call located.
     expect_tokens_either_way("%let _macromacro=HOME/one; %macro m[a]; old &a %mend;\n"
                              "%macinstall 1 HOME/one.mac;\n"
                              "%m[x] %m[y]\n"
+                             "%macro m[a]; new &a %mend; %m[w]\n"
                              "%macro m[a,b]; new &a/&b %mend;\n"
                              "%m[z,q] end.",
-                             "; |old |x |; |old |y |; |new |z|/|q |end|. ");
+                             "; |old |x |; |old |y |; |new |w |; |new |z|/|q |end|. ");
 }
 
 TEST(KeptRecords, SlotSwappedInsideTheArgumentsReadsTheNewFile) {
