@@ -12,21 +12,24 @@
 
 namespace vornmac {
 
-bool PlainRun::take(ParserContext &context, std::string &text, std::string_view enders,
-                    size_t limit) {
+namespace {
+// A run stops before what a plain token cannot take (see CharClass::acting): the scanner does
+// more with it than put it into a token.
+[[gnu::always_inline]] inline bool ends_run(char c, std::string_view enders) {
+    if (char_classes[static_cast<unsigned char>(c)] == CharClass::acting) return true;
+    for (const char ender : enders)
+        if (c == ender) return true;
+    return false;
+}
+
+// The run of `ready`, which does not end at its first character. Out of line: mostly the
+// argument ends or something acts right after the token, and that test is all PlainRun::take
+// does.
+[[gnu::noinline]] bool take_run(ParserContext &context, std::string &text, std::string_view ready,
+                                std::string_view enders, size_t limit) {
     InputStack &in = context.input;
-    if (!in.fast_paths.plain_runs) return false;
-    const std::string_view ready = in.ready();
-    // A run stops before what a plain token cannot take (see CharClass::acting): the scanner
-    // does more with it than put it into a token.
-    const auto ends_run = [&](char c) {
-        return char_classes[static_cast<unsigned char>(c)] == CharClass::acting ||
-               std::any_of(enders.begin(), enders.end(), [c](char ender) { return c == ender; });
-    };
-    // Mostly the argument ends or something acts right after the token.
-    if (ready.empty() || ends_run(ready[0])) return false;
     size_t end = 1;
-    while (end < ready.size() && !ends_run(ready[end]))
+    while (end < ready.size() && !ends_run(ready[end], enders))
         ++end;
     // A word runs on into a reference right after it, and one that reaches the end of what
     // is ready may do so: its tokens decide.
@@ -52,6 +55,16 @@ bool PlainRun::take(ParserContext &context, std::string &text, std::string_view 
     }
     in.token_completed();
     return true;
+}
+} // namespace
+
+bool PlainRun::take(ParserContext &context, std::string &text, std::string_view enders,
+                    size_t limit) {
+    const InputStack &in = context.input;
+    if (!in.fast_paths.plain_runs) return false;
+    const std::string_view ready = in.ready();
+    if (ready.empty() || ends_run(ready[0], enders)) return false;
+    return take_run(context, text, ready, enders, limit);
 }
 
 const char *token_text(ParserContext &context) {

@@ -5,7 +5,8 @@
 // in view (reference_tokens); a counted loop stepped through its record instead of its header
 // scanned (loop_records); an argument's plain stretch taken whole instead of token by token
 // (plain_runs); a called macro's record and its body kept from an earlier call instead of
-// read from the library file again (macro_records); a file source's windows copied from
+// read from the library file again (macro_records), and that body read in place instead of
+// copied block by block into a read buffer (macro_in_place); a file source's windows copied from
 // bytes read ahead instead of read one by one (read_ahead); the log's echo of a program file's
 // plain tokens gathered as spans of its read buffer instead of copied token by token (echo_spans).
 // In use all are on; they can be turned off, one context at a time, only so that the differential
@@ -23,6 +24,7 @@ struct FastPaths {
     bool read_ahead = true;
     bool reference_tokens = true;
     bool echo_spans = true;
+    bool macro_in_place = true;
 };
 
 } // namespace vornmac

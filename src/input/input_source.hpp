@@ -36,6 +36,9 @@ struct SourceState {
     int16_t column = 0;
     int16_t end_blanks = 0;
     int16_t buffer_position = read_buffer_size;
+    // Kind macro: where in its body the block being read starts when it is read in place
+    // (see InputStack::Cursor); -1 when the block is in the slot's buffer.
+    int32_t window_from = -1;
     SourceKind kind = SourceKind::program;
     // See InputStack::substitute. Last: every token clears it together with the trigger's
     // depth, which InputStack keeps right after its live state, in one store.

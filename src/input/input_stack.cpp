@@ -149,6 +149,20 @@ void InputStack::load_live(InputSource &source) {
     cursor.ahead = &source.ahead;
     cursor.body = source.body.get();
     cursor.body_start = source.body_start;
+    point_window();
+}
+
+void InputStack::point_window() {
+    if (live.window_from >= 0 && cursor.body != nullptr) {
+        const std::string &body = *cursor.body;
+        const size_t from = std::min(static_cast<size_t>(live.window_from), body.size());
+        cursor.window = body.data() + from;
+        cursor.window_size =
+            static_cast<int16_t>(std::min<size_t>(body.size() - from, read_buffer_size));
+        return;
+    }
+    cursor.window = cursor.buffer != nullptr ? cursor.buffer->data() : nullptr;
+    cursor.window_size = cursor.buffer != nullptr ? read_buffer_size : 0;
 }
 
 bool InputStack::bound_reached(const char *name) {
@@ -247,6 +261,8 @@ InputSource &InputStack::store_new_top() {
     source.ahead.forget();
     cursor.ahead = &source.ahead;
     live.buffer_position = read_buffer_size;
+    live.window_from = -1;
+    point_window();
     store_live(source);
     source.body.reset();
     top = index;
@@ -473,13 +489,17 @@ int32_t read_source_block(int handle, int32_t offset, int32_t length, ReadBuffer
 void InputStack::refill() {
     // The log may still hold an echo of the bytes about to be replaced.
     if (context_.log) context_.log->settle_echo();
-    if (live.kind == SourceKind::macro && cursor.body != nullptr)
+    live.buffer_position = 0;
+    live.window_from = -1;
+    if (live.kind == SourceKind::macro && cursor.body != nullptr && fast_paths.macro_in_place)
+        live.window_from = std::max<int32_t>(live.offset - cursor.body_start, 0);
+    else if (live.kind == SourceKind::macro && cursor.body != nullptr)
         copy_body_block();
     else if (fast_paths.read_ahead && cursor.ahead != nullptr)
         cursor.ahead->read_window(live.handle, live.offset, live.length, *cursor.buffer);
     else
         read_source_block(live.handle, live.offset, live.length, *cursor.buffer);
-    live.buffer_position = 0;
+    point_window();
 }
 
 void InputStack::copy_body_block() {
@@ -527,8 +547,8 @@ unsigned char InputStack::next_char_general() {
         return ' ';
     }
     if (live.buffer_position >= read_buffer_size) refill();
-    return static_cast<unsigned char>(
-        (*cursor.buffer)[static_cast<size_t>(live.buffer_position++)]);
+    const int16_t at = live.buffer_position++;
+    return at < cursor.window_size ? static_cast<unsigned char>(cursor.window[at]) : ' ';
 }
 
 void InputStack::unread_char() {

@@ -146,10 +146,9 @@ class InputStack final : public TextReader {
             if (live.kind == SourceKind::text) {
                 if (cursor.text_position < cursor.text_size)
                     return static_cast<unsigned char>(cursor.text[cursor.text_position++]);
-            } else if (!interactive && cursor.buffer != nullptr &&
-                       live.buffer_position < read_buffer_size) {
+            } else if (!interactive && live.buffer_position < cursor.window_size) {
                 return static_cast<unsigned char>(
-                    (*cursor.buffer)[static_cast<size_t>(live.buffer_position++)]);
+                    cursor.window[static_cast<size_t>(live.buffer_position++)]);
             }
         }
         return next_char_general();
@@ -189,10 +188,10 @@ class InputStack final : public TextReader {
             const size_t at = std::min(cursor.text_position, cursor.text_size);
             return {cursor.text + at, std::min(cursor.text_size - at, before_end)};
         }
-        if (interactive || cursor.buffer == nullptr || live.buffer_position >= read_buffer_size)
-            return {};
-        return {cursor.buffer->data() + live.buffer_position,
-                std::min(static_cast<size_t>(read_buffer_size - live.buffer_position), before_end)};
+        if (interactive || live.buffer_position >= cursor.window_size) return {};
+        return {
+            cursor.window + live.buffer_position,
+            std::min(static_cast<size_t>(cursor.window_size - live.buffer_position), before_end)};
     }
     // Steps over the first `count` (at least one) characters of in_view() as read_char and
     // advance_offset would over each; the last one becomes the current character. Line
@@ -205,7 +204,7 @@ class InputStack final : public TextReader {
             cursor.text_position += count;
         } else {
             ch = static_cast<unsigned char>(
-                (*cursor.buffer)[static_cast<size_t>(live.buffer_position) + count - 1]);
+                cursor.window[static_cast<size_t>(live.buffer_position) + count - 1]);
             live.buffer_position = static_cast<int16_t>(live.buffer_position + taken);
         }
         live.offset += taken;
@@ -228,14 +227,18 @@ class InputStack final : public TextReader {
     // Where the live source's next character is. A variable's text (kind text) is read at
     // `text_position` of its `text_size` characters: the variable's own text, or the
     // stack's copy of it once the store has released it (see text_released). A file-like
-    // source is read from its slot's `buffer` at live.buffer_position, refilled through its
-    // slot's read-ahead (`ahead`); a macro body whose
-    // bytes came with its record refills that buffer from `body` (see InputSource::body),
-    // the bytes from the file offset `body_start` on.
+    // source is read from its `window` at live.buffer_position: its slot's `buffer`, refilled
+    // through its slot's read-ahead (`ahead`). A macro body whose bytes came with its record
+    // (`body`, the bytes from the file offset `body_start` on; see InputSource::body) fills
+    // that buffer from them, or, with macro_in_place, is read in place: the window is then
+    // the block's bytes of the body, `window_size` of them, and the rest of the block reads
+    // as the blanks the buffer would have been filled up with.
     struct Cursor {
         const char *text = "";
         size_t text_size = 0;
         size_t text_position = 0;
+        const char *window = nullptr;
+        int16_t window_size = 0; // 0 while there is no window
         ReadBuffer *buffer = nullptr;
         ReadAhead *ahead = nullptr;
         const std::string *body = nullptr;
@@ -290,6 +293,8 @@ class InputStack final : public TextReader {
     void refill();
     // Kind macro: a block of the body the source holds, as read_source_block would give it.
     void copy_body_block();
+    // Points the cursor's window at what the live source reads its block from.
+    void point_window();
     // Kind text: the source's variable text, read on from the offset. False when the
     // variable is gone; the source then has nothing more to read.
     bool reload_text();

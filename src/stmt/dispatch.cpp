@@ -104,7 +104,7 @@ void dispatch_keyword(ParserContext &context, const char *name, uint32_t hash) {
 
 void handle_undefined_word(ParserContext &context, const char *name) {
     // The "sys_" test is case-sensitive: %SYS_c1 is a macro call.
-    if (std::strncmp(name, "sys_", 4) != 0) {
+    if (name[0] != 's' || std::strncmp(name, "sys_", 4) != 0) {
         invoke_macro(context, name);
         return;
     }

@@ -159,13 +159,21 @@ int16_t search_sorted(const char *name) {
     return -1;
 }
 
+// Whether name_compare finds the names equal. A keyword is mostly written as it is stored,
+// and the same bytes need no folding.
+bool same_name(const char *name, const char *keyword) {
+    for (size_t i = 0;; ++i) {
+        if (name[i] != keyword[i]) return name_compare(name, keyword) == 0;
+        if (name[i] == '\0') return true;
+    }
+}
+
 // The slot that holds the name, or the empty slot where it would go.
 HashedKeyword &hash_slot(const char *name, uint32_t hash) {
     for (size_t at = hash;; ++at) {
         HashedKeyword &slot = keyword_hash[at % hash_slots];
         if (slot.index < 0) return slot;
-        if (slot.hash == hash &&
-            name_compare(name, table[static_cast<size_t>(slot.index)].name) == 0)
+        if (slot.hash == hash && same_name(name, table[static_cast<size_t>(slot.index)].name))
             return slot;
     }
 }

@@ -1,6 +1,7 @@
 // A call keeps the record it read from an open library slot, with its whole body, and reads
-// neither again while the slot's file stays unchanged. Every program must run the same
-// with the records kept and with each call reading the file: each golden case, and programs
+// neither again while the slot's file stays unchanged; the body is read in place. Every
+// program must run the same with the records kept and with each call reading the file, and
+// with the body read in place and copied block by block: each golden case, and programs
 // that change or swap a library between calls, inside a call's arguments, or call a body
 // longer than one read block.
 #include "macro/macro_library.hpp"
@@ -18,8 +19,13 @@ TEST(KeptRecords, GoldenCasesGiveTheSameRunEitherWay) {
     EXPECT_GT(testing::expect_golden_cases_agree(&FastPaths::macro_records), 100);
 }
 
-// The program's tokens, run with the records kept and without; both must be `expected`.
-void expect_tokens_either_way(const std::string &program, const std::string &expected) {
+TEST(BodiesInPlace, GoldenCasesGiveTheSameRunEitherWay) {
+    EXPECT_GT(testing::expect_golden_cases_agree(&FastPaths::macro_in_place), 100);
+}
+
+// The program's tokens, run with the fast path on and off; both must be `expected`.
+void expect_tokens_either_way(const std::string &program, const std::string &expected,
+                              bool FastPaths::*fast_path = &FastPaths::macro_records) {
     testing::TestHome home;
     std::string text = program;
     for (size_t at; (at = text.find("HOME/")) != std::string::npos;)
@@ -28,7 +34,7 @@ void expect_tokens_either_way(const std::string &program, const std::string &exp
     const std::string file = home.path("program.vm");
     testing::ProgramRequest request;
     request.file = file.c_str();
-    const auto [kept, read] = testing::run_both_ways(&FastPaths::macro_records, [&] {
+    const auto [kept, read] = testing::run_both_ways(fast_path, [&] {
         std::remove(home.path("one.mac").c_str());
         std::remove(home.path("two.mac").c_str());
         return testing::run_program(home, request);
@@ -70,13 +76,25 @@ TEST(KeptRecords, LongBodyIsReadWholeOnEveryCall) {
     for (int i = 0; i < 300; ++i) {
         words += "w" + std::to_string(i) + " ";
         expected += "w" + std::to_string(i) + " |";
+        // A call in the body, whose own body is read before the rest of this block.
+        if (i == 150) {
+            words += "%wrap[&a] ";
+            expected += "; |<|";
+        }
     }
     // The outer call's argument calls the same slot again while the outer record is held.
-    expect_tokens_either_way("%let _macromacro=HOME/one; %macro long[a]; " + words +
-                                 "&a %mend; %macro wrap[b]; <&b> %mend;\n"
-                                 "%macinstall 1 HOME/one.mac;\n"
-                                 "%wrap[%long[q]] %long[r] end.",
-                             "; |<|; |" + expected + "q |> |; |" + expected + "r |end|. ");
+    const std::string program = "%let _macromacro=HOME/one; %macro long[a]; " + words +
+                                "&a %mend; %macro wrap[b]; <&b> %mend;\n"
+                                "%macinstall 1 HOME/one.mac;\n"
+                                "%wrap[%long[q]] %long[r] end.";
+    const auto with = [&](const std::string &argument) {
+        std::string shown = expected;
+        const size_t at = shown.find("<|");
+        return shown.replace(at, 2, "<|" + argument + "|> |");
+    };
+    const std::string tokens = "; |<|; |" + with("q") + "q |> |; |" + with("r") + "r |end|. ";
+    for (bool FastPaths::*fast_path : {&FastPaths::macro_records, &FastPaths::macro_in_place})
+        expect_tokens_either_way(program, tokens, fast_path);
 }
 
 } // namespace
