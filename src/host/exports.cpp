@@ -165,6 +165,19 @@ extern "C" void call_gettoken(parser_context *ctx) {
     jump_to_host(context, advance_token(context));
 }
 
+extern "C" int vornmac_gettokens(parser_context *ctx, char *to, size_t room, int max_tokens,
+                                 size_t *written) {
+    if (written != nullptr) *written = 0;
+    if (changeable_context(ctx) == nullptr || to == nullptr || written == nullptr) return 0;
+    ParserContext &context = *context_of(ctx);
+    // After a jump the token being delivered is a general request's to deliver.
+    if (context.no_program || context.delivery_interrupted ||
+        !context.input.fast_paths.token_batches)
+        return 0;
+    // Plain tokens are only read and echoed: nothing on the way raises an error.
+    return context.scanner.gettokens(to, room, max_tokens, *written);
+}
+
 extern "C" char *addcurrtoken(parser_context *ctx) {
     return ctx != nullptr ? context_of(ctx)->scanner.current_token : nullptr;
 }

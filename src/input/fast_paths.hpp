@@ -7,7 +7,9 @@
 // (plain_runs); a called macro's record and its body kept from an earlier call instead of
 // read from the library file again (macro_records); a file source's windows copied from
 // bytes read ahead instead of read one by one (read_ahead); the log's echo of a program file's
-// plain tokens gathered as spans of its read buffer instead of copied token by token (echo_spans).
+// plain tokens gathered as spans of its read buffer instead of copied token by token (echo_spans);
+// runs of plain tokens delivered to a host in one request instead of one request each
+// (token_batches: off, vornmac_gettokens delivers none).
 // In use all are on; they can be turned off, one context at a time, only so that the differential
 // tests can run every program both ways and compare.
 #pragma once
@@ -23,6 +25,7 @@ struct FastPaths {
     bool read_ahead = true;
     bool reference_tokens = true;
     bool echo_spans = true;
+    bool token_batches = true;
 };
 
 } // namespace vornmac
