@@ -97,10 +97,10 @@ void Scanner::gettoken(bool shift) {
 // current token is the last but one delivered, copied back from `to` at the end.
 int Scanner::gettokens(char *to, size_t room, int max_tokens, size_t &written) {
     InputStack &in = context_.input;
-    written = 0;
-    size_t last = 0, last_but_one = 0; // where they start in `to`
+    // Locals, not `written`: a store into `to` could change that, as far as the compiler knows.
+    size_t end = 0, last = 0, last_but_one = 0; // offsets in `to`
     int count = 0;
-    for (; count < max_tokens && room - written >= token_size; ++count) {
+    for (; count < max_tokens && room - end >= token_size; ++count) {
         const std::string_view ready = in.ready();
         PlainToken token;
         if (!plain_token(ready, 0, token)) break;
@@ -111,14 +111,15 @@ int Scanner::gettokens(char *to, size_t room, int max_tokens, size_t &written) {
         echo_and_blank(token.length, next_token_text[0] != '\n', ready.data());
         // Whole words: the token buffer holds them, and `to` has the room.
         for (size_t at = 0; at < token.length; at += token_word_size)
-            store_token_word(to + written + at, load_token_word(next_token_text + at));
+            store_token_word(to + end + at, load_token_word(next_token_text + at));
         last_but_one = last;
-        last = written;
-        written += token.length;
+        last = end;
+        end += token.length;
     }
     if (count >= 2)
         store_token_text({to + last_but_one, last - last_but_one}, last - last_but_one,
                          current_token, false);
+    written = end;
     return count;
 }
 
