@@ -57,6 +57,16 @@ VORNMAC_API int16_t start_parser_module(parser_context *ctx, char *first_token);
  * next call delivers it instead of moving past it; after the jump for the end of the input
  * (error 173), the current token holds the last token, not yet delivered. */
 VORNMAC_API void call_gettoken(parser_context *ctx);
+/* Many call_gettoken requests in one, for a host that passes the text on: while the next
+ * token is plain program text (it runs no statement or reference and holds no comment or
+ * quote) and at least 200 bytes of room are left, advances by one token and appends the new
+ * next token's text, without terminator, at `to`. Stops after max_tokens. Returns how many
+ * tokens it delivered and sets *written to the bytes appended; 0 when the next token needs
+ * call_gettoken (or right after a jump). The token pair is then as that many call_gettoken
+ * requests would leave it; nothing is written to standard output on the way, so `to` may
+ * be the host's place in it. */
+VORNMAC_API int vornmac_gettokens(parser_context *ctx, char *to, size_t room, int max_tokens,
+                                  size_t *written);
 /* The 200-byte buffers of the current and the next token; overwritten by call_gettoken. */
 VORNMAC_API char *addcurrtoken(parser_context *ctx);
 VORNMAC_API char *addnextoken(parser_context *ctx);

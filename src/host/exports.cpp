@@ -55,14 +55,19 @@ void copy_cut(const std::string &text, char *buffer, size_t size) {
     buffer[length] = '\0';
 }
 
-// Runs work on the context; returns the value to jump to the host's mark with, or 0. Inline:
-// a token request is one of these, and the call around it would cost a tenth of a plain token.
-template <typename Work> [[gnu::always_inline]] inline int run_guarded(Work &&work) {
+// Runs work on the context; returns the value to jump to the host's mark with, or 0. `left`
+// runs when an error's jump or the end of the input cut the work short. Inline: a token
+// request is one of these, and the call around it would cost a tenth of a plain token.
+template <typename Work, typename Left = void (*)()>
+[[gnu::always_inline]] inline int run_guarded(
+    Work &&work, Left &&left = [] {}) {
     try {
         work();
     } catch (const vornmac::RecoveryJump &jump) {
+        left();
         return jump.value;
     } catch (const vornmac::InputExhausted &) {
+        left();
     } catch (const std::bad_alloc &) {
         vornmac::platform::out_of_memory(); // as for every other allocation
     }
@@ -75,15 +80,15 @@ void jump_to_host(ParserContext &context, int value) {
 
 // One token request. After a jump the token being delivered stays in the current token,
 // and the next request delivers it instead of moving past it. Inline, as run_guarded is.
+// The flag is set on the way out of a jump, not cleared after the scan: GCC takes a store
+// after the guarded call for one that never runs and moves it out of line, two more jumps
+// on every token.
 [[gnu::always_inline]] inline int advance_token(ParserContext &context) {
     vornmac::Scanner &scanner = context.scanner;
-    const int value = run_guarded([&] {
-        const bool shift = !context.delivery_interrupted;
-        context.delivery_interrupted = true;
-        scanner.gettoken(shift);
-        context.delivery_interrupted = false;
-    });
-    return value;
+    const bool shift = !context.delivery_interrupted;
+    context.delivery_interrupted = false;
+    return run_guarded([&] { scanner.gettoken(shift); },
+                       [&] { context.delivery_interrupted = true; });
 }
 } // namespace
 
@@ -163,6 +168,19 @@ extern "C" void call_gettoken(parser_context *ctx) {
     ParserContext &context = *context_of(ctx);
     if (context.no_program) return;
     jump_to_host(context, advance_token(context));
+}
+
+extern "C" int vornmac_gettokens(parser_context *ctx, char *to, size_t room, int max_tokens,
+                                 size_t *written) {
+    if (written != nullptr) *written = 0;
+    if (changeable_context(ctx) == nullptr || to == nullptr || written == nullptr) return 0;
+    ParserContext &context = *context_of(ctx);
+    // After a jump the token being delivered is a general request's to deliver.
+    if (context.no_program || context.delivery_interrupted ||
+        !context.input.fast_paths.token_batches)
+        return 0;
+    // Plain tokens are only read and echoed: nothing on the way raises an error.
+    return context.scanner.gettokens(to, room, max_tokens, *written);
 }
 
 extern "C" char *addcurrtoken(parser_context *ctx) {

@@ -8,7 +8,9 @@
 // read from the library file again (macro_records), and that body read in place instead of
 // copied block by block into a read buffer (macro_in_place); a file source's windows copied from
 // bytes read ahead instead of read one by one (read_ahead); the log's echo of a program file's
-// plain tokens gathered as spans of its read buffer instead of copied token by token (echo_spans).
+// plain tokens gathered as spans of its read buffer instead of copied token by token (echo_spans);
+// runs of plain tokens delivered to a host in one request instead of one request each
+// (token_batches: off, vornmac_gettokens delivers none).
 // In use all are on; they can be turned off, one context at a time, only so that the differential
 // tests can run every program both ways and compare.
 #pragma once
@@ -25,6 +27,7 @@ struct FastPaths {
     bool reference_tokens = true;
     bool echo_spans = true;
     bool macro_in_place = true;
+    bool token_batches = true;
 };
 
 } // namespace vornmac

@@ -93,6 +93,36 @@ void Scanner::gettoken(bool shift) {
     }
 }
 
+// The steps of gettoken's plain tokens, with the token pair shifted only at the first: the
+// current token is the last but one delivered, copied back from `to` at the end.
+int Scanner::gettokens(char *to, size_t room, int max_tokens, size_t &written) {
+    InputStack &in = context_.input;
+    // Locals, not `written`: a store into `to` could change that, as far as the compiler knows.
+    size_t end = 0, last = 0, last_but_one = 0; // offsets in `to`
+    int count = 0;
+    for (; count < max_tokens && room - end >= token_size; ++count) {
+        const std::string_view ready = in.ready();
+        PlainToken token;
+        if (!plain_token(ready, 0, token)) break;
+        if (count == 0) shift_token();
+        begin_token();
+        take_known_plain_token(ready, token, 0);
+        in.token_completed();
+        echo_and_blank(token.length, next_token_text[0] != '\n', ready.data());
+        // Whole words: the token buffer holds them, and `to` has the room.
+        for (size_t at = 0; at < token.length; at += token_word_size)
+            store_token_word(to + end + at, load_token_word(next_token_text + at));
+        last_but_one = last;
+        last = end;
+        end += token.length;
+    }
+    if (count >= 2)
+        store_token_text({to + last_but_one, last - last_but_one}, last - last_but_one,
+                         current_token, false);
+    written = end;
+    return count;
+}
+
 // Inline: every token passes here, and the call would cost as much as the flags' tests.
 [[gnu::always_inline]] inline void Scanner::echo_and_blank(size_t length, bool one_line,
                                                            const char *as_read) {
@@ -204,8 +234,15 @@ void Scanner::scan_raw_token(int16_t mode) {
     PlainToken token;
     if (!plain_token(ready, mode, token))
         return mode == 0 && ready.size() >= 2 && ready[0] == '&' && take_reference_token(ready);
-    store_token_text(ready, token.length, next_token_text, context_.flags.upper_case);
     if (as_read != nullptr) *as_read = ready.data();
+    take_known_plain_token(ready, token, mode);
+    return true;
+}
+
+[[gnu::always_inline]] inline void
+Scanner::take_known_plain_token(std::string_view ready, const PlainToken &token, int16_t mode) {
+    InputStack &in = context_.input;
+    store_token_text(ready, token.length, next_token_text, context_.flags.upper_case);
     if (ready[0] == '\n') {
         in.take(1);
         count_line_feed(mode);
@@ -217,7 +254,6 @@ void Scanner::scan_raw_token(int16_t mode) {
     // The general steps read the character after the token and step back before it.
     if (token.read_after) in.ch = static_cast<unsigned char>(ready[token.length]);
     next_length = static_cast<int16_t>(token.length);
-    return true;
 }
 
 // Out of line: the plain tokens' callers would save registers for it on every token.

@@ -30,6 +30,12 @@ class Scanner {
     // Advances the host's token pair (shift: the next token becomes the current one first),
     // echoing the new token to the log.
     void gettoken(bool shift);
+    // Runs of gettoken(true) at once while the next token is plain text (no trigger,
+    // statement, comment, quote or marker) and `to` has a token buffer's room left: each
+    // new next token's text goes to `to`, one after the other, without terminators, and the
+    // token pair ends as the last two requests leave it. At most `max_tokens`; gives how
+    // many, with the bytes written in `written`.
+    int gettokens(char *to, size_t room, int max_tokens, size_t &written);
     void next_token(int16_t shift);
     void scan_token(int16_t mode, int16_t shift);
     // How a statement reads its next word: scan_token(0, 0), then the token's text.
@@ -69,6 +75,8 @@ class Scanner {
     // input has ready. False, with nothing read, when the general steps must scan it.
     // `as_read`, when given, is pointed at the token's text as it stands in the input.
     bool take_plain_token(int16_t mode, const char **as_read);
+    // take_plain_token's steps once `ready` is known to start with the plain `token`.
+    void take_known_plain_token(std::string_view ready, const PlainToken &token, int16_t mode);
     // Copies `count` ready characters into the token as token_append would, and steps
     // over them.
     void take_into_token(std::string_view ready, size_t count);

@@ -2,7 +2,8 @@
 // tokens and runs of name characters from what the input has ready; the rest goes through
 // the general steps. A value of name characters is taken into the token in place instead
 // of being pushed as a source, and a token that begins with such a reference is read whole.
-// A file's windows are copied from bytes read ahead, and the log's echo gathered in spans.
+// A file's windows are copied from bytes read ahead, the log's echo gathered in spans, and
+// runs of plain tokens delivered to the host in one request.
 // Every program must give the same tokens, jumps, output and variables either way: each
 // golden case and random programs (from a file longer than the read buffer, and as host
 // text) are run with each fast path on and off, and the runs compared. The scanner itself is
@@ -37,6 +38,10 @@ TEST(ReferenceTokens, GoldenCasesGiveTheSameRunEitherWay) {
 
 TEST(EchoSpans, GoldenCasesGiveTheSameRunEitherWay) {
     EXPECT_GT(testing::expect_golden_cases_agree(&FastPaths::echo_spans), 100);
+}
+
+TEST(TokenBatches, GoldenCasesGiveTheSameRunEitherWay) {
+    EXPECT_GT(testing::expect_golden_cases_agree(&FastPaths::token_batches), 100);
 }
 
 TEST(ReadAhead, GoldenCasesGiveTheSameRunEitherWay) {

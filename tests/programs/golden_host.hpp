@@ -5,7 +5,8 @@
 //
 // The recorded tokens are the first token of start_parser_module, its next token, and then
 // the next token after each call_gettoken: together the whole stream, including the last
-// token, which a host only ever sees as the next token before the end-of-input error.
+// token, which a host only ever sees as the next token before the end-of-input error. Plain
+// tokens it takes two at a time with vornmac_gettokens, as the vornmac tool takes them.
 #pragma once
 
 #include "golden_case.hpp"
@@ -257,6 +258,7 @@ class GoldenHost {
         // current token; the next request delivers it along with the next token.
         bool start_jumped = jumped != 0;
         while (run_.events.size() < max_events) {
+            if (previous_returned && take_plain_tokens(ctx)) continue;
             jumped = guarded_call(ctx, HostCall::next_token, nullptr);
             if (jumped != 0) {
                 if (!record_jump(ctx, jumped)) return;
@@ -273,6 +275,27 @@ class GoldenHost {
             previous_returned = true;
         }
         fault("no end of input after " + std::to_string(max_events) + " events");
+    }
+
+    // Plain tokens two at a time, as a host passing the text on takes them: the text
+    // delivered must be the two tokens the pair then holds (one: the next token), and the
+    // first must follow the previous next token as call_gettoken would have it.
+    bool take_plain_tokens(parser_context *ctx) {
+        char text[400];
+        size_t written = 0;
+        const int count = vornmac_gettokens(ctx, text, sizeof text, 2, &written);
+        if (count == 0) return false;
+        const std::string previous = run_.events.back().token;
+        if (count == 1 && previous != addcurrtoken(ctx))
+            fault("current token after vornmac_gettokens is not the previous next token");
+        if (count == 2) run_.events.push_back({EventKind::token, addcurrtoken(ctx), 0, {}});
+        record_next(ctx);
+        std::string delivered = run_.events.back().token;
+        if (count == 2) delivered.insert(0, addcurrtoken(ctx));
+        if (std::string(text, written) != delivered)
+            fault("vornmac_gettokens delivered \"" + escape(std::string(text, written)) +
+                  "\", not the tokens of its pair");
+        return true;
     }
 
     void record_next(parser_context *ctx) {

@@ -171,30 +171,50 @@ sighome="$work/signals"
 "$tool" run --home "$sighome" -e '' >/dev/null 2>&1
 saved() { "$tool" vars "$sighome/vorn_opt.dat" "$1" 2>/dev/null; }
 lines_program=$'%let early = 1; %savevar early; %do i = 1 %to 200000;\nline &i.\n%end;%let late = 2; %savevar late;'
-# The reader goes after one line: the output ends quietly, the program runs to its end and
-# saves, and the status is the run's own.
-"$tool" run --home "$sighome" -e "$lines_program" 2>"$work/err" | head -1 >"$work/out"
-rc=${PIPESTATUS[0]}
-expect_rc "closed output pipe" 0
-expect_bytes "closed output pipe" out $'line 1\n'
-expect_bytes "closed output pipe is quiet" err ''
-[ "$(saved early)$(saved late)" = 12 ] || fail "closed output pipe: saved [$(saved early)][$(saved late)]"
+# The same as a program file, whose plain lines reach the output in runs of tokens.
+{
+    printf '%%let early = 1; %%savevar early;\n'
+    awk 'BEGIN { for (i = 1; i <= 200000; ++i) print "line " i }'
+    printf '%%let late = 2; %%savevar late;\n'
+} >"$work/lines.vm"
+run_lines() { # text|file
+    if [ "$1" = text ]; then
+        "$tool" run --home "$sighome" -e "$lines_program"
+    else
+        "$tool" run --home "$sighome" "$work/lines.vm"
+    fi
+}
+for form in text file; do
+    # The reader goes after one line: the output ends quietly, the program runs to its end
+    # and saves, and the status is the run's own.
+    "$tool" vars "$sighome/vorn_opt.dat" --unset early --unset late >/dev/null 2>&1
+    run_lines "$form" 2>"$work/err" | head -1 >"$work/out"
+    rc=${PIPESTATUS[0]}
+    expect_rc "closed output pipe ($form)" 0
+    expect_bytes "closed output pipe ($form)" out $'line 1\n'
+    expect_bytes "closed output pipe is quiet ($form)" err ''
+    [ "$(saved early)$(saved late)" = 12 ] ||
+        fail "closed output pipe ($form): saved [$(saved early)][$(saved late)]"
 
-# Past a file-size limit writes fail: the log reports "Write File Error" once and the run
-# goes on; standard output holds what fitted and the run fails with status 2; the variable
-# file, small enough, is saved.
-"$tool" vars "$sighome/vorn_opt.dat" --unset early --unset late >/dev/null
-(
-    ulimit -f 10
-    exec "$tool" run --home "$sighome" -e "$lines_program"
-) >"$work/out" 2>"$work/err"
-rc=$?
-expect_rc "file-size limit" 2
-[ "$(wc -c <"$work/out")" -eq 10240 ] || fail "file-size limit: $(wc -c <"$work/out") bytes of output"
-expect_bytes "file-size limit" err $'Database Error: Write File Error\nvornmac run: cannot write the standard output: File too large\n'
-[ "$(saved early)$(saved late)" = 12 ] || fail "file-size limit: saved [$(saved early)][$(saved late)]"
-[ -z "$(find "$sighome" -name '*$$9*')" ] || fail "file-size limit: temporaries left"
-: >"$sighome/vorntool.log"
+    # Past a file-size limit writes fail: the log reports "Write File Error" once and the run
+    # goes on; standard output holds what fitted and the run fails with status 2; the variable
+    # file, small enough, is saved.
+    "$tool" vars "$sighome/vorn_opt.dat" --unset early --unset late >/dev/null 2>&1
+    (
+        ulimit -f 10
+        run_lines "$form"
+    ) >"$work/out" 2>"$work/err"
+    rc=$?
+    expect_rc "file-size limit ($form)" 2
+    [ "$(wc -c <"$work/out")" -eq 10240 ] ||
+        fail "file-size limit ($form): $(wc -c <"$work/out") bytes of output"
+    expect_bytes "file-size limit ($form)" err \
+        $'Database Error: Write File Error\nvornmac run: cannot write the standard output: File too large\n'
+    [ "$(saved early)$(saved late)" = 12 ] ||
+        fail "file-size limit ($form): saved [$(saved early)][$(saved late)]"
+    [ -z "$(find "$sighome" -name '*$$9*')" ] || fail "file-size limit ($form): temporaries left"
+    : >"$sighome/vorntool.log"
+done
 
 # Ctrl-C goes to the whole foreground process group. Each run here starts in the background
 # in a group of its own, with SIGINT at its default action: a script's background jobs ignore

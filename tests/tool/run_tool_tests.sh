@@ -86,6 +86,19 @@ expect_bytes "-o" file_out $'to a file\n'
 # output and with commands it starts.
 run_tool run --home "$home" -e 'a b c d %system echo hi; e %display x y; f'
 expect_bytes "output in order with %system and %display" out $'a b c d hi\ne x y\nf\n'
+# A program file's plain lines go into the output's buffer in runs of tokens, and the console
+# output and the commands' output keep their places among them, on a file and on a pipe.
+awk 'BEGIN { for (n = 1; n <= 20000; ++n) { printf "line %d of plain text\n", n
+             if (n % 997 == 0) printf "%%display shown %d;\n", n
+             if (n % 6007 == 0) printf "%%system echo ran %d;\n", n } }' >"$work/mixed.vm"
+sed -e 's/^%display \(.*\);$/\1/' -e 's/^%system echo \(.*\);$/\1/' "$work/mixed.vm" \
+    >"$work/mixed.expected"
+"$tool" run --home "$home" "$work/mixed.vm" >"$work/mixed.file" 2>/dev/null
+"$tool" run --home "$home" "$work/mixed.vm" 2>/dev/null | cat >"$work/mixed.pipe"
+for to in file pipe; do
+    cmp -s "$work/mixed.expected" "$work/mixed.$to" ||
+        fail "console output among plain lines on a $to: $(cmp "$work/mixed.expected" "$work/mixed.$to")"
+done
 # ... of 64 KiB: a megabyte of output takes 16 writes, not one per 4 KiB page.
 if command -v strace >/dev/null; then
     awk 'BEGIN { for (n = 0; n < 30000; ++n) printf "line %d of the text written out\n", n }' \

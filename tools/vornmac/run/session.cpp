@@ -146,6 +146,7 @@ void Session::step() {
         // input is one.
         const char *next = addnextoken(ctx_);
         while (!stop_requested()) {
+            if (out_.write_plain_tokens(ctx_)) continue;
             call_gettoken(ctx_);
             out_.write(next);
         }

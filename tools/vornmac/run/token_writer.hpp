@@ -26,6 +26,7 @@
 
 #include <vornmac/vornmac.h>
 
+#include <climits>
 #include <cstddef>
 #include <cstdio>
 #include <memory>
@@ -55,12 +56,37 @@ class TokenWriter {
         if (fills_stream_ && copy_into_stream(token)) return;
         write_each(token);
     }
+    // Runs of plain tokens, delivered by the library straight into the block or the stream's
+    // buffer (vornmac_gettokens) where program text is gathered there; false when the next
+    // token needs call_gettoken and write.
+    bool write_plain_tokens(parser_context *ctx) {
+        size_t written = 0;
+        if (gathers_text_) {
+            if (block_size - gathered_ < token_buffer_size) write_block();
+            const int count = vornmac_gettokens(ctx, block_.get() + gathered_,
+                                                block_size - gathered_, INT_MAX, &written);
+            gathered_ += written;
+            return count != 0;
+        }
+#ifdef __GLIBC__
+        if (fills_stream_) {
+            char *&at = out_->_IO_write_ptr;
+            const int count = vornmac_gettokens(
+                ctx, at, static_cast<size_t>(out_->_IO_write_end - at), INT_MAX, &written);
+            at += written;
+            return count != 0;
+        }
+#endif
+        return false;
+    }
     // Writes out what is waiting; false when any write failed.
     bool finish();
     // Puts the -o file in the place of the old one; false when that failed.
     bool commit();
     // The errno of the output's last failure, 0 when it is not known.
-    int reason() const { return file_ ? file_->reason() : standard_output_reason_; }
+    int reason() const {
+        return file_ ? file_->reason() : standard_output_reason_;
+    }
 
   private:
     static constexpr size_t block_size = 64 * 1024;
