@@ -1,6 +1,8 @@
 // The host side of the fuzz targets that run programs: a scratch home for their files, and
 // a host that requests tokens until the input ends, the library gives up (100) or a budget
-// of requests runs out, so no input hangs.
+// of requests runs out, so no input hangs. Like the tool, it takes runs of plain tokens in
+// one request where the library offers them (into a buffer of a size that varies, so that
+// runs stop for room too), and asks for the others one at a time.
 #pragma once
 #include "vornmac/vornmac.h"
 
@@ -51,6 +53,7 @@ struct Run {
     int requests = 0;
     bool started = false;
     jmp_buf mark;
+    char batch[1024];
 };
 
 // Returns the jump value, or 0 when the request budget ran out.
@@ -69,8 +72,12 @@ inline int drive(Run &run) {
         char first[200];
         start_parser_module(run.ctx, first);
     }
-    while (++run.requests < 5000)
-        call_gettoken(run.ctx);
+    while (++run.requests < 5000) {
+        size_t written = 0;
+        const size_t room = 200 + static_cast<size_t>(run.requests) * 37 % (sizeof run.batch - 199);
+        if (vornmac_gettokens(run.ctx, run.batch, room, 1 + run.requests % 8, &written) == 0)
+            call_gettoken(run.ctx);
+    }
     return 0;
 }
 
