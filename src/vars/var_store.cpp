@@ -16,6 +16,12 @@ VarStore::VarStore(ChunkAllocator &chunks, BlockPool &pool, ErrorHook raise)
 VarStore::~VarStore() {
     for (int16_t level = lowest_level; level < level_limit; ++level)
         drop_level(level);
+    while (spares_ != nullptr) {
+        VarLevel *next = spares_->next;
+        pool_.free(spares_->text);
+        pool_.free(spares_);
+        spares_ = next;
+    }
 }
 
 MacroVar *VarStore::lookup(const char *name, bool find_only, uint32_t hash) {
@@ -104,11 +110,27 @@ VarLevel *VarStore::find_var_level(int16_t level, const char *name, uint32_t has
     return var != nullptr ? visible_value(var, level) : nullptr;
 }
 
-VarLevel *VarStore::new_var_level(MacroVar *var, int16_t level) {
-    auto *v = static_cast<VarLevel *>(pool_.alloc(sizeof(VarLevel)));
-    *v = VarLevel{level, 0, nullptr, var->values, nullptr, var, nullptr, nullptr};
-    if (var->values != nullptr) var->values->previous = v;
-    var->values = v;
+VarLevel *VarStore::new_value(MacroVar &var, int16_t level, const char *text, size_t length) {
+    VarLevel *v = spares_;
+    char *block;
+    if (v != nullptr) {
+        spares_ = v->next;
+        --spare_count_;
+        block = v->text;
+        if (length < BlockPool::usable_size(block)) {
+            std::memcpy(block, text, length + 1);
+        } else {
+            pool_.free(block);
+            block = copy_text(text, length);
+        }
+    } else {
+        block = copy_text(text, length);
+        v = static_cast<VarLevel *>(pool_.alloc(sizeof(VarLevel)));
+    }
+    *v = VarLevel{level,  static_cast<uint16_t>(length), block, var.values, nullptr, &var, nullptr,
+                  nullptr};
+    if (var.values != nullptr) var.values->previous = v;
+    var.values = v;
     // Too deep a level stays off every list, so no drop ever releases it.
     if (level < level_limit) link_to_level(v, level);
     return v;
@@ -140,8 +162,19 @@ void VarStore::release(VarLevel *v) {
     else
         v->owner->values = v->next;
     if (v->next != nullptr) v->next->previous = v->previous;
-    free_text(v->text);
-    pool_.free(v);
+    retire(v);
+}
+
+void VarStore::retire(VarLevel *v) {
+    if (spare_count_ == spare_limit || v->text == nullptr) {
+        free_text(v->text);
+        pool_.free(v);
+        return;
+    }
+    if (reader_ != nullptr) reader_->text_released(v->text);
+    v->next = spares_;
+    spares_ = v;
+    ++spare_count_;
 }
 
 void VarStore::free_text(char *text) {
@@ -188,14 +221,15 @@ VarLevel *VarStore::value_at(const MacroVar &var, int16_t level) {
 
 VarLevel *VarStore::store_value(int16_t level, MacroVar &var, VarLevel *at_level, const char *text,
                                 size_t length) {
-    // Copy before the old text goes: the caller may pass text that lives in it.
-    char *copy = copy_text(text, length);
-    if (at_level != nullptr)
+    if (at_level == nullptr) {
+        at_level = new_value(var, level, text, length);
+    } else {
+        // Copy before the old text goes: the caller may pass text that lives in it.
+        char *copy = copy_text(text, length);
         free_text(at_level->text);
-    else
-        at_level = new_var_level(&var, level);
-    at_level->text = copy;
-    at_level->length = static_cast<uint16_t>(length);
+        at_level->text = copy;
+        at_level->length = static_cast<uint16_t>(length);
+    }
     // Raised only once the value is complete: the reporter may not return.
     if (level >= level_limit) raise_(error::levels_too_deep, {});
     return at_level;
