@@ -244,7 +244,9 @@ VarLevel *VarStore::save(int16_t level, KnownName &known, std::string_view text)
     }
     if (!storable(level, known.name_, text.size())) return nullptr;
     VarLevel *v = value_at(*known.var_, level);
-    if (v != nullptr && level < level_limit && text.size() < BlockPool::usable_size(v->text)) {
+    if (level >= level_limit) return store_value(level, *known.var_, v, text.data(), text.size());
+    if (v == nullptr) return new_value(*known.var_, level, text.data(), text.size());
+    if (text.size() < BlockPool::usable_size(v->text)) {
         replace_text(*v, text.data(), text.size());
         return v;
     }
