@@ -156,17 +156,9 @@ void VarStore::unlink_from_level(VarLevel *v) {
     v->level_next = v->level_previous = nullptr;
 }
 
-void VarStore::release(VarLevel *v) {
-    if (v->previous != nullptr)
-        v->previous->next = v->next;
-    else
-        v->owner->values = v->next;
-    if (v->next != nullptr) v->next->previous = v->previous;
-    retire(v);
-}
-
-void VarStore::retire(VarLevel *v) {
-    if (spare_count_ == spare_limit || v->text == nullptr) {
+inline void VarStore::retire(VarLevel *v) {
+    if (spare_count_ == spare_limit || v->text == nullptr ||
+        BlockPool::usable_size(v->text) > spare_block_limit) {
         free_text(v->text);
         pool_.free(v);
         return;
@@ -175,6 +167,15 @@ void VarStore::retire(VarLevel *v) {
     v->next = spares_;
     spares_ = v;
     ++spare_count_;
+}
+
+inline void VarStore::release(VarLevel *v) {
+    if (v->previous != nullptr)
+        v->previous->next = v->next;
+    else
+        v->owner->values = v->next;
+    if (v->next != nullptr) v->next->previous = v->previous;
+    retire(v);
 }
 
 void VarStore::free_text(char *text) {
