@@ -129,9 +129,16 @@ bool step_variable(ParserContext &context, CountedLoopRecord &loop, bool wrap_is
     if (!as_written && !read_integer(value->text, counter)) return false;
     const NextValue next = next_value(counter, loop.limit, loop.step, wrap_is_set_up);
     char *const text = loop.written.data();
-    char *const end = std::to_chars(text, text + loop.written.size() - 1, next.value).ptr;
-    *end = '\0';
-    loop.written_length = static_cast<uint16_t>(end - text);
+    // Counting up by one mostly changes the last digit alone: it is raised where it is.
+    const size_t length = loop.written_length;
+    if (as_written && length > 0 && counter >= 0 &&
+        static_cast<int64_t>(counter) + 1 == next.value && text[length - 1] != '9') {
+        ++text[length - 1];
+    } else {
+        char *const end = std::to_chars(text, text + loop.written.size() - 1, next.value).ptr;
+        *end = '\0';
+        loop.written_length = static_cast<uint16_t>(end - text);
+    }
     loop.written_number = next.value;
     if (value->level == vars.current_level)
         vars.replace_text(*value, text, loop.written_length);

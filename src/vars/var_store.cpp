@@ -16,6 +16,12 @@ VarStore::VarStore(ChunkAllocator &chunks, BlockPool &pool, ErrorHook raise)
 VarStore::~VarStore() {
     for (int16_t level = lowest_level; level < level_limit; ++level)
         drop_level(level);
+    while (spares_ != nullptr) {
+        VarLevel *next = spares_->next;
+        pool_.free(spares_->text);
+        pool_.free(spares_);
+        spares_ = next;
+    }
 }
 
 MacroVar *VarStore::lookup(const char *name, bool find_only, uint32_t hash) {
@@ -104,11 +110,27 @@ VarLevel *VarStore::find_var_level(int16_t level, const char *name, uint32_t has
     return var != nullptr ? visible_value(var, level) : nullptr;
 }
 
-VarLevel *VarStore::new_var_level(MacroVar *var, int16_t level) {
-    auto *v = static_cast<VarLevel *>(pool_.alloc(sizeof(VarLevel)));
-    *v = VarLevel{level, 0, nullptr, var->values, nullptr, var, nullptr, nullptr};
-    if (var->values != nullptr) var->values->previous = v;
-    var->values = v;
+VarLevel *VarStore::new_value(MacroVar &var, int16_t level, const char *text, size_t length) {
+    VarLevel *v = spares_;
+    char *block;
+    if (v != nullptr) {
+        spares_ = v->next;
+        --spare_count_;
+        block = v->text;
+        if (length < BlockPool::usable_size(block)) {
+            std::memcpy(block, text, length + 1);
+        } else {
+            pool_.free(block);
+            block = copy_text(text, length);
+        }
+    } else {
+        block = copy_text(text, length);
+        v = static_cast<VarLevel *>(pool_.alloc(sizeof(VarLevel)));
+    }
+    *v = VarLevel{level,  static_cast<uint16_t>(length), block, var.values, nullptr, &var, nullptr,
+                  nullptr};
+    if (var.values != nullptr) var.values->previous = v;
+    var.values = v;
     // Too deep a level stays off every list, so no drop ever releases it.
     if (level < level_limit) link_to_level(v, level);
     return v;
@@ -134,14 +156,26 @@ void VarStore::unlink_from_level(VarLevel *v) {
     v->level_next = v->level_previous = nullptr;
 }
 
-void VarStore::release(VarLevel *v) {
+inline void VarStore::retire(VarLevel *v) {
+    if (spare_count_ == spare_limit || v->text == nullptr ||
+        BlockPool::usable_size(v->text) > spare_block_limit) {
+        free_text(v->text);
+        pool_.free(v);
+        return;
+    }
+    if (reader_ != nullptr) reader_->text_released(v->text);
+    v->next = spares_;
+    spares_ = v;
+    ++spare_count_;
+}
+
+inline void VarStore::release(VarLevel *v) {
     if (v->previous != nullptr)
         v->previous->next = v->next;
     else
         v->owner->values = v->next;
     if (v->next != nullptr) v->next->previous = v->previous;
-    free_text(v->text);
-    pool_.free(v);
+    retire(v);
 }
 
 void VarStore::free_text(char *text) {
@@ -188,14 +222,15 @@ VarLevel *VarStore::value_at(const MacroVar &var, int16_t level) {
 
 VarLevel *VarStore::store_value(int16_t level, MacroVar &var, VarLevel *at_level, const char *text,
                                 size_t length) {
-    // Copy before the old text goes: the caller may pass text that lives in it.
-    char *copy = copy_text(text, length);
-    if (at_level != nullptr)
+    if (at_level == nullptr) {
+        at_level = new_value(var, level, text, length);
+    } else {
+        // Copy before the old text goes: the caller may pass text that lives in it.
+        char *copy = copy_text(text, length);
         free_text(at_level->text);
-    else
-        at_level = new_var_level(&var, level);
-    at_level->text = copy;
-    at_level->length = static_cast<uint16_t>(length);
+        at_level->text = copy;
+        at_level->length = static_cast<uint16_t>(length);
+    }
     // Raised only once the value is complete: the reporter may not return.
     if (level >= level_limit) raise_(error::levels_too_deep, {});
     return at_level;
@@ -210,7 +245,9 @@ VarLevel *VarStore::save(int16_t level, KnownName &known, std::string_view text)
     }
     if (!storable(level, known.name_, text.size())) return nullptr;
     VarLevel *v = value_at(*known.var_, level);
-    if (v != nullptr && level < level_limit && text.size() < BlockPool::usable_size(v->text)) {
+    if (level >= level_limit) return store_value(level, *known.var_, v, text.data(), text.size());
+    if (v == nullptr) return new_value(*known.var_, level, text.data(), text.size());
+    if (text.size() < BlockPool::usable_size(v->text)) {
         replace_text(*v, text.data(), text.size());
         return v;
     }

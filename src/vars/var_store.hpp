@@ -168,11 +168,17 @@ class VarStore {
             if (stored[i] != name[i]) return false; // also where `stored` ends first
         return stored[length] == '\0';
     }
-    VarLevel *new_var_level(MacroVar *var, int16_t level);
     void unlink_from_level(VarLevel *v);
     void link_to_level(VarLevel *v, int16_t level);
-    void release(VarLevel *v);
+    [[gnu::always_inline]] inline void release(VarLevel *v);
     void release_level(int16_t level);
+    // A value taken off its variable's chain and given up (the reader told): kept with its
+    // text block as a spare while there are fewer than spare_limit and the block is small,
+    // else freed.
+    [[gnu::always_inline]] inline void retire(VarLevel *v);
+    // A value made for `var` at `level` holding `text`: in a spare (with a new block when
+    // its own is too small for the text), else in blocks from the pool.
+    VarLevel *new_value(MacroVar &var, int16_t level, const char *text, size_t length);
     char *copy_text(const char *text, size_t length);
     // Whether a value at `level` may hold a text of `length` characters; else the error is
     // raised.
@@ -203,6 +209,13 @@ class VarStore {
     MacroVar *root_ = nullptr;
     int16_t count_ = 0;
     VarLevel *level_lists_[level_limit - lowest_level + 1] = {};
+    // Values of dropped levels, linked by `next`, each with its text block: a macro call
+    // saves its parameters into the storage of the previous call's, without going to the
+    // pool. Few and small ones are kept, so that spares never hold much of the pool.
+    static constexpr int spare_limit = 8;
+    static constexpr uint16_t spare_block_limit = 256;
+    VarLevel *spares_ = nullptr;
+    int spare_count_ = 0;
 };
 
 } // namespace vornmac

@@ -90,7 +90,9 @@ TEST(LoopRecords, LoopReadInsideAStatementRunsAsScanned) {
     expect_same_run("%put %do i = 1 %to 3; <&i.> %end; ; &i.", "");
 }
 
-TEST(LoopRecords, CounterThatWouldWrapEndsTheLoop) {
+TEST(LoopRecords, CounterCarriesIntoNewDigitsAndEndsBeforeItWraps) {
+    expect_same_run("%do i = -1 %to 11; &i %end; %do i = 98 %to 101; &i %end; after &i.",
+                    "-|1 |0 |1 |2 |3 |4 |5 |6 |7 |8 |9 |10 |11 |98 |99 |100 |101 |after |102 ");
     expect_same_run("%do i = 2147483646 %to 2147483647; &i %end; after &i.",
                     "2147483646 |2147483647 |after |-|2147483648 ");
     expect_same_run("%do i = -2147483647 %to -2147483648 %by -1; &i %end; after &i.",

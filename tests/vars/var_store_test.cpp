@@ -79,6 +79,37 @@ TEST_F(VarStoreTest, InnerLevelHidesOuterValueUntilDropped) {
     EXPECT_EQ(store.count(), 1);
 }
 
+// A dropped level's values lend their storage to later saves: texts longer and shorter than
+// the storage they are given, more values dropped at once than are kept, and the reader told
+// of each text as its value goes.
+TEST_F(VarStoreTest, DroppedValuesLendTheirStorageToLaterSaves) {
+    struct Reader : TextReader {
+        int told = 0;
+        void text_released(const char * /*text*/) override { ++told; }
+    } reader;
+    struct DetachReader {
+        VarStore &store;
+        ~DetachReader() { store.set_text_reader(nullptr); }
+    } detach{store};
+    store.set_text_reader(&reader);
+    store.save(0, "p0", "outer");
+    const std::string long_text(300, 'L');
+    auto text_of = [&](int round, int i) {
+        const std::string short_text = "p" + std::to_string(i) + "=" + std::to_string(round);
+        return (round + i) % 2 == 0 ? long_text + short_text : short_text;
+    };
+    for (int round = 0; round < 4; ++round) {
+        for (int i = 0; i < 12; ++i)
+            store.save(1, ("p" + std::to_string(i)).c_str(), text_of(round, i).c_str());
+        for (int i = 0; i < 12; ++i)
+            EXPECT_EQ(at(1, ("P" + std::to_string(i)).c_str()), text_of(round, i)) << round;
+        store.drop_level(1);
+        EXPECT_EQ(reader.told, 12 * (round + 1));
+        EXPECT_EQ(at(1, "p0"), "outer");
+        EXPECT_EQ(at(1, "p11"), "<none>");
+    }
+}
+
 TEST_F(VarStoreTest, SavedLevelShowsThroughButMinusTwoOnlyAtMinusTwo) {
     store.save(-1, "opt", "y");
     store.save(-2, "hidden", "z");
