@@ -26,6 +26,7 @@
 
 #include <vornmac/vornmac.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstddef>
 #include <cstdio>
@@ -60,6 +61,30 @@ class TokenWriter {
     // buffer (vornmac_gettokens) where program text is gathered there; false when the next
     // token needs call_gettoken and write.
     bool write_plain_tokens(parser_context *ctx) {
+        // A request that finds no plain token costs about a third of a token: after one, the
+        // next requests are skipped, more of them the more requests fail in a row, so that
+        // text made mostly of references and statements does not pay for them.
+        if (skipped_requests_ < requests_to_skip_) {
+            ++skipped_requests_;
+            return false;
+        }
+        skipped_requests_ = 0;
+        const bool taken = take_plain_tokens(ctx);
+        requests_to_skip_ = taken ? 0 : std::min(2 * requests_to_skip_ + 1, most_requests_skipped);
+        return taken;
+    }
+    // Writes out what is waiting; false when any write failed.
+    bool finish();
+    // Puts the -o file in the place of the old one; false when that failed.
+    bool commit();
+    // The errno of the output's last failure, 0 when it is not known.
+    int reason() const { return file_ ? file_->reason() : standard_output_reason_; }
+
+  private:
+    static constexpr size_t block_size = 64 * 1024;
+    static constexpr int most_requests_skipped = 15;
+
+    bool take_plain_tokens(parser_context *ctx) {
         size_t written = 0;
         if (gathers_text_) {
             if (block_size - gathered_ < token_buffer_size) write_block();
@@ -79,18 +104,6 @@ class TokenWriter {
 #endif
         return false;
     }
-    // Writes out what is waiting; false when any write failed.
-    bool finish();
-    // Puts the -o file in the place of the old one; false when that failed.
-    bool commit();
-    // The errno of the output's last failure, 0 when it is not known.
-    int reason() const {
-        return file_ ? file_->reason() : standard_output_reason_;
-    }
-
-  private:
-    static constexpr size_t block_size = 64 * 1024;
-
     TokenWriter(std::FILE *out, std::unique_ptr<ReplacedFile> file, Layout layout, bool flush_each);
 
     // The -o file's tokens as program text, the bulk of most runs: copied into the block.
@@ -133,6 +146,8 @@ class TokenWriter {
     bool fills_stream_;             // standard output's text, while the output is open
     std::unique_ptr<char[]> block_; // the -o file's tokens, not yet written
     size_t gathered_ = 0;
+    int requests_to_skip_ = 0; // batch requests, after the last one found no plain token
+    int skipped_requests_ = 0;
 };
 
 } // namespace vornmac::tool
