@@ -179,6 +179,17 @@ void Scanner::scan_token(int16_t mode, int16_t shift) {
         context_.input.token_completed();
 }
 
+bool Scanner::scan_plain_token() {
+    InputStack &in = context_.input;
+    const std::string_view ready = in.ready();
+    PlainToken token;
+    if (!plain_token(ready, 0, token)) return false;
+    begin_token();
+    take_known_plain_token(ready, token, 0);
+    in.token_completed();
+    return true;
+}
+
 // The steps of a token in order: the whole token in view, else read a character; the
 // triggers before it run; then a marker, a quoted character, a word or one other character,
 // which may open a comment: that is dropped with the white space after it, and the token is

@@ -38,6 +38,9 @@ class Scanner {
     int gettokens(char *to, size_t room, int max_tokens, size_t &written);
     void next_token(int16_t shift);
     void scan_token(int16_t mode, int16_t shift);
+    // scan_token(0, 0) for a plain token (no trigger, no reference) the input has in view;
+    // false, with nothing read, when there is none.
+    bool scan_plain_token();
     // How a statement reads its next word: scan_token(0, 0), then the token's text.
     const char *advance() {
         scan_token(0, 0);

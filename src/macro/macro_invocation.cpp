@@ -4,6 +4,7 @@
 #include "host/open_constructs.hpp"
 #include "host/parser_context.hpp"
 #include "input/argument_list.hpp"
+#include "macro/arguments_in_view.hpp"
 #include "macro/macro_library.hpp"
 #include "vars/name_compare.hpp"
 
@@ -95,12 +96,16 @@ class ArgumentBinder {
     }
 
     void bind(const char *macro_name, OpenAt call_at) {
-        advance();
-        if (token()[0] == '[') {
-            {
+        bool listed = take_arguments_in_view(context_, arguments_, positional_count_);
+        if (!listed) {
+            advance();
+            listed = token()[0] == '[';
+            if (listed) {
                 const OpenConstruct open(context_, call_at, "%", macro_name, "[", "]");
                 read_argument_list();
             }
+        }
+        if (listed) {
             // With _macrocolon the call ends with a ";".
             if (context_.vars.optyesno(context_.macro_calls.macrocolon) == 'y') {
                 advance();

@@ -1,10 +1,12 @@
-// Macro arguments take stretches of plain input whole instead of token by token. Every
-// program must run the same either way: each golden case, and random calls whose arguments
-// mix plain text with everything a run must leave to the tokens (triggers, a word before a
-// reference, quotes, comments, markers, carriage returns, zero bytes, words longer than a
-// token, the end of the read buffer), from a file and as host text, with and without
-// capitals folded. The log is compared too, as it holds where each error stood, and the
-// values bound to the parameters, as the trace shows them.
+// Macro arguments take stretches of plain input whole instead of token by token, and a simple
+// argument list is read whole (ArgumentsInView). Every program must run the same either way:
+// each golden case, and random calls whose arguments mix plain text with everything a run or
+// a list must leave to the tokens (triggers, a word before a reference, values that are not
+// name characters, quotes, comments, markers, line ends, carriage returns, zero bytes, words
+// and white space longer than a token, named and surplus arguments, the end of the read
+// buffer), from a file and as host text, with and without capitals folded. The log is
+// compared too, as it holds where each error stood, and the values bound to the parameters,
+// as the trace shows them (a list read whole is never traced, so that test runs untraced).
 #include "input/argument_list.hpp"
 #include "support/golden_both_ways.hpp"
 #include "support/program_run.hpp"
@@ -39,7 +41,11 @@ std::string random_argument(std::mt19937 &random, bool in_file) {
                                                  "&gone "sv,   "%str(,)"sv,
                                                  "%n[q]"sv,    "\x01\x03,\x01\x04"sv,
                                                  "\x02\x01"sv, "\xe9t\xe9"sv,
-                                                 "a\0b"sv,     "."sv};
+                                                 "a\0b"sv,     "."sv,
+                                                 "&y"sv,       "&v198"sv,
+                                                 "&v199"sv,    "x&y"sv,
+                                                 "&y."sv,      "]"sv,
+                                                 "["sv,        "&&y"sv};
     std::uniform_int_distribution<size_t> count(0, 6);
     std::uniform_int_distribution<size_t> pick(0, std::size(piece) - 1);
     std::uniform_int_distribution<size_t> long_word(150, 260);
@@ -48,6 +54,8 @@ std::string random_argument(std::mt19937 &random, bool in_file) {
         const std::string_view chosen = piece[pick(random)];
         if (chosen == "copy"sv && i % 3 == 0)
             text += std::string(long_word(random), 'w'); // longer than a token holds
+        else if (chosen == " "sv && i % 3 == 0)
+            text += std::string(long_word(random), ' ');
         else if (in_file || chosen.find('\0') == std::string_view::npos)
             text += chosen;
     }
@@ -73,11 +81,15 @@ void note_arguments(void *user, const vornmac_trace_event *event) {
 // file's read buffer a few times. The library is the home's, named by saved options, as
 // _upper would fold the capitals of a name written in the program.
 std::string random_program(std::mt19937 &random, bool in_file) {
-    std::string text = "%macro m[a,b=d]; <&a|&b> %mend; %macro n[c]; (&c) %mend;\n";
+    std::string text = "%macro m[a,b=d]; <&a|&b> %mend; %macro n[c]; (&c) %mend;\n"
+                       "%macro p[e,f]; {&e|&f} %mend;\n";
     while (text.size() < 4000) {
         text += "%m[" + random_argument(random, in_file) + "," + random_argument(random, in_file) +
                 "] %M[" + random_argument(random, in_file) +
-                ", B=" + random_argument(random, in_file) + "]\n";
+                ", B=" + random_argument(random, in_file) + "]\n%p[" +
+                random_argument(random, in_file) + "," + random_argument(random, in_file) +
+                (random() % 4 == 0 ? "," + random_argument(random, in_file) : "") + "]" +
+                random_argument(random, in_file) + "%p[" + random_argument(random, in_file) + "]\n";
     }
     return text + "end.";
 }
@@ -90,7 +102,7 @@ void use_home_library(const testing::TestHome &home, bool upper_case) {
     ASSERT_EQ(vornmac_write_variable_file(home.options_file().c_str(), 4, names, values), 0);
 }
 
-TEST(PlainRun, RandomArgumentsGiveTheSameRunEitherWay) {
+void expect_random_arguments_agree(bool FastPaths::*fast_path, bool traced) {
     std::mt19937 random(20261206);
     for (const bool upper_case : {false, true}) {
         testing::TestHome home;
@@ -102,10 +114,13 @@ TEST(PlainRun, RandomArgumentsGiveTheSameRunEitherWay) {
             const std::string file = home.path("program.vm");
             testing::ProgramRequest request;
             (in_file ? request.file : request.text) = in_file ? file.c_str() : program.c_str();
-            request.variables = {{"x", " lead ab"}, {"y", "yy"}};
+            request.variables = {{"x", " lead ab"},
+                                 {"y", "yy"},
+                                 {"v198", std::string(198, 'v')},
+                                 {"v199", std::string(199, 'v')}};
             request.max_tokens = 20000;
-            request.trace = note_arguments;
-            const auto [runs, tokens] = testing::run_both_ways(&FastPaths::plain_runs, [&] {
+            if (traced) request.trace = note_arguments;
+            const auto [runs, tokens] = testing::run_both_ways(fast_path, [&] {
                 std::remove(home.path("lib.mac").c_str());
                 std::remove(home.path("test.log").c_str());
                 std::string arguments;
@@ -121,6 +136,14 @@ TEST(PlainRun, RandomArgumentsGiveTheSameRunEitherWay) {
             EXPECT_EQ(runs.second, tokens.second) << "round " << round;
         }
     }
+}
+
+TEST(PlainRun, RandomArgumentsGiveTheSameRunEitherWay) {
+    expect_random_arguments_agree(&FastPaths::plain_runs, true);
+}
+
+TEST(ArgumentsInView, RandomArgumentsGiveTheSameRunEitherWay) {
+    expect_random_arguments_agree(&FastPaths::arguments_in_view, false);
 }
 
 } // namespace
