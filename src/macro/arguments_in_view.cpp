@@ -84,30 +84,34 @@ class ListInView {
     }
 
     bool read_argument(std::string &text) {
-        size_t start = at_;
-        bool first_piece = true;
+        bool fresh = true; // nothing is in `text` yet
         for (;;) {
+            const size_t start = at_;
             while (at_ < ready_.size() && kind_of(ready_[at_]) == InList::plain)
                 ++at_;
             if (at_ == ready_.size()) return false;
-            if (first_piece)
-                text.assign(ready_.data() + start, at_ - start);
-            else
-                text.append(ready_.data() + start, at_ - start);
-            first_piece = false;
             const InList kind = kind_of(ready_[at_]);
+            if (at_ > start || kind != InList::trigger)
+                put(text, fresh, ready_.data() + start, at_ - start);
             if (kind != InList::trigger)
                 return kind != InList::refused && text.size() <= VarStore::max_text;
             // A reference right after a word's name characters goes on with the word.
             if (at_ > 0 && is_name_char(static_cast<unsigned char>(ready_[at_ - 1]))) return false;
-            if (!read_reference(text)) return false;
-            start = at_;
+            if (!read_reference(text, fresh)) return false;
         }
+    }
+
+    // Each argument's first piece replaces the text it had (cleared, then appended to:
+    // cheaper than an assignment, which must allow for a piece inside the text).
+    static void put(std::string &text, bool &fresh, const char *piece, size_t length) {
+        if (fresh) text.clear();
+        text.append(piece, length);
+        fresh = false;
     }
 
     // `&name` and a "," or "]" right after it, its value a run of name characters that a
     // token holds, read in place as the scanner reads a token that begins with a reference.
-    bool read_reference(std::string &text) {
+    bool read_reference(std::string &text, bool &fresh) {
         const size_t trigger_at = at_;
         const std::string_view name =
             ready_.substr(at_ + 1, name_run(ready_.substr(at_ + 1), token_limit - 1));
@@ -123,10 +127,12 @@ class ListInView {
         word[name.size()] = '\0';
         VarStore &vars = context_.vars;
         const VarLevel *value = vars.find_var_level(vars.current_level, word, hash, name.size());
-        if (value == nullptr || value->length == 0 || value->length >= token_limit) return false;
-        for (size_t i = 0; i < value->length; ++i)
+        if (value == nullptr) return false;
+        const size_t length = value->length;
+        if (length == 0 || length >= token_limit) return false;
+        for (size_t i = 0; i < length; ++i)
             if (!is_name_char(static_cast<unsigned char>(value->text[i]))) return false;
-        text.append(value->text, value->length);
+        put(text, fresh, value->text, length);
         // The trigger's column as noted when it is read: the column runs one on for each
         // value read in place before it.
         last_trigger_column_ =

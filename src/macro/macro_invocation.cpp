@@ -25,6 +25,15 @@ struct FoundMacro {
     std::shared_ptr<const CalledMacro> called;
 };
 
+// Whether `name` is spelled as `kept` (which holds no zero byte): a character loop, as
+// names are short.
+bool spelled_alike(const std::string &kept, const char *name) {
+    size_t i = 0;
+    for (; i < kept.size(); ++i)
+        if (kept[i] != name[i]) return false;
+    return name[i] == '\0';
+}
+
 std::string without_trailing_white(const char *text) {
     std::string trimmed = text;
     while (!trimmed.empty() && is_white(static_cast<unsigned char>(trimmed.back())))
@@ -39,8 +48,8 @@ std::string without_trailing_white(const char *text) {
 std::optional<FoundMacro> locate(ParserContext &context, const char *name) {
     MacroLibrary &library = context.macros;
     MacroCalls::Located &last = context.macro_calls.located;
-    const bool same_name =
-        context.input.fast_paths.macro_records && last.entry != nullptr && last.name == name;
+    const bool same_name = context.input.fast_paths.macro_records && last.entry != nullptr &&
+                           spelled_alike(last.name, name);
     const DirectoryEntry *entry = same_name ? last.entry : nullptr;
     int changes_met = 0;
     for (int16_t slot = library.first_slot; slot < library_slot_count; ++slot) {
@@ -84,14 +93,16 @@ class ArgumentBinder {
     ArgumentBinder(ParserContext &context, const CalledMacro &called)
         : context_(context), scanner_(context.scanner), parameters_(called.record.parameters),
           names_(called.parameter_names), positional_count_(called.record.header.positional_count),
-          lease_(context.macro_calls), arguments_(lease_.texts()),
+          count_(parameters_.size()), lease_(context.macro_calls), arguments_(lease_.texts()),
           level_(static_cast<int16_t>(context.vars.current_level + 1)) {
-        if (arguments_.size() < parameters_.size()) arguments_.resize(parameters_.size());
+        if (arguments_.size() < count_) arguments_.resize(count_);
         if (names_.empty())
             for (const maclib::MacroParameter &parameter : parameters_)
                 names_.emplace_back(parameter.name.c_str());
         // Each parameter starts as its default: "" for a positional one.
-        for (size_t i = 0; i < parameters_.size(); ++i)
+        for (size_t i = 0; i < positional_count_; ++i)
+            arguments_[i].clear();
+        for (size_t i = positional_count_; i < count_; ++i)
             arguments_[i].assign(parameters_[i].default_text);
     }
 
@@ -113,11 +124,11 @@ class ArgumentBinder {
             }
         }
         if (context_.trace.on()) [[unlikely]]
-            for (size_t i = 0; i < parameters_.size(); ++i)
+            for (size_t i = 0; i < count_; ++i)
                 context_.trace.note_argument(parameters_[i].name, value_of(i));
         // Positional parameters come first in the record, so this is their order and then
         // the named ones'.
-        for (size_t i = 0; i < parameters_.size(); ++i)
+        for (size_t i = 0; i < count_; ++i)
             context_.vars.save(level_, names_[i], arguments_[i]);
     }
 
@@ -181,6 +192,7 @@ class ArgumentBinder {
     const std::vector<maclib::MacroParameter> &parameters_;
     std::vector<KnownName> &names_;
     size_t positional_count_;
+    size_t count_; // of parameters
     MacroCalls::Lease lease_;
     // The argument's text, or else the default, for each parameter.
     ArgumentTexts &arguments_;
@@ -222,12 +234,10 @@ void call_macro(ParserContext &context, const char *name) {
 
 } // namespace
 
-MacroCalls::Lease::Lease(MacroCalls &calls)
-    : calls_(calls), texts_([&]() -> ArgumentTexts & {
-          if (calls.in_use_ == calls.buffers_.size())
-              calls.buffers_.push_back(std::make_unique<ArgumentTexts>());
-          return *calls.buffers_[calls.in_use_++];
-      }()) {}
+ArgumentTexts &MacroCalls::add_buffer() {
+    buffers_.push_back(std::make_unique<ArgumentTexts>());
+    return *buffers_.back();
+}
 
 void invoke_macro(ParserContext &context, const char *name) {
     run_traced(context, VORNMAC_TRACE_MACRO, name, [&] { call_macro(context, name); });

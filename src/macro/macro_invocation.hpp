@@ -53,7 +53,12 @@ class MacroCalls {
     // The buffer of one binding, given back when the binding ends, however it ends.
     class Lease {
       public:
-        explicit Lease(MacroCalls &calls);
+        explicit Lease(MacroCalls &calls)
+            : calls_(calls),
+              texts_(calls.in_use_ < calls.buffers_.size() ? *calls.buffers_[calls.in_use_]
+                                                           : calls.add_buffer()) {
+            ++calls.in_use_;
+        }
         ~Lease() { --calls_.in_use_; }
         Lease(const Lease &) = delete;
         Lease &operator=(const Lease &) = delete;
@@ -65,6 +70,8 @@ class MacroCalls {
     };
 
   private:
+    ArgumentTexts &add_buffer();
+
     // Each buffer is held by pointer, so a deeper binding that adds one moves none in use.
     std::vector<std::unique_ptr<ArgumentTexts>> buffers_;
     size_t in_use_ = 0;
