@@ -175,7 +175,6 @@ bool take_arguments_in_view(ParserContext &context, ArgumentTexts &texts, size_t
         return false;
     }
     list.take();
-    if (!context.scanner.scan_plain_token()) context.scanner.scan_token(0, 0);
     return true;
 }
 

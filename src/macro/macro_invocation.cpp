@@ -108,6 +108,12 @@ class ArgumentBinder {
 
     void bind(const char *macro_name, OpenAt call_at) {
         bool listed = take_arguments_in_view(context_, arguments_, positional_count_);
+        // The "]" token, plain where it is in view; else read as the list's last token,
+        // which the input may end in.
+        if (listed && !scanner_.scan_plain_token()) {
+            const OpenConstruct open(context_, call_at, "%", macro_name, "[", "]");
+            advance();
+        }
         if (!listed) {
             advance();
             listed = token()[0] == '[';

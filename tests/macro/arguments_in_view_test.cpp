@@ -75,6 +75,9 @@ TEST(ArgumentsInView, ErrorsAfterTheCallStandWhereTheyDid) {
         const CallRun run = run_either_way("%macro p[a,b]; &a &b &undefined %mend;\n",
                                            "  %p[abc,&i]   &gone %p[ x ,&i]\n&gone2 end.", in_file);
         EXPECT_NE(run.messages, "");
+        // The input ends in the white space after the "]", with the list still open.
+        EXPECT_NE(run_either_way("%macro p[a,b]; (&a) %mend;\n", "%p[x,&i]  ", in_file).messages,
+                  "");
     }
 }
 
