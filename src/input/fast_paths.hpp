@@ -10,7 +10,8 @@
 // bytes read ahead instead of read one by one (read_ahead); the log's echo of a program file's
 // plain tokens gathered as spans of its read buffer instead of copied token by token (echo_spans);
 // runs of plain tokens delivered to a host in one request instead of one request each
-// (token_batches: off, vornmac_gettokens delivers none).
+// (token_batches: off, vornmac_gettokens delivers none); a plain token that an expression or an
+// argument list reads taken inline instead of through the general scan (tokens_in_view).
 // In use all are on; they can be turned off, one context at a time, only so that the differential
 // tests can run every program both ways and compare.
 #pragma once
@@ -28,6 +29,7 @@ struct FastPaths {
     bool echo_spans = true;
     bool macro_in_place = true;
     bool token_batches = true;
+    bool tokens_in_view = true;
 };
 
 } // namespace vornmac
