@@ -1,12 +1,12 @@
 #include "func/evaluator.hpp"
 
 #include "error/error_numbers.hpp"
-#include "func/expression_tokens.hpp"
 #include "func/expression_values.hpp"
 #include "host/parser_context.hpp"
 #include "input/argument_list.hpp"
 #include "input/quoting_bytes.hpp"
 #include "input/text_chain.hpp"
+#include "input/tokens_in_view.hpp"
 #include "vars/name_compare.hpp"
 
 #include <array>
@@ -130,7 +130,7 @@ class Evaluator {
     }
 
     ParserContext &context_;
-    ExpressionTokens tokens_;
+    TokensInView tokens_;
     std::string &texts_;
     const size_t texts_start_; // what enclosing evaluations hold, given back at the end
 };

@@ -10,8 +10,9 @@
 // bytes read ahead instead of read one by one (read_ahead); the log's echo of a program file's
 // plain tokens gathered as spans of its read buffer instead of copied token by token (echo_spans);
 // runs of plain tokens delivered to a host in one request instead of one request each
-// (token_batches: off, vornmac_gettokens delivers none); a plain token that an expression or an
-// argument list reads taken inline instead of through the general scan (tokens_in_view).
+// (token_batches: off, vornmac_gettokens delivers none); the plain tokens that an expression or the
+// opening of an argument list reads taken from the view, the input brought up to date once for
+// a run of them, instead of each through the general scan (tokens_in_view).
 // In use all are on; they can be turned off, one context at a time, only so that the differential
 // tests can run every program both ways and compare.
 #pragma once

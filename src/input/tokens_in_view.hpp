@@ -1,12 +1,13 @@
-// The tokens of an expression, read one after another as scan_token(0, 0) reads them. Most are
-// plain tokens the input has in view (operators, numbers, parentheses, words), and each would
-// cost the general scan's full round of steps. Here they are taken straight from the view
-// instead, each token's text into the scanner's next-token buffer as always, while the input
-// stack's reading position and the token's place (where errors and traces say it began) are
-// brought up to date once for the whole run of them (settle): before a token that only the
-// general scan can read, before an error is raised, and when the expression ends. Nothing else
-// looks at them in between. A token with a line feed, whose line the general steps count, ends
-// the run too.
+// Tokens read one after another as scan_token(0, 0) reads them, by a reader that does nothing
+// else in between: an expression's operators and operands, the opening of an argument list.
+// Most are plain tokens the input has in view (operators, numbers, parentheses, words), and
+// each would cost the general scan's full round of steps. Here they are taken straight from
+// the view instead, each token's text into the scanner's next-token buffer as always, while
+// the input stack's reading position and the token's place (where errors and traces say it
+// began) are brought up to date once for the whole run of them (settle): before a token that
+// only the general scan can read, before the reader raises an error or lets anything else
+// read, and when it is done. A token with a line feed, whose line the general steps count,
+// ends the run too.
 #pragma once
 #include "host/parser_context.hpp"
 #include "input/lexer.hpp"
@@ -18,11 +19,11 @@
 
 namespace vornmac {
 
-class ExpressionTokens {
+class TokensInView {
   public:
-    explicit ExpressionTokens(ParserContext &context) : context_(context) {}
-    ExpressionTokens(const ExpressionTokens &) = delete;
-    ExpressionTokens &operator=(const ExpressionTokens &) = delete;
+    explicit TokensInView(ParserContext &context) : context_(context) {}
+    TokensInView(const TokensInView &) = delete;
+    TokensInView &operator=(const TokensInView &) = delete;
 
     // The token just read.
     const char *text() const { return context_.scanner.next_token_text; }

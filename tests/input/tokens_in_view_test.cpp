@@ -1,7 +1,8 @@
-// An expression's plain tokens are taken straight from what the input has in view, and the
-// input stack and the token's place brought up to date once for a run of them. Every program
-// must run the same either way: each golden case, and random expressions in %eval, %if,
-// counted loops and number arguments, mixing what the view takes (one-character operators,
+// An expression's plain tokens, and the opening of an argument list, are taken straight from
+// what the input has in view, and the input stack and the token's place brought up to date
+// once for a run of them. Every program must run the same either way: each golden case, and
+// random expressions in %eval, %if, counted loops and number arguments, after every kind of
+// opening of the list, mixing what the view takes (one-character operators,
 // numbers, words, slashes before every kind of character) with what ends a run (references,
 // calls, comments, quotes, markers, line ends, carriage returns, words at a token's bound,
 // the end of the input) and with errors raised in the middle (division by zero, text
@@ -65,6 +66,9 @@ std::string random_expression(std::mt19937 &random, size_t pieces, bool in_file)
 // Expressions where the evaluator reads them: %eval, a condition, a loop's bounds, a number
 // argument.
 std::string random_program(std::mt19937 &random, size_t statements, bool in_file) {
+    static constexpr const char *opening[] = {"(",  "( ", " (",  "\n(",   "/*c*/(", "((",
+                                              "1+", ")",  "&x(", "\r\n(", "'(",     "%str(()"};
+    std::uniform_int_distribution<size_t> pick_opening(0, std::size(opening) - 1);
     std::uniform_int_distribution<int> kind(0, 4);
     std::uniform_int_distribution<size_t> pieces(1, 12);
     std::string text;
@@ -84,7 +88,7 @@ std::string random_program(std::mt19937 &random, size_t statements, bool in_file
             text += "%substr(abcdef," + expression + ",2) ";
             break;
         default:
-            text += "%eval(" + expression + "\n";
+            text += "%eval" + std::string(opening[pick_opening(random)]) + expression + "\n";
             break;
         }
     }

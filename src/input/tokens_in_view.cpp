@@ -1,8 +1,8 @@
-#include "func/expression_tokens.hpp"
+#include "input/tokens_in_view.hpp"
 
 namespace vornmac {
 
-[[gnu::always_inline]] inline bool ExpressionTokens::open_view() {
+[[gnu::always_inline]] inline bool TokensInView::open_view() {
     const InputStack &in = context_.input;
     if (!in.fast_paths.tokens_in_view) return false;
     const std::string_view ready = in.ready();
@@ -12,7 +12,7 @@ namespace vornmac {
     return true;
 }
 
-[[gnu::always_inline]] inline bool ExpressionTokens::take_in_view() {
+[[gnu::always_inline]] inline bool TokensInView::take_in_view() {
     const std::string_view rest(at_, static_cast<size_t>(end_ - at_));
     PlainToken token;
     if (!plain_token(rest, 0, token)) return false;
@@ -26,7 +26,7 @@ namespace vornmac {
     return true;
 }
 
-void ExpressionTokens::take_in_view_or_scan() {
+void TokensInView::take_in_view_or_scan() {
     if (at_ == nullptr && !open_view()) {
         scan();
         return;
@@ -38,7 +38,7 @@ void ExpressionTokens::take_in_view_or_scan() {
 // As the takes of each token would leave them: begin_token of the last one where the tokens
 // before it ended (none held a line feed), the characters of all of them taken, and the
 // character after the last one read when that ended it.
-void ExpressionTokens::settle_taken() {
+void TokensInView::settle_taken() {
     InputStack &in = context_.input;
     Scanner &scanner = context_.scanner;
     scanner.token_start_column = static_cast<int16_t>(in.live.column + (last_ - start_));
@@ -49,7 +49,7 @@ void ExpressionTokens::settle_taken() {
     in.token_completed();
 }
 
-void ExpressionTokens::scan() {
+void TokensInView::scan() {
     settle();
     context_.scanner.scan_token(0, 0);
 }
