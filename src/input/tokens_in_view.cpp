@@ -27,12 +27,15 @@ namespace vornmac {
 }
 
 void TokensInView::take_in_view_or_scan() {
-    if (at_ == nullptr && !open_view()) {
-        scan();
-        return;
+    if (at_ == nullptr) {
+        if (!open_view()) {
+            scan();
+            return;
+        }
+        if (end_ - at_ >= 2 && take_single()) return;
     }
-    if ((end_ - at_ >= 2 && take_single()) || take_in_view()) return;
-    scan();
+    // take_single has refused the token where a view was open already.
+    if (!take_in_view()) scan();
 }
 
 // As the takes of each token would leave them: begin_token of the last one where the tokens
