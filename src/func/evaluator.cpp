@@ -6,6 +6,7 @@
 #include "input/argument_list.hpp"
 #include "input/quoting_bytes.hpp"
 #include "input/text_chain.hpp"
+#include "input/tokens_in_view.hpp"
 #include "vars/name_compare.hpp"
 
 #include <array>
@@ -59,12 +60,18 @@ enum class Binding : unsigned char {
 class Evaluator {
   public:
     explicit Evaluator(ParserContext &context)
-        : context_(context), texts_(context.expression_texts.stack), texts_start_(texts_.size()) {}
+        : context_(context), tokens_(context), texts_(context.expression_texts.stack),
+          texts_start_(texts_.size()) {}
     ~Evaluator() { texts_.resize(texts_start_); }
     Evaluator(const Evaluator &) = delete;
     Evaluator &operator=(const Evaluator &) = delete;
 
-    Value expression() { return operators_from(Binding::or_level); }
+    // The input and the token's place are up to date when it returns.
+    Value expression() {
+        const Value value = operators_from(Binding::or_level);
+        tokens_.settle();
+        return value;
+    }
 
     // The text of a value: a text operand's own, or an integer's digits written into `digits`.
     const char *text(const Value &value, NumberDigits &digits) {
@@ -86,25 +93,45 @@ class Evaluator {
     Value text_operand();
 
     Comparison comparison_operator();
-    Value arithmetic(const Value &left, char op, const Value &right);
+    // Inline where each operator is applied: the call cost as much as the arithmetic.
+    [[gnu::always_inline]] Value arithmetic(const Value &left, char op, const Value &right);
     [[gnu::cold, gnu::noinline]] Value division_fault(int32_t a, char op, int32_t b);
     [[gnu::cold, gnu::noinline]] void malformed_number();
     bool compare(Comparison op, const Value &left, const Value &right);
 
-    const char *token() const { return context_.scanner.next_token_text; }
+    const char *token() const { return tokens_.text(); }
     bool begins_with(char c) const { return token()[0] == c; }
     // `word` is in lower case; the token's first letter has been seen to match it.
-    bool is_word(const char *word) const { return name_compare(token(), word) == 0; }
-    void next() { context_.scanner.scan_token(0, 0); }
+    // name_compare(token(), word) == 0, inline: it asks every token that begins with the letter.
+    bool is_word(const char *word) const {
+        const char *t = token();
+        size_t i = 0;
+        for (; word[i] != '\0'; ++i)
+            if (fold_name_char(static_cast<unsigned char>(t[i])) != word[i]) return false;
+        for (; t[i] != '\0'; ++i)
+            if (!is_white(static_cast<unsigned char>(t[i]))) return false;
+        return true;
+    }
+    void next() { tokens_.next(); }
+    // Every error is raised with the input and the token's place up to date.
+    void raise(int16_t number, std::vector<ErrorArg> args = {}) {
+        tokens_.settle();
+        context_.errors.raise(number, std::move(args));
+    }
     // A numeric value is its integer; a text is read as one (error 2039 when it is none).
     int32_t integer(const Value &value) {
-        return value.numeric ? value.number : number_value(context_, texts_.data() + value.text_at);
+        return value.numeric ? value.number : text_integer(value);
+    }
+    [[gnu::noinline]] int32_t text_integer(const Value &value) {
+        tokens_.settle();
+        return number_value(context_, texts_.data() + value.text_at);
     }
     bool is_not_number(const Value &value) const {
         return !value.numeric && vornmac::is_not_number(texts_.data() + value.text_at);
     }
 
     ParserContext &context_;
+    TokensInView tokens_;
     std::string &texts_;
     const size_t texts_start_; // what enclosing evaluations hold, given back at the end
 };
@@ -245,7 +272,7 @@ bool Evaluator::compare(Comparison op, const Value &left, const Value &right) {
     return order == 0;
 }
 
-Value Evaluator::arithmetic(const Value &left, char op, const Value &right) {
+inline Value Evaluator::arithmetic(const Value &left, char op, const Value &right) {
     const int32_t a = integer(left);
     const int32_t b = integer(right);
     const auto ua = static_cast<uint32_t>(a);
@@ -267,7 +294,7 @@ Value Evaluator::arithmetic(const Value &left, char op, const Value &right) {
 
 // Out of line, so that arithmetic() stays small enough to be inlined where it is used.
 Value Evaluator::division_fault(int32_t a, char op, int32_t b) {
-    context_.errors.raise(error::division_fault, {a, op == '/' ? "/" : "mod", b});
+    raise(error::division_fault, {a, op == '/' ? "/" : "mod", b});
     return Value::of_number(0);
 }
 
@@ -279,8 +306,7 @@ Value Evaluator::unary() {
     const NestingLevel level(context_.nesting.expression);
     if (level.beyond(NestingDepths::expression_bound)) {
         // The operator is left unread: the expression ends before it.
-        context_.errors.raise(error::expression_too_deep,
-                              {static_cast<int>(NestingDepths::expression_bound)});
+        raise(error::expression_too_deep, {static_cast<int>(NestingDepths::expression_bound)});
         return Value::of_number(0);
     }
     next();
@@ -289,7 +315,7 @@ Value Evaluator::unary() {
     if (begins_with(')'))
         next();
     else
-        context_.errors.raise(error::expression_not_closed);
+        raise(error::expression_not_closed);
     return value;
 }
 
@@ -311,7 +337,7 @@ Value Evaluator::number_literal() {
 }
 
 void Evaluator::malformed_number() {
-    context_.errors.raise(error::malformed_number, {token()});
+    raise(error::malformed_number, {token()});
 }
 
 Value Evaluator::text_operand() {
@@ -332,7 +358,7 @@ Value Evaluator::text_operand() {
         next();
     }
     texts_.push_back('\0');
-    if (too_long) context_.errors.raise(error::text_too_long, {"An expression"});
+    if (too_long) raise(error::text_too_long, {"An expression"});
     return Value::of_text(at);
 }
 } // namespace

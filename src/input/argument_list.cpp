@@ -5,6 +5,7 @@
 #include "host/parser_context.hpp"
 #include "input/lexer.hpp"
 #include "input/text_chain.hpp"
+#include "input/tokens_in_view.hpp"
 #include "vars/name_compare.hpp"
 
 #include <algorithm>
@@ -89,15 +90,19 @@ std::string cleaned_text(const char *text) {
 ArgumentList::ArgumentList(ParserContext &context, int16_t open_error, const char *label,
                            Start start, std::initializer_list<ErrorArg> open_error_extra)
     : context_(context), label_(label) {
-    advance(context_);
+    // Mostly "(" and the argument's first token, both plain and in view.
+    TokensInView tokens(context_);
+    tokens.next();
     const bool opened = token_begins_with(context_, '(');
     if (!opened) {
+        tokens.settle();
         std::vector<ErrorArg> args{label_, token_text(context_)};
         args.insert(args.end(), open_error_extra);
         context_.errors.raise(open_error, std::move(args));
     }
     if (start == Start::first_argument || (start == Start::found_token_first && opened))
-        advance(context_);
+        tokens.next();
+    tokens.settle();
 }
 
 bool ArgumentList::ended() {

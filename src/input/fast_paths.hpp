@@ -11,7 +11,10 @@
 // plain tokens gathered as spans of its read buffer instead of copied token by token (echo_spans);
 // runs of plain tokens delivered to a host in one request instead of one request each
 // (token_batches: off, vornmac_gettokens delivers none); a macro call's simple argument list
-// read whole from what is in view instead of token by token (arguments_in_view).
+// read whole from what is in view instead of token by token (arguments_in_view); the plain tokens
+// that an expression or the opening of an argument list reads taken from the view, the input
+// brought up to date once for a run of them, instead of each through the general scan
+// (tokens_in_view).
 // In use all are on; they can be turned off, one context at a time, only so that the differential
 // tests can run every program both ways and compare.
 #pragma once
@@ -30,6 +33,7 @@ struct FastPaths {
     bool macro_in_place = true;
     bool token_batches = true;
     bool arguments_in_view = true;
+    bool tokens_in_view = true;
 };
 
 } // namespace vornmac
