@@ -10,7 +10,9 @@
 // bytes read ahead instead of read one by one (read_ahead); the log's echo of a program file's
 // plain tokens gathered as spans of its read buffer instead of copied token by token (echo_spans);
 // runs of plain tokens delivered to a host in one request instead of one request each
-// (token_batches: off, vornmac_gettokens delivers none).
+// (token_batches: off, vornmac_gettokens delivers none); the marker tokens a host's token
+// passes over stepped over where they are in view instead of scanned one by one
+// (marker_skips).
 // In use all are on; they can be turned off, one context at a time, only so that the differential
 // tests can run every program both ways and compare.
 #pragma once
@@ -28,6 +30,7 @@ struct FastPaths {
     bool echo_spans = true;
     bool macro_in_place = true;
     bool token_batches = true;
+    bool marker_skips = true;
 };
 
 } // namespace vornmac
