@@ -14,7 +14,8 @@
 // read whole from what is in view instead of token by token (arguments_in_view); the plain tokens
 // that an expression or the opening of an argument list reads taken from the view, the input
 // brought up to date once for a run of them, instead of each through the general scan
-// (tokens_in_view).
+// (tokens_in_view); the marker tokens a host's token passes over stepped over where they are in
+// view instead of scanned one by one (marker_skips).
 // In use all are on; they can be turned off, one context at a time, only so that the differential
 // tests can run every program both ways and compare.
 #pragma once
@@ -34,6 +35,7 @@ struct FastPaths {
     bool token_batches = true;
     bool arguments_in_view = true;
     bool tokens_in_view = true;
+    bool marker_skips = true;
 };
 
 } // namespace vornmac

@@ -44,7 +44,7 @@ int32_t program_file_length(int handle) {
     return 0;
 }
 
-InputStack::InputStack(ParserContext &context) : context_(context) {
+InputStack::InputStack(ParserContext &context) : context_(context), vars_(context.vars) {
     context_.vars.set_text_reader(this);
     temp_variables_.reserve(temp_names_.size());
     for (size_t n = 0; n < temp_names_.size(); ++n) {
@@ -439,23 +439,6 @@ void InputStack::resume(ResumeMode mode) {
         context_.errors.raise(error::undefined_variable, {source.source_name.c_str()});
 }
 
-void InputStack::drop_above_current_level() {
-    const int16_t above = static_cast<int16_t>(context_.vars.current_level + 1);
-    if (above >= VarStore::lowest_level && above < VarStore::level_limit)
-        context_.vars.drop_level(above);
-}
-
-const VarLevel *InputStack::resumed_value() {
-    // Looked up at the level the source was pushed at, where its _TEMP text was stored.
-    // The variable is searched by name the first time only: a loop's text is resumed after
-    // every call and reference in its body.
-    InputSource &source = slot_for(top);
-    VarStore &vars = context_.vars;
-    if (source.variable == nullptr) source.variable = vars.lookup(source.source_name.c_str(), true);
-    return source.variable != nullptr ? VarStore::visible_value(source.variable, vars.current_level)
-                                      : nullptr;
-}
-
 bool InputStack::reload_text() {
     const VarLevel *value = resumed_value();
     if (value == nullptr) {
@@ -469,13 +452,6 @@ bool InputStack::reload_text() {
     cursor.text_size = value->length;
     cursor.text_position = std::min(static_cast<size_t>(live.offset), cursor.text_size);
     return true;
-}
-
-bool InputStack::text_resumes_unchanged() {
-    if (top < 0) return false;
-    const VarLevel *value = resumed_value();
-    return value != nullptr && value->text == cursor.text && value->length == cursor.text_size &&
-           cursor.text_position == std::min(static_cast<size_t>(live.offset), cursor.text_size);
 }
 
 int32_t read_source_block(int handle, int32_t offset, int32_t length, ReadBuffer &block) {

@@ -298,17 +298,41 @@ class InputStack final : public TextReader {
     // Kind text: the source's variable text, read on from the offset. False when the
     // variable is gone; the source then has nothing more to read.
     bool reload_text();
-    // Kind text: the value reload_text reads the source's text from, or null.
-    const VarLevel *resumed_value();
+    // Kind text: the value reload_text reads the source's text from, or null. Inline with the
+    // two below: a reference read in place in a text asks them each time.
+    const VarLevel *resumed_value() {
+        // Looked up at the level the source was pushed at, where its _TEMP text was stored.
+        // The variable is searched by name the first time only: a loop's text is resumed after
+        // every call and reference in its body.
+        // Every slot up to the top has its source, made by the push that filled it.
+        VORNMAC_ASSERT(top >= 0 && top < slot_count && slots_[static_cast<size_t>(top)]);
+        InputSource &source = *slots_[static_cast<size_t>(top)];
+        if (source.variable == nullptr) [[unlikely]]
+            source.variable = vars_.lookup(source.source_name.c_str(), true);
+        return source.variable != nullptr
+                   ? VarStore::visible_value(source.variable, vars_.current_level)
+                   : nullptr;
+    }
     // Kind text: whether reload_text would leave the text, its size and the reading as they
     // stand (not so once the variable shows another text, or a zero byte was set into it).
-    bool text_resumes_unchanged();
+    bool text_resumes_unchanged() {
+        if (top < 0) return false;
+        const VarLevel *value = resumed_value();
+        return value != nullptr && value->text == cursor.text &&
+               value->length == cursor.text_size &&
+               cursor.text_position == std::min(static_cast<size_t>(live.offset), cursor.text_size);
+    }
     // A source resumed takes back the variable level it was read at; deeper ones are gone.
-    void drop_above_current_level();
+    void drop_above_current_level() {
+        const int16_t above = static_cast<int16_t>(vars_.current_level + 1);
+        if (above >= VarStore::lowest_level && above < VarStore::level_limit)
+            vars_.drop_level(above);
+    }
     unsigned char read_terminal_line();
     void close_live_file();
 
     ParserContext &context_;
+    VarStore &vars_; // the context's
     std::array<std::unique_ptr<InputSource>, slot_count> slots_;
     // By silent depth: the digit of the command variable whose text the substitution at
     // that depth pushed, 0 for any other text (see substitute).

@@ -409,10 +409,10 @@ struct NameInView {
     const size_t limit = std::min(ready.size(), static_cast<size_t>(token_limit));
     uint32_t hash = name_hash_seed;
     size_t at = 0;
-    while (at < limit && is_name_char(from[at])) {
+    // One look-up both ends the name and gives the character as the hash takes it.
+    for (; at < limit && word_bytes_lowered[from[at]] != 0; ++at) {
         name.word[at] = static_cast<char>(from[at]);
-        hash = name_hash_step(hash, from[at]);
-        ++at;
+        hash = name_hash_step_seen(hash, word_bytes_lowered[from[at]]);
     }
     if (at == 0) return {};
     name.length = static_cast<int16_t>(at);

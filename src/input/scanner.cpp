@@ -81,12 +81,16 @@ void Scanner::gettoken(bool shift) {
     // Most tokens of a program are plain text: taken here, they skip the general steps,
     // and their length is known.
     begin_token();
+    const std::string_view ready = context_.input.ready();
     const char *as_read = nullptr;
-    if (take_plain_token(0, &as_read)) {
+    if (take_plain_token(ready, 0, &as_read)) {
         context_.input.token_completed();
         // Its only line feed can be its last character, unless it is a blank line's.
         echo_and_blank(static_cast<size_t>(next_length), next_token_text[0] != '\n', as_read);
     } else {
+        // The markers that close a stored text need no scan of their own.
+        if (ready.size() >= 2 && static_cast<unsigned char>(ready[0]) == marker_byte)
+            skip_markers(ready);
         next_token(0);
         // The text up to its terminator is what the host reads of a token.
         echo_and_blank(std::strlen(next_token_text), false, nullptr);
@@ -159,10 +163,24 @@ void Scanner::shift_token() {
     copy_token_text(next_token_text, current_token, token_size);
 }
 
+void Scanner::skip_markers(std::string_view ready) {
+    InputStack &in = context_.input;
+    if (!in.fast_paths.marker_skips) return;
+    // A carriage return as the code would be folded with the character after it.
+    while (ready.size() >= 2 && static_cast<unsigned char>(ready[0]) == marker_byte &&
+           ready[1] != '\r') {
+        in.take(2);
+        apply_marker(static_cast<unsigned char>(ready[1]));
+        ready = in.ready();
+    }
+}
+
 void Scanner::next_token(int16_t shift) {
     scan_token(0, shift);
-    while (static_cast<unsigned char>(next_token_text[0]) == marker_byte)
+    while (static_cast<unsigned char>(next_token_text[0]) == marker_byte) {
+        skip_markers(context_.input.ready());
         scan_token(0, 0);
+    }
     if (static_cast<unsigned char>(next_token_text[0]) != quoted_byte) return;
     const unsigned char code = static_cast<unsigned char>(next_token_text[1]);
     if (code < 1 || code > 5) return;
@@ -180,13 +198,10 @@ void Scanner::scan_token(int16_t mode, int16_t shift) {
 }
 
 bool Scanner::scan_plain_token() {
-    InputStack &in = context_.input;
-    const std::string_view ready = in.ready();
-    PlainToken token;
-    if (!plain_token(ready, 0, token)) return false;
     begin_token();
-    take_known_plain_token(ready, token, 0);
-    in.token_completed();
+    // A plain token is never empty nor a marker: scan_token would complete it.
+    if (!take_plain_token(context_.input.ready(), 0, nullptr)) return false;
+    context_.input.token_completed();
     return true;
 }
 
@@ -199,7 +214,7 @@ void Scanner::scan_raw_token(int16_t mode) {
     TokenReader reader(*this);
     for (;;) {
         begin_token();
-        if (take_plain_token(mode, nullptr)) return;
+        if (take_plain_token(in.ready(), mode, nullptr)) return;
         in.read_char();
         if (expand_triggers(mode)) return;
         const unsigned char c = in.ch;
@@ -239,9 +254,8 @@ void Scanner::scan_raw_token(int16_t mode) {
 
 // Inline in both its callers: a plain token costs little more than the call and the saving of
 // the registers it needs.
-[[gnu::always_inline]] inline bool Scanner::take_plain_token(int16_t mode, const char **as_read) {
-    InputStack &in = context_.input;
-    const std::string_view ready = in.ready();
+[[gnu::always_inline]] inline bool Scanner::take_plain_token(std::string_view ready, int16_t mode,
+                                                             const char **as_read) {
     PlainToken token;
     if (!plain_token(ready, mode, token))
         return mode == 0 && ready.size() >= 2 && ready[0] == '&' && take_reference_token(ready);

@@ -38,9 +38,14 @@ class Scanner {
     int gettokens(char *to, size_t room, int max_tokens, size_t &written);
     void next_token(int16_t shift);
     void scan_token(int16_t mode, int16_t shift);
-    // scan_token(0, 0) for a plain token (no trigger, no reference) the input has in view;
-    // false, with nothing read, when there is none.
+    // scan_token(0, 0) for a token the input has in view that the plain steps take whole
+    // (a plain token, or one that begins with a reference read in place); false, with
+    // nothing read, when there is none.
     bool scan_plain_token();
+    // scan_token(0, 0), the token taken in one step where scan_plain_token can.
+    void take_token_in_view() {
+        if (!scan_plain_token()) scan_token(0, 0);
+    }
     // How a statement reads its next word: scan_token(0, 0), then the token's text.
     const char *advance() {
         scan_token(0, 0);
@@ -65,6 +70,9 @@ class Scanner {
   private:
     void token_append(unsigned char c);
     void token_end() { next_token_text[next_length] = '\0'; }
+    // Steps over the markers that begin `ready`, what the input has in view, as next_token
+    // passes over their tokens: each one's code applied, the last code the current character.
+    void skip_markers(std::string_view ready);
     // Where the token being scanned starts; it is empty so far.
     void begin_token();
     // The next token becomes the current one.
@@ -75,9 +83,10 @@ class Scanner {
     void apply_marker(unsigned char code);
     void scan_raw_token(int16_t mode);
     // The fast path of scan_raw_token: a whole plain token, read in one step from what the
-    // input has ready. False, with nothing read, when the general steps must scan it.
+    // input has ready (`ready`, as in.ready() gives it). False, with nothing read, when the
+    // general steps must scan it.
     // `as_read`, when given, is pointed at the token's text as it stands in the input.
-    bool take_plain_token(int16_t mode, const char **as_read);
+    bool take_plain_token(std::string_view ready, int16_t mode, const char **as_read);
     // take_plain_token's steps once `ready` is known to start with the plain `token`.
     void take_known_plain_token(std::string_view ready, const PlainToken &token, int16_t mode);
     // Copies `count` ready characters into the token as token_append would, and steps

@@ -124,15 +124,16 @@ bool step_variable(ParserContext &context, CountedLoopRecord &loop, bool wrap_is
     VarLevel *value = VarStore::visible_value(loop.variable, vars.current_level);
     if (value == nullptr) return false;
     int32_t counter = loop.written_number;
-    const bool as_written = value->length == loop.written_length &&
-                            std::memcmp(value->text, loop.written.data(), loop.written_length) == 0;
+    char *const text = loop.written.data();
+    const size_t length = loop.written_length;
+    const bool as_written = value->length == length && std::equal(text, text + length, value->text);
     if (!as_written && !read_integer(value->text, counter)) return false;
     const NextValue next = next_value(counter, loop.limit, loop.step, wrap_is_set_up);
-    char *const text = loop.written.data();
     // Counting up by one mostly changes the last digit alone: it is raised where it is.
-    const size_t length = loop.written_length;
-    if (as_written && length > 0 && counter >= 0 &&
-        static_cast<int64_t>(counter) + 1 == next.value && text[length - 1] != '9') {
+    const bool last_digit_up = as_written && length > 0 && counter >= 0 &&
+                               static_cast<int64_t>(counter) + 1 == next.value &&
+                               text[length - 1] != '9';
+    if (last_digit_up) {
         ++text[length - 1];
     } else {
         char *const end = std::to_chars(text, text + loop.written.size() - 1, next.value).ptr;
@@ -140,11 +141,19 @@ bool step_variable(ParserContext &context, CountedLoopRecord &loop, bool wrap_is
         loop.written_length = static_cast<uint16_t>(end - text);
     }
     loop.written_number = next.value;
-    if (value->level == vars.current_level)
-        vars.replace_text(*value, text, loop.written_length);
-    else
-        vars.save(vars.current_level, loop.variable->name, text);
     goes_on = next.goes_on;
+    if (value->level != vars.current_level) {
+        vars.save(vars.current_level, loop.variable->name, text);
+        return true;
+    }
+    // The value's own digit raised as replace_text would write it, where no text read in
+    // place is the value's (which replace_text has kept for its reader first).
+    if (last_digit_up && value->level < VarStore::level_limit &&
+        value->text != context.input.cursor.text) {
+        ++value->text[length - 1];
+        return true;
+    }
+    vars.replace_text(*value, text, loop.written_length);
     return true;
 }
 
@@ -255,7 +264,7 @@ void counted_loop_step(ParserContext &context) {
             !step_by_header(context, loop_slot, wrap_is_set_up, goes_on))
             return;
         if (goes_on) {
-            take_token(context);
+            context.scanner.take_token_in_view();
             return;
         }
     } catch (const RecoveryJump &) {
@@ -292,7 +301,7 @@ bool pass_by_record(ParserContext &context) {
         in.rewind(text_value);
         take_header_words(context, loop, opening.size() + loop.header.size());
         if (goes_on) {
-            take_token(context);
+            context.scanner.take_token_in_view();
             return true;
         }
     } catch (const RecoveryJump &) {

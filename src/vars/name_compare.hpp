@@ -29,8 +29,12 @@ uint32_t name_hash(const char *name);
 // The steps of name_hash, for a reader that hashes a name while it scans it: the hash
 // starts as name_hash_seed and takes each character up to the trailing white space.
 inline constexpr uint32_t name_hash_seed = 2166136261u;
+// The step for a character as name_compare sees it: folded, white space as a blank.
+constexpr uint32_t name_hash_step_seen(uint32_t hash, unsigned char seen) {
+    return (hash ^ seen) * 16777619u;
+}
 constexpr uint32_t name_hash_step(uint32_t hash, unsigned char c) {
-    return (hash ^ (is_white(c) ? ' ' : fold_name_char(c))) * 16777619u;
+    return name_hash_step_seen(hash, is_white(c) ? ' ' : fold_name_char(c));
 }
 
 } // namespace vornmac

@@ -2,8 +2,9 @@
 // tokens and runs of name characters from what the input has ready; the rest goes through
 // the general steps. A value of name characters is taken into the token in place instead
 // of being pushed as a source, and a token that begins with such a reference is read whole.
-// A file's windows are copied from bytes read ahead, the log's echo gathered in spans, and
-// runs of plain tokens delivered to the host in one request.
+// A file's windows are copied from bytes read ahead, the log's echo gathered in spans, runs
+// of plain tokens delivered to the host in one request, and the markers before a host's
+// token stepped over in view.
 // Every program must give the same tokens, jumps, output and variables either way: each
 // golden case and random programs (from a file longer than the read buffer, and as host
 // text) are run with each fast path on and off, and the runs compared. The scanner itself is
@@ -46,6 +47,10 @@ TEST(TokenBatches, GoldenCasesGiveTheSameRunEitherWay) {
 
 TEST(ReadAhead, GoldenCasesGiveTheSameRunEitherWay) {
     EXPECT_GT(testing::expect_golden_cases_agree(&FastPaths::read_ahead), 100);
+}
+
+TEST(MarkerSkips, GoldenCasesGiveTheSameRunEitherWay) {
+    EXPECT_GT(testing::expect_golden_cases_agree(&FastPaths::marker_skips), 100);
 }
 
 // Pieces that reach every branch of the reading: words, white space with carriage
@@ -96,6 +101,12 @@ std::string random_program(std::mt19937 &random, size_t pieces) {
         ")"sv,
         "\x01\x03"sv,
         "\x01\x04"sv,
+        "\x01\x01\x01\x02"sv,
+        "\x01\x07\x01\x08"sv,
+        "\x01\r\n"sv,
+        "\x01"sv,
+        "&m "sv,
+        "&z.&z"sv,
         "\x02\x01"sv,
         "%eval(1+2)"sv,
         "%str(a;b)"sv,
@@ -132,7 +143,7 @@ std::string random_program(std::mt19937 &random, size_t pieces) {
 }
 
 // Values of every kind: name characters (long ones reach a token's bound), empty, and
-// holding a reference, a per cent sign, a quote, white space at either end or a marker.
+// holding a reference, a per cent sign, a quote, white space at either end or markers.
 const testing::Options random_variables = {{"x", "ab&y cd"},
                                            {"y", "x"},
                                            {"k", "K\xe9y_9"},
@@ -142,6 +153,7 @@ const testing::Options random_variables = {{"x", "ab&y cd"},
                                            {"q", "it's"},
                                            {"lead", " \tlead "},
                                            {"m", "a\x01\x03b"},
+                                           {"z", "w\x01\x01\x01\x02"},
                                            {std::string(198, 'n'), "long "},
                                            {std::string(199, 'n'), "longer"}};
 
@@ -202,6 +214,10 @@ TEST(EchoSpans, RandomProgramsGiveTheSameTokensEitherWay) {
 
 TEST(ReadAhead, RandomProgramsGiveTheSameTokensEitherWay) {
     expect_random_programs_agree(&FastPaths::read_ahead);
+}
+
+TEST(MarkerSkips, RandomProgramsGiveTheSameTokensEitherWay) {
+    expect_random_programs_agree(&FastPaths::marker_skips);
 }
 
 // Each token the scanner gives, in either mode, with where the reading stood after it:

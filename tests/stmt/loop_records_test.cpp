@@ -99,6 +99,20 @@ TEST(LoopRecords, CounterCarriesIntoNewDigitsAndEndsBeforeItWraps) {
                     "-|2147483647 |-|2147483648 |after |2147483647 ");
 }
 
+TEST(LoopRecords, BodyStartsAsTheHeadersSemicolonLeavesIt) {
+    // The ";" after the header is a token of its own with the white space after it, or it
+    // ends where a reference, a statement or a carriage return follows.
+    expect_same_run("%do i = 1 %to 2;&i %end; %do i = 1 %to 2;   x\n%end; "
+                    "%do i = 1 %to 2;\r\ny%end; %do i = 8 %to 11;%let i = &i;%end; &i.",
+                    "1 |2 |x |x |y|y|12 ");
+    expect_same_run("%do i = 1 %to 2;" + std::string(199, 'w') + " %end;",
+                    std::string(199, 'w') + "| |" + std::string(199, 'w') + "| ");
+}
+
+TEST(LoopRecords, VariableThatHoldsTheLoopTextIsLeftToTheHeader) {
+    expect_same_run("%do _TEMP1 = 1 %to 3; x %end; after", "|after ");
+}
+
 TEST(LoopRecords, RecordLeftBehindReadsOtherTextAsWritten) {
     // The loop's slot later holds an included file that begins with the same header words:
     // they are read as a header of their own, which ends that text when the counter is past.
