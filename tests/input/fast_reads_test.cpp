@@ -16,6 +16,7 @@
 #include "input/scanner.hpp"
 #include "support/golden_both_ways.hpp"
 #include "support/program_run.hpp"
+#include "support/stepped_run.hpp"
 
 #include <gtest/gtest.h>
 
@@ -225,32 +226,19 @@ TEST(MarkerSkips, RandomProgramsGiveTheSameTokensEitherWay) {
 // and the quote state.
 std::vector<std::string> scan_steps(const testing::TestHome &home, const char *file,
                                     const char *text, bool upper_case) {
-    parser_context *ctx = home.create(file, text);
-    auto &context = *static_cast<ParserContext *>(ctx);
-    for (const auto &[name, value] : random_variables)
-        call_savemacrochar(ctx, 0, name.c_str(), value.c_str());
-    char first[200];
-    start_parser_module(ctx, first);
-    context.flags.upper_case = upper_case;
-    Scanner &scanner = context.scanner;
-    const InputStack &in = context.input;
-    std::vector<std::string> steps;
-    try {
-        for (int i = 0; i < 5000 && in.top >= 0; ++i) {
+    return testing::record_steps(
+        home, file, text, random_variables, upper_case, 5000, [](ParserContext &context, int i) {
+            Scanner &scanner = context.scanner;
+            const InputStack &in = context.input;
             // Mode 1 takes one white-space character only.
             scanner.scan_token(i % 3 == 2 ? 1 : 0, 1);
-            steps.push_back(std::string(scanner.next_token_text) + "|" +
-                            std::to_string(scanner.token_start_line) + ":" +
-                            std::to_string(scanner.token_start_column) + "|" +
-                            std::to_string(in.live.line) + ":" + std::to_string(in.live.column) +
-                            "|" + std::to_string(in.top) + "|" + std::to_string(in.live.offset) +
-                            "|" + std::to_string(in.ch) + "|" +
-                            std::to_string(scanner.quote_state));
-        }
-    } catch (const InputExhausted &) {
-    }
-    finish_parser(ctx, 2);
-    return steps;
+            return std::string(scanner.next_token_text) + "|" +
+                   std::to_string(scanner.token_start_line) + ":" +
+                   std::to_string(scanner.token_start_column) + "|" + std::to_string(in.live.line) +
+                   ":" + std::to_string(in.live.column) + "|" + std::to_string(in.top) + "|" +
+                   std::to_string(in.live.offset) + "|" + std::to_string(in.ch) + "|" +
+                   std::to_string(scanner.quote_state);
+        });
 }
 
 void expect_scan_steps_agree(bool FastPaths::*fast_path) {

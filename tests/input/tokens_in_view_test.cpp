@@ -13,6 +13,7 @@
 #include "host/parser_context.hpp"
 #include "support/golden_both_ways.hpp"
 #include "support/program_run.hpp"
+#include "support/stepped_run.hpp"
 
 #include <gtest/gtest.h>
 
@@ -130,18 +131,10 @@ TEST(TokensInView, RandomExpressionsGiveTheSameRunEitherWay) {
 // errors raised so far. No host mark is set, so an error returns and the evaluation goes on.
 std::vector<std::string> evaluation_steps(const testing::TestHome &home, const char *file,
                                           const char *text, bool upper_case) {
-    parser_context *ctx = home.create(file, text);
-    auto &context = *static_cast<ParserContext *>(ctx);
-    for (const auto &[name, value] : random_variables)
-        call_savemacrochar(ctx, 0, name.c_str(), value.c_str());
-    char first[200];
-    start_parser_module(ctx, first);
-    context.flags.upper_case = upper_case;
-    Scanner &scanner = context.scanner;
-    const InputStack &in = context.input;
-    std::vector<std::string> steps;
-    try {
-        for (int i = 0; i < 400 && in.top >= 0; ++i) {
+    return testing::record_steps(
+        home, file, text, random_variables, upper_case, 400, [](ParserContext &context, int i) {
+            Scanner &scanner = context.scanner;
+            const InputStack &in = context.input;
             scanner.scan_token(0, 1);
             std::string value;
             if (i % 3 == 0)
@@ -150,21 +143,17 @@ std::vector<std::string> evaluation_steps(const testing::TestHome &home, const c
                 value = std::to_string(eval_integer(context));
             else
                 value = eval_condition(context) ? "true" : "false";
-            steps.push_back(
-                value + "|" + scanner.next_token_text + "|" + std::to_string(scanner.next_length) +
-                "|" + std::to_string(scanner.token_start_line) + ":" +
-                std::to_string(scanner.token_start_column) + ":" +
-                std::to_string(scanner.token_start_top) + "|" + std::to_string(in.live.line) + ":" +
-                std::to_string(in.live.column) + "|" + std::to_string(in.top) + "|" +
-                std::to_string(in.live.offset) + "|" + std::to_string(in.ch) + "|" +
-                std::to_string(in.live.silent_depth) + "|" +
-                std::to_string(context.errors.raised_count()) + ":" +
-                std::to_string(context.errors.last_number()));
-        }
-    } catch (const InputExhausted &) {
-    }
-    finish_parser(ctx, 2);
-    return steps;
+            return value + "|" + scanner.next_token_text + "|" +
+                   std::to_string(scanner.next_length) + "|" +
+                   std::to_string(scanner.token_start_line) + ":" +
+                   std::to_string(scanner.token_start_column) + ":" +
+                   std::to_string(scanner.token_start_top) + "|" + std::to_string(in.live.line) +
+                   ":" + std::to_string(in.live.column) + "|" + std::to_string(in.top) + "|" +
+                   std::to_string(in.live.offset) + "|" + std::to_string(in.ch) + "|" +
+                   std::to_string(in.live.silent_depth) + "|" +
+                   std::to_string(context.errors.raised_count()) + ":" +
+                   std::to_string(context.errors.last_number());
+        });
 }
 
 TEST(TokensInView, EvaluatorStandsAtTheSamePlaceAfterEveryExpression) {
