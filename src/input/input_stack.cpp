@@ -224,14 +224,16 @@ void InputStack::push_file(const std::string &name) {
     live.line = 1;
     live.column = 0;
     InputSource &source = store_new_top();
+    source.body.reset();
     source.current_name.clear();
     source.source_name = name;
 }
 
-void InputStack::push_macro_text(const std::string &file_name, const std::string &macro_name,
-                                 int library_handle, int32_t body_offset, int32_t body_end,
-                                 int16_t blanks, std::shared_ptr<const std::string> body_text) {
-    if (bound_reached(macro_name.c_str())) return;
+InputSource *InputStack::push_macro_source(const std::string &file_name,
+                                           const std::string &macro_name, int library_handle,
+                                           int32_t body_offset, int32_t body_end, int16_t blanks,
+                                           const std::string *body) {
+    if (bound_reached(macro_name.c_str())) return nullptr;
     context_.open_constructs.before_push(*this, top);
     interactive = false;
     ++context_.vars.current_level;
@@ -242,15 +244,15 @@ void InputStack::push_macro_text(const std::string &file_name, const std::string
     live.end_blanks = blanks;
     live.line = 1;
     live.column = 0;
-    cursor.body = body_text.get();
+    cursor.body = body;
     cursor.body_start = body_offset;
     InputSource &source = store_new_top();
     source.current_name = macro_name;
     source.source_name = file_name;
-    source.body = std::move(body_text);
     source.body_start = body_offset;
     if (cursor.body != nullptr && context_.trace.on()) [[unlikely]]
         context_.trace.note_text(*cursor.body);
+    return &source;
 }
 
 InputSource &InputStack::store_new_top() {
@@ -264,7 +266,6 @@ InputSource &InputStack::store_new_top() {
     live.window_from = -1;
     point_window();
     store_live(source);
-    source.body.reset();
     top = index;
     return source;
 }

@@ -65,11 +65,20 @@ class InputStack final : public TextReader {
     void push_text(const char *name, const char *text, size_t length, int16_t end_blanks);
     // A macro body: the bytes from `offset` up to `end` of the library file open as `handle`
     // (the file stays the library's), read one variable level above the caller, followed
-    // by the caller's end blanks. `body` holds those bytes as read with the record; the
-    // source reads them, never the file. `file_name` names the library in traces and checks.
+    // by the caller's end blanks. `body` holds those bytes as read with the record and lies
+    // in what `owner` holds; the source reads them, never the file. `file_name` names the
+    // library in traces and checks.
+    template <typename Owner>
     void push_macro_text(const std::string &file_name, const std::string &macro_name, int handle,
                          int32_t offset, int32_t end, int16_t end_blanks,
-                         std::shared_ptr<const std::string> body);
+                         const std::shared_ptr<Owner> &owner, const std::string *body) {
+        InputSource *source =
+            push_macro_source(file_name, macro_name, handle, offset, end, end_blanks, body);
+        // A slot mostly holds the body of the same macro's last call already: that one is the
+        // same object, since the slot keeps it alive.
+        if (source != nullptr && source->body.get() != body)
+            source->body = std::shared_ptr<const std::string>(owner, body);
+    }
     // Stores the text (or the chain's text, releasing the chain) as "_TEMP<slot + 1>" at
     // the current level and pushes it to be read at the given line and column.
     void reread_text(int16_t slot, TextChain *chain, int16_t end_blanks, int16_t line,
@@ -289,6 +298,11 @@ class InputStack final : public TextReader {
     // Stores the live source in slot top + 1, giving file-like sources their read buffer;
     // gives the slot, whose names the caller sets.
     InputSource &store_new_top();
+    // push_macro_text but for the slot's hold on the body: the slot, or null when the push
+    // could not be made.
+    InputSource *push_macro_source(const std::string &file_name, const std::string &macro_name,
+                                   int handle, int32_t offset, int32_t end, int16_t end_blanks,
+                                   const std::string *body);
     [[noreturn]] void exhausted();
     void refill();
     // Kind macro: a block of the body the source holds, as read_source_block would give it.

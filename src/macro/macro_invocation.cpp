@@ -232,10 +232,9 @@ void call_macro(ParserContext &context, const char *name) {
     InputStack &in = context.input;
     in.save();
     const maclib::MacroRecord &record = found->called->record;
-    in.push_macro_text(slot.file_name, record.name, slot.handle,
-                       static_cast<int32_t>(record.header.body_offset),
-                       static_cast<int32_t>(record.header.body_end), blanks,
-                       std::shared_ptr<const std::string>(found->called, &found->called->body));
+    in.push_macro_text(
+        slot.file_name, record.name, slot.handle, static_cast<int32_t>(record.header.body_offset),
+        static_cast<int32_t>(record.header.body_end), blanks, found->called, &found->called->body);
 }
 
 } // namespace

@@ -10,6 +10,19 @@
 
 namespace vornmac {
 
+namespace {
+// The text and the zero byte after it. Parameter values are mostly a few characters, which a
+// loop copies for less than the call to memcpy costs.
+void copy_with_end(char *to, const char *from, size_t length) {
+    if (length >= 16) {
+        std::memcpy(to, from, length + 1);
+        return;
+    }
+    for (size_t i = 0; i <= length; ++i)
+        to[i] = from[i];
+}
+} // namespace
+
 VarStore::VarStore(ChunkAllocator &chunks, BlockPool &pool, ErrorHook raise)
     : chunks_(chunks), pool_(pool), raise_(std::move(raise)) {}
 
@@ -110,7 +123,8 @@ VarLevel *VarStore::find_var_level(int16_t level, const char *name, uint32_t has
     return var != nullptr ? visible_value(var, level) : nullptr;
 }
 
-VarLevel *VarStore::new_value(MacroVar &var, int16_t level, const char *text, size_t length) {
+inline VarLevel *VarStore::new_value(MacroVar &var, int16_t level, const char *text,
+                                     size_t length) {
     VarLevel *v = spares_;
     char *block;
     if (v != nullptr) {
@@ -118,7 +132,7 @@ VarLevel *VarStore::new_value(MacroVar &var, int16_t level, const char *text, si
         --spare_count_;
         block = v->text;
         if (length < BlockPool::usable_size(block)) {
-            std::memcpy(block, text, length + 1);
+            copy_with_end(block, text, length);
         } else {
             pool_.free(block);
             block = copy_text(text, length);

@@ -178,7 +178,9 @@ class VarStore {
     [[gnu::always_inline]] inline void retire(VarLevel *v);
     // A value made for `var` at `level` holding `text`: in a spare (with a new block when
     // its own is too small for the text), else in blocks from the pool.
-    VarLevel *new_value(MacroVar &var, int16_t level, const char *text, size_t length);
+    // Inline in each save: a macro call's parameters are saved through it on every call.
+    [[gnu::always_inline]] inline VarLevel *new_value(MacroVar &var, int16_t level,
+                                                      const char *text, size_t length);
     char *copy_text(const char *text, size_t length);
     // Whether a value at `level` may hold a text of `length` characters; else the error is
     // raised.
