@@ -226,14 +226,15 @@ void BufferedFile::write_out(Flush how) {
         count = through_last_line_end(buffer_.get(), position_);
         if (count == 0) {
             // No line ends here: a full buffer is part of a long line, gathered until its
-            // end comes or it grows too long to keep back.
+            // end comes or it grows too long to keep back; then it goes out as it stands.
             if (how != Flush::buffer_full || position_ < limit_) return;
-            long_line_.append(buffer_.get(), static_cast<size_t>(position_));
-            position_ = 0;
-            if (long_line_.size() < longest_whole_line) return;
-            write_to_file(long_line_.data(), long_line_.size());
-            long_line_.clear();
-            return;
+            const size_t gathered = long_line_.size() + static_cast<size_t>(position_);
+            if (gathered < longest_whole_line) {
+                long_line_.append(buffer_.get(), static_cast<size_t>(position_));
+                position_ = 0;
+                return;
+            }
+            count = position_;
         }
     }
     if (long_line_.empty()) {

@@ -29,8 +29,10 @@ class BufferedFile {
   public:
     static constexpr int32_t buffer_size = 2048;
     static constexpr int32_t log_buffer_size = 64 * 1024;
-    // Longer lines of an appended file are written in pieces.
-    static constexpr size_t longest_whole_line = size_t{1} << 20;
+    // Longer lines of an appended file are written in pieces. As large as the log's buffer:
+    // gathering more would cost fresh memory for every long line of the echo (a program whose
+    // output has no line end makes one the size of its output) and lose more to a kill.
+    static constexpr size_t longest_whole_line = log_buffer_size;
 
     // Null when the file cannot be opened.
     static std::unique_ptr<BufferedFile> open(const char *name, const char *mode);

@@ -84,6 +84,23 @@ TEST_F(BufferedFileTest, AppendedFilesAddAtTheEndInWholeLines) {
     EXPECT_EQ(contents(), "first line\r\n" + long_line + "\r\nsecond line\r\nfirst rest");
 }
 
+TEST_F(BufferedFileTest, ALineTooLongToKeepBackGoesOutInPiecesBeforeItsEnd) {
+    // Gathering such a line whole would hold the whole echo of a program whose output has
+    // no line end in memory.
+    auto f = BufferedFile::open(path.c_str(), "a");
+    ASSERT_TRUE(f);
+    const std::string piece(BufferedFile::longest_whole_line, 'L');
+    f->write_string(piece.c_str());
+    f->write_string(piece.c_str());
+    f->flush();
+    const std::string written = contents();
+    EXPECT_GE(written.size(), BufferedFile::longest_whole_line);
+    EXPECT_LT(written.size(), 2 * BufferedFile::longest_whole_line);
+    f->write_line_end();
+    f->close();
+    EXPECT_EQ(contents(), piece + piece + "\r\n");
+}
+
 TEST_F(BufferedFileTest, UpdateAndSilentReadOfAMissingFileGiveNothing) {
     EXPECT_FALSE(BufferedFile::open(path.c_str(), "u"));
     EXPECT_FALSE(BufferedFile::open(path.c_str(), "R"));
