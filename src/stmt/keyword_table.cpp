@@ -29,7 +29,8 @@
 
 namespace vornmac {
 
-constinit const std::array<Keyword, keyword_count> keyword_entries = {{
+namespace {
+constexpr std::array<Keyword, keyword_count> table = {{
     {"display", true, display_statement},
     {"writefile", true, writefile_statement},
     {"input", true, input_statement},
@@ -124,10 +125,11 @@ constinit const std::array<Keyword, keyword_count> keyword_entries = {{
     {"dosenv", true, dosenv_statement},
     {"convertall", true, convertall_statement},
 }};
+} // namespace
+
+const std::array<Keyword, keyword_count> &keyword_entries = table;
 
 namespace {
-const std::array<Keyword, keyword_count> &table = keyword_entries;
-
 std::array<int16_t, keyword_count> keyword_order;
 
 // Every `%` word of a program is looked up, so the index is also kept by a hash of the name

@@ -23,7 +23,7 @@ struct Keyword {
 inline constexpr int keyword_count = 93;
 
 // Inline: dispatch reads the entry of every keyword it runs.
-extern const std::array<Keyword, keyword_count> keyword_entries;
+extern const std::array<Keyword, keyword_count> &keyword_entries;
 inline const std::array<Keyword, keyword_count> &keyword_table() {
     return keyword_entries;
 }
