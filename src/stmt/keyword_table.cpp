@@ -29,8 +29,7 @@
 
 namespace vornmac {
 
-namespace {
-constexpr std::array<Keyword, keyword_count> table = {{
+constinit const std::array<Keyword, keyword_count> keyword_entry_table = {{
     {"display", true, display_statement},
     {"writefile", true, writefile_statement},
     {"input", true, input_statement},
@@ -125,11 +124,10 @@ constexpr std::array<Keyword, keyword_count> table = {{
     {"dosenv", true, dosenv_statement},
     {"convertall", true, convertall_statement},
 }};
-} // namespace
-
-const std::array<Keyword, keyword_count> &keyword_entries = table;
 
 namespace {
+constexpr const std::array<Keyword, keyword_count> &table = keyword_entry_table;
+
 std::array<int16_t, keyword_count> keyword_order;
 
 // Every `%` word of a program is looked up, so the index is also kept by a hash of the name
