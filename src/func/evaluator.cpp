@@ -73,9 +73,11 @@ class Evaluator {
         return value;
     }
 
-    // The text of a value: a text operand's own, or an integer's digits written into `digits`.
-    const char *text(const Value &value, NumberDigits &digits) {
-        return value.numeric ? number_digits(value.number, digits) : texts_.data() + value.text_at;
+    // The text of a value: a text operand's own, or an integer's digits written into `digits`;
+    // terminated either way.
+    std::string_view text(const Value &value, NumberDigits &digits) {
+        return value.numeric ? number_digits(value.number, digits)
+                             : std::string_view(texts_.data() + value.text_at);
     }
     // The text of a text operand with its quoting markers dropped, cleaned where it is kept.
     const char *cleaned(const Value &value) {
@@ -249,7 +251,7 @@ bool Evaluator::compare(Comparison op, const Value &left, const Value &right) {
     if (is_not_number(left) || is_not_number(right)) {
         NumberDigits left_digits;
         NumberDigits right_digits;
-        order = compare_texts(text(left, left_digits), text(right, right_digits));
+        order = compare_texts(text(left, left_digits).data(), text(right, right_digits).data());
     } else {
         const int32_t a = integer(left);
         const int32_t b = integer(right);
@@ -367,7 +369,7 @@ std::string eval_expression(ParserContext &context) {
     Evaluator evaluator(context);
     const Value value = evaluator.expression();
     NumberDigits digits;
-    return evaluator.text(value, digits);
+    return std::string(evaluator.text(value, digits));
 }
 
 int32_t eval_integer(ParserContext &context) {

@@ -53,15 +53,16 @@ bool is_not_number(const char *text) {
     return !read_literal(text, ignored);
 }
 
-const char *number_digits(int32_t value, NumberDigits &digits) {
+std::string_view number_digits(int32_t value, NumberDigits &digits) {
     // Always fits: eleven characters at most.
-    *std::to_chars(digits.data(), digits.data() + digits.size() - 1, value).ptr = '\0';
-    return digits.data();
+    char *const end = std::to_chars(digits.data(), digits.data() + digits.size() - 1, value).ptr;
+    *end = '\0';
+    return {digits.data(), static_cast<size_t>(end - digits.data())};
 }
 
 std::string number_text(int32_t value) {
     NumberDigits digits;
-    return number_digits(value, digits);
+    return std::string(number_digits(value, digits));
 }
 
 int compare_texts(const char *a, const char *b) {

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace vornmac {
 
@@ -48,8 +49,8 @@ std::string number_text(int32_t value);
 
 // Room for the decimal text of any 32-bit integer and its terminator.
 using NumberDigits = std::array<char, 12>;
-// number_text written into `digits`; returns their start.
-const char *number_digits(int32_t value, NumberDigits &digits);
+// number_text written into `digits`, terminated; returns the text.
+std::string_view number_digits(int32_t value, NumberDigits &digits);
 
 // -1, 0 or 1. Two-byte markers (a byte from 1 to 10 and the byte after it) are skipped,
 // white space at the end never matters and runs of it match a single blank; other bytes

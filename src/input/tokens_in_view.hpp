@@ -13,8 +13,9 @@
 #include "input/lexer.hpp"
 #include "input/token_copy.hpp"
 
+#include <bit>
 #include <cstddef>
-#include <cstring>
+#include <cstdint>
 #include <string_view>
 
 namespace vornmac {
@@ -65,12 +66,14 @@ class TokensInView {
         default:
             return false;
         }
-        const bool upper_case = context_.flags.upper_case;
+        const unsigned char shown = context_.flags.upper_case ? fold_name_char(first) : first;
         // The token's word, as store_token_text writes it: the character, then zero bytes.
-        const char word[token_word_size] = {
-            static_cast<char>(upper_case ? fold_name_char(first) : first)};
+        // Made in a register: an array built on the stack costs a dozen steps per token.
+        const uint64_t word = std::endian::native == std::endian::little
+                                  ? uint64_t{shown}
+                                  : uint64_t{shown} << (8 * (token_word_size - 1));
         Scanner &scanner = context_.scanner;
-        std::memcpy(scanner.next_token_text, word, token_word_size);
+        store_token_word(scanner.next_token_text, word);
         scanner.next_length = 1;
         last_ = at_;
         last_read_after_ = true;

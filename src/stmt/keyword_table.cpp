@@ -29,8 +29,7 @@
 
 namespace vornmac {
 
-namespace {
-constexpr std::array<Keyword, keyword_count> table = {{
+constinit const std::array<Keyword, keyword_count> keyword_entry_table = {{
     {"display", true, display_statement},
     {"writefile", true, writefile_statement},
     {"input", true, input_statement},
@@ -126,6 +125,9 @@ constexpr std::array<Keyword, keyword_count> table = {{
     {"convertall", true, convertall_statement},
 }};
 
+namespace {
+constexpr const std::array<Keyword, keyword_count> &table = keyword_entry_table;
+
 std::array<int16_t, keyword_count> keyword_order;
 
 // Every `%` word of a program is looked up, so the index is also kept by a hash of the name
@@ -159,29 +161,17 @@ int16_t search_sorted(const char *name) {
     return -1;
 }
 
-// Whether name_compare finds the names equal. A keyword is mostly written as it is stored,
-// and the same bytes need no folding.
-bool same_name(const char *name, const char *keyword) {
-    for (size_t i = 0;; ++i) {
-        if (name[i] != keyword[i]) return name_compare(name, keyword) == 0;
-        if (name[i] == '\0') return true;
-    }
-}
-
 // The slot that holds the name, or the empty slot where it would go.
-HashedKeyword &hash_slot(const char *name, uint32_t hash) {
+[[gnu::noinline]] HashedKeyword &hash_slot(const char *name, uint32_t hash) {
     for (size_t at = hash;; ++at) {
         HashedKeyword &slot = keyword_hash[at % hash_slots];
         if (slot.index < 0) return slot;
-        if (slot.hash == hash && same_name(name, table[static_cast<size_t>(slot.index)].name))
+        if (slot.hash == hash &&
+            name_compare(name, table[static_cast<size_t>(slot.index)].name) == 0)
             return slot;
     }
 }
 } // namespace
-
-const std::array<Keyword, keyword_count> &keyword_table() {
-    return table;
-}
 
 void build_keyword_order() {
     // Built once, by the first start-up, also when threads start parsers at the same time:
@@ -203,8 +193,19 @@ void build_keyword_order() {
     (void)built;
 }
 
+// Mostly the name is written as its keyword is stored: the slot its hash leads to is confirmed
+// by a plain byte comparison, in a leaf that saves no registers. Any other case (folded
+// letters, trailing white space, another name with the same hash) is left to hash_slot.
 int16_t find_keyword(const char *name, uint32_t hash) {
-    return hash_slot(name, hash).index;
+    for (size_t at = hash;; ++at) {
+        const HashedKeyword &slot = keyword_hash[at % hash_slots];
+        if (slot.index < 0) return -1;
+        if (slot.hash != hash) continue;
+        const char *keyword = table[static_cast<size_t>(slot.index)].name;
+        for (size_t i = 0; name[i] == keyword[i]; ++i)
+            if (name[i] == '\0') return slot.index;
+        return hash_slot(name, hash).index;
+    }
 }
 
 // Names are unique but for the "xyz" placeholders, which all share one flag, so the hashed

@@ -22,7 +22,11 @@ struct Keyword {
 
 inline constexpr int keyword_count = 93;
 
-const std::array<Keyword, keyword_count> &keyword_table();
+// Inline: dispatch reads the entry of every keyword it runs.
+extern const std::array<Keyword, keyword_count> keyword_entry_table;
+inline const std::array<Keyword, keyword_count> &keyword_table() {
+    return keyword_entry_table;
+}
 void build_keyword_order();
 // The keyword's index, or -1. A caller that has hashed the name already passes its
 // name_hash.
