@@ -45,7 +45,7 @@ int32_t program_file_length(int handle) {
 }
 
 InputStack::InputStack(ParserContext &context) : context_(context), vars_(context.vars) {
-    context_.vars.set_text_reader(this);
+    context_.vars.set_text_reader(this, &cursor.text);
     temp_variables_.reserve(temp_names_.size());
     for (size_t n = 0; n < temp_names_.size(); ++n) {
         std::array<char, 8> &name = temp_names_[n];
@@ -57,7 +57,7 @@ InputStack::InputStack(ParserContext &context) : context_(context), vars_(contex
 }
 
 InputStack::~InputStack() {
-    context_.vars.set_text_reader(nullptr);
+    context_.vars.set_text_reader(nullptr, nullptr);
     // Program files still open when the context goes; the terminal (0) is not ours.
     std::set<int> open;
     if (live.kind == SourceKind::program && live.handle > 0) open.insert(live.handle);
@@ -111,9 +111,13 @@ const std::string &InputStack::source_name() const {
 
 void InputStack::blank_names() {
     if (top < 0) return;
-    for (std::string *name : {&slot_for(top).current_name, &slot_for(top).source_name})
+    InputSource &source = slot_for(top);
+    for (std::string *name : {&source.current_name, &source.source_name})
         for (char &c : *name)
-            if (is_white(static_cast<unsigned char>(c))) c = ' ';
+            if (is_white(static_cast<unsigned char>(c))) {
+                c = ' ';
+                source.names_blanked = true;
+            }
 }
 
 const InputSource *InputStack::slot(int16_t index) const {
@@ -229,10 +233,10 @@ void InputStack::push_file(const std::string &name) {
     source.source_name = name;
 }
 
-InputSource *InputStack::push_macro_source(const std::string &file_name,
-                                           const std::string &macro_name, int library_handle,
+InputSource *InputStack::push_macro_source(const std::string &macro_name, int library_handle,
                                            int32_t body_offset, int32_t body_end, int16_t blanks,
                                            const std::string *body) {
+    VORNMAC_ASSERT(body != nullptr);
     if (bound_reached(macro_name.c_str())) return nullptr;
     context_.open_constructs.before_push(*this, top);
     interactive = false;
@@ -247,11 +251,16 @@ InputSource *InputStack::push_macro_source(const std::string &file_name,
     cursor.body = body;
     cursor.body_start = body_offset;
     InputSource &source = store_new_top();
-    source.current_name = macro_name;
-    source.source_name = file_name;
     source.body_start = body_offset;
-    if (cursor.body != nullptr && context_.trace.on()) [[unlikely]]
-        context_.trace.note_text(*cursor.body);
+    // The body is in view from the start, as its first read would find it (see refill).
+    if (fast_paths.macro_in_place && live.offset < live.length) {
+        if (context_.log) context_.log->settle_echo();
+        live.buffer_position = 0;
+        live.window_from = 0;
+        point_window();
+    }
+    if (context_.trace.on()) [[unlikely]]
+        context_.trace.note_text(*body);
     return &source;
 }
 

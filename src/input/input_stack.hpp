@@ -72,12 +72,16 @@ class InputStack final : public TextReader {
     void push_macro_text(const std::string &file_name, const std::string &macro_name, int handle,
                          int32_t offset, int32_t end, int16_t end_blanks,
                          const std::shared_ptr<Owner> &owner, const std::string *body) {
-        InputSource *source =
-            push_macro_source(file_name, macro_name, handle, offset, end, end_blanks, body);
+        InputSource *source = push_macro_source(macro_name, handle, offset, end, end_blanks, body);
         // A slot mostly holds the body of the same macro's last call already: that one is the
-        // same object, since the slot keeps it alive.
-        if (source != nullptr && source->body.get() != body)
+        // same object, since the slot keeps it alive, and the slot has its names, unless an
+        // error trace blanked them.
+        if (source != nullptr && (source->body.get() != body || source->names_blanked)) {
             source->body = std::shared_ptr<const std::string>(owner, body);
+            source->current_name = macro_name;
+            source->source_name = file_name;
+            source->names_blanked = false;
+        }
     }
     // Stores the text (or the chain's text, releasing the chain) as "_TEMP<slot + 1>" at
     // the current level and pushes it to be read at the given line and column.
@@ -298,11 +302,10 @@ class InputStack final : public TextReader {
     // Stores the live source in slot top + 1, giving file-like sources their read buffer;
     // gives the slot, whose names the caller sets.
     InputSource &store_new_top();
-    // push_macro_text but for the slot's hold on the body: the slot, or null when the push
-    // could not be made.
-    InputSource *push_macro_source(const std::string &file_name, const std::string &macro_name,
-                                   int handle, int32_t offset, int32_t end, int16_t end_blanks,
-                                   const std::string *body);
+    // push_macro_text but for the slot's hold on the body and its names: the slot, or null
+    // when the push could not be made.
+    InputSource *push_macro_source(const std::string &macro_name, int handle, int32_t offset,
+                                   int32_t end, int16_t end_blanks, const std::string *body);
     [[noreturn]] void exhausted();
     void refill();
     // Kind macro: a block of the body the source holds, as read_source_block would give it.

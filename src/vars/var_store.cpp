@@ -177,7 +177,7 @@ inline void VarStore::retire(VarLevel *v) {
         pool_.free(v);
         return;
     }
-    if (reader_ != nullptr) reader_->text_released(v->text);
+    tell_reader(v->text);
     v->next = spares_;
     spares_ = v;
     ++spare_count_;
@@ -193,7 +193,7 @@ inline void VarStore::release(VarLevel *v) {
 }
 
 void VarStore::free_text(char *text) {
-    if (reader_ != nullptr) reader_->text_released(text);
+    tell_reader(text);
     pool_.free(text);
 }
 
@@ -274,7 +274,7 @@ void VarStore::replace_text(VarLevel &value, const char *text, size_t length) {
         return;
     }
     // A reader of the old text keeps what it has still to read, as when the block goes.
-    if (reader_ != nullptr) reader_->text_released(value.text);
+    tell_reader(value.text);
     std::memcpy(value.text, text, length);
     value.text[length] = '\0';
     value.length = static_cast<uint16_t>(length);
