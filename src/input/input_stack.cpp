@@ -153,7 +153,8 @@ void InputStack::load_live(InputSource &source) {
     cursor.ahead = &source.ahead;
     cursor.body = source.body.get();
     cursor.body_start = source.body_start;
-    point_window();
+    // A variable's text is read from cursor.text alone.
+    if (live.kind != SourceKind::text) point_window();
 }
 
 void InputStack::point_window() {
@@ -227,7 +228,7 @@ void InputStack::push_file(const std::string &name) {
     live.end_blanks = 0;
     live.line = 1;
     live.column = 0;
-    InputSource &source = store_new_top();
+    InputSource &source = store_new_top(-1);
     source.body.reset();
     source.current_name.clear();
     source.source_name = name;
@@ -250,29 +251,25 @@ InputSource *InputStack::push_macro_source(const std::string &macro_name, int li
     live.column = 0;
     cursor.body = body;
     cursor.body_start = body_offset;
-    InputSource &source = store_new_top();
-    source.body_start = body_offset;
     // The body is in view from the start, as its first read would find it (see refill).
-    if (fast_paths.macro_in_place && live.offset < live.length) {
-        if (context_.log) context_.log->settle_echo();
-        live.buffer_position = 0;
-        live.window_from = 0;
-        point_window();
-    }
+    const bool in_place = fast_paths.macro_in_place && live.offset < live.length;
+    if (in_place && context_.log) context_.log->settle_echo();
+    InputSource &source = store_new_top(in_place ? 0 : -1);
+    source.body_start = body_offset;
     if (context_.trace.on()) [[unlikely]]
         context_.trace.note_text(*body);
     return &source;
 }
 
-InputSource &InputStack::store_new_top() {
+InputSource &InputStack::store_new_top(int32_t window_from) {
     const int16_t index = static_cast<int16_t>(top + 1);
     InputSource &source = slot_for(index);
     if (!source.buffer) source.buffer = std::make_unique<ReadBuffer>();
     cursor.buffer = source.buffer.get();
     source.ahead.forget();
     cursor.ahead = &source.ahead;
-    live.buffer_position = read_buffer_size;
-    live.window_from = -1;
+    live.buffer_position = window_from < 0 ? read_buffer_size : 0;
+    live.window_from = window_from;
     point_window();
     store_live(source);
     top = index;

@@ -299,9 +299,10 @@ class InputStack final : public TextReader {
     // -1 after an error: `missing_error` when it cannot be opened, 4610 when it is 2 GiB
     // or larger, 4611 when a pipe's text cannot be kept.
     int open_program_file(const std::string &name, int16_t missing_error);
-    // Stores the live source in slot top + 1, giving file-like sources their read buffer;
-    // gives the slot, whose names the caller sets.
-    InputSource &store_new_top();
+    // Stores the live source in slot top + 1, giving file-like sources their read buffer,
+    // its window at `window_from` of the body (see SourceState), or empty for -1; gives the
+    // slot, whose names the caller sets.
+    InputSource &store_new_top(int32_t window_from);
     // push_macro_text but for the slot's hold on the body and its names: the slot, or null
     // when the push could not be made.
     InputSource *push_macro_source(const std::string &macro_name, int handle, int32_t offset,

@@ -186,6 +186,14 @@ class VarStore {
     // Inline in each save: a macro call's parameters are saved through it on every call.
     [[gnu::always_inline]] inline VarLevel *new_value(MacroVar &var, int16_t level,
                                                       const char *text, size_t length);
+    // Makes `v` the newest value of `var`, at `level`, holding the `length` characters of text
+    // in `block`.
+    [[gnu::always_inline]] inline VarLevel *hang_value(VarLevel &v, MacroVar &var, int16_t level,
+                                                       char *block, size_t length);
+    // The save through a known name in every case but the one save() takes itself;
+    // `at_level` is the variable's value at the level (or null) once the variable is known.
+    [[gnu::noinline]] VarLevel *save_known(int16_t level, KnownName &known, VarLevel *at_level,
+                                           std::string_view text);
     char *copy_text(const char *text, size_t length);
     // Whether a value at `level` may hold a text of `length` characters; else the error is
     // raised.
