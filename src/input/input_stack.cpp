@@ -446,21 +446,6 @@ void InputStack::resume(ResumeMode mode) {
         context_.errors.raise(error::undefined_variable, {source.source_name.c_str()});
 }
 
-bool InputStack::reload_text() {
-    const VarLevel *value = resumed_value();
-    if (value == nullptr) {
-        cursor.text = "";
-        cursor.text_size = 0;
-        cursor.text_position = 0;
-        live.offset = live.length; // nothing more to read from it
-        return false;
-    }
-    cursor.text = value->text;
-    cursor.text_size = value->length;
-    cursor.text_position = std::min(static_cast<size_t>(live.offset), cursor.text_size);
-    return true;
-}
-
 int32_t read_source_block(int handle, int32_t offset, int32_t length, ReadBuffer &block) {
     const int32_t wanted = std::min<int32_t>(length - offset + 1, read_buffer_size);
     const int32_t got =

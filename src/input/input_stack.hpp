@@ -313,9 +313,7 @@ class InputStack final : public TextReader {
     void copy_body_block();
     // Points the cursor's window at what the live source reads its block from.
     void point_window();
-    // Kind text: the source's variable text, read on from the offset. False when the
-    // variable is gone; the source then has nothing more to read.
-    bool reload_text();
+
     // Kind text: the value reload_text reads the source's text from, or null. Inline with the
     // two below: a reference read in place in a text asks them each time.
     const VarLevel *resumed_value() {
@@ -330,6 +328,23 @@ class InputStack final : public TextReader {
         return source.variable != nullptr
                    ? VarStore::visible_value(source.variable, vars_.current_level)
                    : nullptr;
+    }
+    // Kind text: the source's variable text, read on from the offset. False when the
+    // variable is gone; the source then has nothing more to read. Inline: a loop's text is
+    // resumed after every call in its body.
+    bool reload_text() {
+        const VarLevel *value = resumed_value();
+        if (value == nullptr) {
+            cursor.text = "";
+            cursor.text_size = 0;
+            cursor.text_position = 0;
+            live.offset = live.length; // nothing more to read from it
+            return false;
+        }
+        cursor.text = value->text;
+        cursor.text_size = value->length;
+        cursor.text_position = std::min(static_cast<size_t>(live.offset), cursor.text_size);
+        return true;
     }
     // Kind text: whether reload_text would leave the text, its size and the reading as they
     // stand (not so once the variable shows another text, or a zero byte was set into it).
