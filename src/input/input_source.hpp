@@ -55,6 +55,8 @@ struct InputSource : SourceState {
     int16_t level = 0;
     std::string current_name; // shown in traces: the macro name for kind macro
     std::string source_name;  // what the source is opened by: file or variable name
+    // White space in the names was made blanks for the error trace (see blank_names).
+    bool names_blanked = false;
     // Kind text: the variable named source_name, once a resume has found it; null until
     // then. Variables are never removed from the store, so the search by name would find it
     // again.

@@ -45,7 +45,7 @@ int32_t program_file_length(int handle) {
 }
 
 InputStack::InputStack(ParserContext &context) : context_(context), vars_(context.vars) {
-    context_.vars.set_text_reader(this);
+    context_.vars.set_text_reader(this, &cursor.text);
     temp_variables_.reserve(temp_names_.size());
     for (size_t n = 0; n < temp_names_.size(); ++n) {
         std::array<char, 8> &name = temp_names_[n];
@@ -57,7 +57,7 @@ InputStack::InputStack(ParserContext &context) : context_(context), vars_(contex
 }
 
 InputStack::~InputStack() {
-    context_.vars.set_text_reader(nullptr);
+    context_.vars.set_text_reader(nullptr, nullptr);
     // Program files still open when the context goes; the terminal (0) is not ours.
     std::set<int> open;
     if (live.kind == SourceKind::program && live.handle > 0) open.insert(live.handle);
@@ -111,9 +111,13 @@ const std::string &InputStack::source_name() const {
 
 void InputStack::blank_names() {
     if (top < 0) return;
-    for (std::string *name : {&slot_for(top).current_name, &slot_for(top).source_name})
+    InputSource &source = slot_for(top);
+    for (std::string *name : {&source.current_name, &source.source_name})
         for (char &c : *name)
-            if (is_white(static_cast<unsigned char>(c))) c = ' ';
+            if (is_white(static_cast<unsigned char>(c))) {
+                c = ' ';
+                source.names_blanked = true;
+            }
 }
 
 const InputSource *InputStack::slot(int16_t index) const {
@@ -149,7 +153,8 @@ void InputStack::load_live(InputSource &source) {
     cursor.ahead = &source.ahead;
     cursor.body = source.body.get();
     cursor.body_start = source.body_start;
-    point_window();
+    // A variable's text is read from cursor.text alone.
+    if (live.kind != SourceKind::text) point_window();
 }
 
 void InputStack::point_window() {
@@ -223,16 +228,16 @@ void InputStack::push_file(const std::string &name) {
     live.end_blanks = 0;
     live.line = 1;
     live.column = 0;
-    InputSource &source = store_new_top();
+    InputSource &source = store_new_top(-1);
     source.body.reset();
     source.current_name.clear();
     source.source_name = name;
 }
 
-InputSource *InputStack::push_macro_source(const std::string &file_name,
-                                           const std::string &macro_name, int library_handle,
+InputSource *InputStack::push_macro_source(const std::string &macro_name, int library_handle,
                                            int32_t body_offset, int32_t body_end, int16_t blanks,
                                            const std::string *body) {
+    VORNMAC_ASSERT(body != nullptr);
     if (bound_reached(macro_name.c_str())) return nullptr;
     context_.open_constructs.before_push(*this, top);
     interactive = false;
@@ -246,24 +251,25 @@ InputSource *InputStack::push_macro_source(const std::string &file_name,
     live.column = 0;
     cursor.body = body;
     cursor.body_start = body_offset;
-    InputSource &source = store_new_top();
-    source.current_name = macro_name;
-    source.source_name = file_name;
+    // The body is in view from the start, as its first read would find it (see refill).
+    const bool in_place = fast_paths.macro_in_place && live.offset < live.length;
+    if (in_place && context_.log) context_.log->settle_echo();
+    InputSource &source = store_new_top(in_place ? 0 : -1);
     source.body_start = body_offset;
-    if (cursor.body != nullptr && context_.trace.on()) [[unlikely]]
-        context_.trace.note_text(*cursor.body);
+    if (context_.trace.on()) [[unlikely]]
+        context_.trace.note_text(*body);
     return &source;
 }
 
-InputSource &InputStack::store_new_top() {
+InputSource &InputStack::store_new_top(int32_t window_from) {
     const int16_t index = static_cast<int16_t>(top + 1);
     InputSource &source = slot_for(index);
     if (!source.buffer) source.buffer = std::make_unique<ReadBuffer>();
     cursor.buffer = source.buffer.get();
     source.ahead.forget();
     cursor.ahead = &source.ahead;
-    live.buffer_position = read_buffer_size;
-    live.window_from = -1;
+    live.buffer_position = window_from < 0 ? read_buffer_size : 0;
+    live.window_from = window_from;
     point_window();
     store_live(source);
     top = index;
@@ -438,21 +444,6 @@ void InputStack::resume(ResumeMode mode) {
     }
     if (!reload_text())
         context_.errors.raise(error::undefined_variable, {source.source_name.c_str()});
-}
-
-bool InputStack::reload_text() {
-    const VarLevel *value = resumed_value();
-    if (value == nullptr) {
-        cursor.text = "";
-        cursor.text_size = 0;
-        cursor.text_position = 0;
-        live.offset = live.length; // nothing more to read from it
-        return false;
-    }
-    cursor.text = value->text;
-    cursor.text_size = value->length;
-    cursor.text_position = std::min(static_cast<size_t>(live.offset), cursor.text_size);
-    return true;
 }
 
 int32_t read_source_block(int handle, int32_t offset, int32_t length, ReadBuffer &block) {

@@ -72,12 +72,16 @@ class InputStack final : public TextReader {
     void push_macro_text(const std::string &file_name, const std::string &macro_name, int handle,
                          int32_t offset, int32_t end, int16_t end_blanks,
                          const std::shared_ptr<Owner> &owner, const std::string *body) {
-        InputSource *source =
-            push_macro_source(file_name, macro_name, handle, offset, end, end_blanks, body);
+        InputSource *source = push_macro_source(macro_name, handle, offset, end, end_blanks, body);
         // A slot mostly holds the body of the same macro's last call already: that one is the
-        // same object, since the slot keeps it alive.
-        if (source != nullptr && source->body.get() != body)
+        // same object, since the slot keeps it alive, and the slot has its names, unless an
+        // error trace blanked them.
+        if (source != nullptr && (source->body.get() != body || source->names_blanked)) {
             source->body = std::shared_ptr<const std::string>(owner, body);
+            source->current_name = macro_name;
+            source->source_name = file_name;
+            source->names_blanked = false;
+        }
     }
     // Stores the text (or the chain's text, releasing the chain) as "_TEMP<slot + 1>" at
     // the current level and pushes it to be read at the given line and column.
@@ -295,23 +299,21 @@ class InputStack final : public TextReader {
     // -1 after an error: `missing_error` when it cannot be opened, 4610 when it is 2 GiB
     // or larger, 4611 when a pipe's text cannot be kept.
     int open_program_file(const std::string &name, int16_t missing_error);
-    // Stores the live source in slot top + 1, giving file-like sources their read buffer;
-    // gives the slot, whose names the caller sets.
-    InputSource &store_new_top();
-    // push_macro_text but for the slot's hold on the body: the slot, or null when the push
-    // could not be made.
-    InputSource *push_macro_source(const std::string &file_name, const std::string &macro_name,
-                                   int handle, int32_t offset, int32_t end, int16_t end_blanks,
-                                   const std::string *body);
+    // Stores the live source in slot top + 1, giving file-like sources their read buffer,
+    // its window at `window_from` of the body (see SourceState), or empty for -1; gives the
+    // slot, whose names the caller sets.
+    InputSource &store_new_top(int32_t window_from);
+    // push_macro_text but for the slot's hold on the body and its names: the slot, or null
+    // when the push could not be made.
+    InputSource *push_macro_source(const std::string &macro_name, int handle, int32_t offset,
+                                   int32_t end, int16_t end_blanks, const std::string *body);
     [[noreturn]] void exhausted();
     void refill();
     // Kind macro: a block of the body the source holds, as read_source_block would give it.
     void copy_body_block();
     // Points the cursor's window at what the live source reads its block from.
     void point_window();
-    // Kind text: the source's variable text, read on from the offset. False when the
-    // variable is gone; the source then has nothing more to read.
-    bool reload_text();
+
     // Kind text: the value reload_text reads the source's text from, or null. Inline with the
     // two below: a reference read in place in a text asks them each time.
     const VarLevel *resumed_value() {
@@ -326,6 +328,23 @@ class InputStack final : public TextReader {
         return source.variable != nullptr
                    ? VarStore::visible_value(source.variable, vars_.current_level)
                    : nullptr;
+    }
+    // Kind text: the source's variable text, read on from the offset. False when the
+    // variable is gone; the source then has nothing more to read. Inline: a loop's text is
+    // resumed after every call in its body.
+    bool reload_text() {
+        const VarLevel *value = resumed_value();
+        if (value == nullptr) {
+            cursor.text = "";
+            cursor.text_size = 0;
+            cursor.text_position = 0;
+            live.offset = live.length; // nothing more to read from it
+            return false;
+        }
+        cursor.text = value->text;
+        cursor.text_size = value->length;
+        cursor.text_position = std::min(static_cast<size_t>(live.offset), cursor.text_size);
+        return true;
     }
     // Kind text: whether reload_text would leave the text, its size and the reading as they
     // stand (not so once the variable shows another text, or a zero byte was set into it).

@@ -72,8 +72,9 @@ bool MacroLibrary::read_slot_names(int16_t index, const char *macro_name) {
 
 bool MacroLibrary::refresh_slot(int16_t index, const char *macro_name) {
     LibrarySlot &s = slots_[static_cast<size_t>(index)];
-    if (s.file_name.empty()) return false;
-    if (!s.is_open()) return open_library_slot(index, macro_name);
+    // Only an open slot is looked at by the clock first (it has a file name): a call mostly
+    // finds the clock where it was at the last look.
+    if (!s.is_open()) return !s.file_name.empty() && open_library_slot(index, macro_name);
     const int64_t now = platform::coarse_clock_ns();
     if (now == s.checked_at) [[likely]]
         return true;

@@ -11,15 +11,22 @@
 namespace vornmac {
 
 namespace {
-// The text and the zero byte after it. Parameter values are mostly a few characters, which a
-// loop copies for less than the call to memcpy costs.
+// Parameter values are mostly a few characters, which a loop copies for less than the call to
+// memcpy costs: up to this many.
+constexpr size_t short_text = 15;
+
+void copy_short_with_end(char *to, const char *from, size_t length) {
+    for (size_t i = 0; i <= length; ++i)
+        to[i] = from[i];
+}
+
+// The text and the zero byte after it.
 void copy_with_end(char *to, const char *from, size_t length) {
-    if (length >= 16) {
+    if (length > short_text) {
         std::memcpy(to, from, length + 1);
         return;
     }
-    for (size_t i = 0; i <= length; ++i)
-        to[i] = from[i];
+    copy_short_with_end(to, from, length);
 }
 } // namespace
 
@@ -141,13 +148,18 @@ inline VarLevel *VarStore::new_value(MacroVar &var, int16_t level, const char *t
         block = copy_text(text, length);
         v = static_cast<VarLevel *>(pool_.alloc(sizeof(VarLevel)));
     }
-    *v = VarLevel{level,  static_cast<uint16_t>(length), block, var.values, nullptr, &var, nullptr,
-                  nullptr};
-    if (var.values != nullptr) var.values->previous = v;
-    var.values = v;
+    return hang_value(*v, var, level, block, length);
+}
+
+inline VarLevel *VarStore::hang_value(VarLevel &v, MacroVar &var, int16_t level, char *block,
+                                      size_t length) {
+    v = VarLevel{level,  static_cast<uint16_t>(length), block, var.values, nullptr, &var, nullptr,
+                 nullptr};
+    if (var.values != nullptr) var.values->previous = &v;
+    var.values = &v;
     // Too deep a level stays off every list, so no drop ever releases it.
-    if (level < level_limit) link_to_level(v, level);
-    return v;
+    if (level < level_limit) link_to_level(&v, level);
+    return &v;
 }
 
 void VarStore::link_to_level(VarLevel *v, int16_t level) {
@@ -177,7 +189,7 @@ inline void VarStore::retire(VarLevel *v) {
         pool_.free(v);
         return;
     }
-    if (reader_ != nullptr) reader_->text_released(v->text);
+    tell_reader(v->text);
     v->next = spares_;
     spares_ = v;
     ++spare_count_;
@@ -193,7 +205,7 @@ inline void VarStore::release(VarLevel *v) {
 }
 
 void VarStore::free_text(char *text) {
-    if (reader_ != nullptr) reader_->text_released(text);
+    tell_reader(text);
     pool_.free(text);
 }
 
@@ -252,20 +264,37 @@ VarLevel *VarStore::store_value(int16_t level, MacroVar &var, VarLevel *at_level
 
 VarLevel *VarStore::save(int16_t level, KnownName &known, std::string_view text) {
     VORNMAC_ASSERT(text.data()[text.size()] == '\0' && text.find('\0') == std::string_view::npos);
+    VarLevel *v = known.var_ != nullptr ? value_at(*known.var_, level) : nullptr;
+    // A call's parameter, mostly: a short text in a new value made in a spare that has room for
+    // it. This case calls nothing, which spares it the other cases' set-up.
+    VarLevel *spare = spares_;
+    if (known.var_ != nullptr && v == nullptr && spare != nullptr && level >= lowest_level &&
+        level < level_limit && text.size() <= short_text &&
+        text.size() < BlockPool::usable_size(spare->text)) [[likely]] {
+        spares_ = spare->next;
+        --spare_count_;
+        copy_short_with_end(spare->text, text.data(), text.size());
+        return hang_value(*spare, *known.var_, level, spare->text, text.size());
+    }
+    return save_known(level, known, v, text);
+}
+
+VarLevel *VarStore::save_known(int16_t level, KnownName &known, VarLevel *at_level,
+                               std::string_view text) {
     if (known.var_ == nullptr) {
         VarLevel *saved = save(level, known.name_, text.data());
         if (saved != nullptr) known.var_ = saved->owner;
         return saved;
     }
     if (!storable(level, known.name_, text.size())) return nullptr;
-    VarLevel *v = value_at(*known.var_, level);
-    if (level >= level_limit) return store_value(level, *known.var_, v, text.data(), text.size());
-    if (v == nullptr) return new_value(*known.var_, level, text.data(), text.size());
-    if (text.size() < BlockPool::usable_size(v->text)) {
-        replace_text(*v, text.data(), text.size());
-        return v;
+    MacroVar &var = *known.var_;
+    if (level >= level_limit) return store_value(level, var, at_level, text.data(), text.size());
+    if (at_level == nullptr) return new_value(var, level, text.data(), text.size());
+    if (text.size() < BlockPool::usable_size(at_level->text)) {
+        replace_text(*at_level, text.data(), text.size());
+        return at_level;
     }
-    return store_value(level, *known.var_, v, text.data(), text.size());
+    return store_value(level, var, at_level, text.data(), text.size());
 }
 
 void VarStore::replace_text(VarLevel &value, const char *text, size_t length) {
@@ -274,7 +303,7 @@ void VarStore::replace_text(VarLevel &value, const char *text, size_t length) {
         return;
     }
     // A reader of the old text keeps what it has still to read, as when the block goes.
-    if (reader_ != nullptr) reader_->text_released(value.text);
+    tell_reader(value.text);
     std::memcpy(value.text, text, length);
     value.text[length] = '\0';
     value.length = static_cast<uint16_t>(length);

@@ -9,8 +9,8 @@
 // list's level; value texts are pool blocks owned by their entry.
 //
 // A value's text may be read in place by one reader (the input stack reads a variable's
-// text as a source without copying it). The store tells the reader before it releases a
-// text, so the reader can keep what it still has to read.
+// text as a source without copying it). The store tells the reader before it releases the
+// text the reader reads, so the reader can keep what it still has to read.
 #pragma once
 #include "error/message_format.hpp"
 #include "host/block_pool.hpp"
@@ -62,7 +62,7 @@ class KnownName {
     int16_t count_at_miss_ = -1;
 };
 
-// Told before the store releases a value's text.
+// Told before the store releases the value's text it reads.
 class TextReader {
   public:
     virtual void text_released(const char *text) = 0;
@@ -146,8 +146,13 @@ class VarStore {
 
     int16_t current_level = 0;
 
-    // The one reader of texts in place, or null.
-    void set_text_reader(TextReader *reader) { reader_ = reader; }
+    // The one reader of texts in place, or null. `reading` is where it keeps the text it
+    // reads now: the store compares a text it releases with that one, and tells the reader
+    // only of that text (values mostly go unread, and a call per value would cost more).
+    void set_text_reader(TextReader *reader, const char *const *reading) {
+        reader_ = reader;
+        reading_ = reader != nullptr ? reading : nullptr;
+    }
 
     // Text visible at the current level, or "".
     const char *optstring(const char *name);
@@ -181,6 +186,14 @@ class VarStore {
     // Inline in each save: a macro call's parameters are saved through it on every call.
     [[gnu::always_inline]] inline VarLevel *new_value(MacroVar &var, int16_t level,
                                                       const char *text, size_t length);
+    // Makes `v` the newest value of `var`, at `level`, holding the `length` characters of text
+    // in `block`.
+    [[gnu::always_inline]] inline VarLevel *hang_value(VarLevel &v, MacroVar &var, int16_t level,
+                                                       char *block, size_t length);
+    // The save through a known name in every case but the one save() takes itself;
+    // `at_level` is the variable's value at the level (or null) once the variable is known.
+    [[gnu::noinline]] VarLevel *save_known(int16_t level, KnownName &known, VarLevel *at_level,
+                                           std::string_view text);
     char *copy_text(const char *text, size_t length);
     // Whether a value at `level` may hold a text of `length` characters; else the error is
     // raised.
@@ -197,6 +210,9 @@ class VarStore {
     VarLevel *store_value(int16_t level, MacroVar &var, VarLevel *at_level, const char *text,
                           size_t length);
     void free_text(char *text);
+    void tell_reader(const char *text) {
+        if (reading_ != nullptr && *reading_ == text) reader_->text_released(text);
+    }
 
     // Variables found or made lately, by name_hash. A hit is confirmed with name_compare,
     // so it gives what the tree walk would; variables are never removed, so no entry
@@ -208,6 +224,7 @@ class VarStore {
     BlockPool &pool_;
     ErrorHook raise_;
     TextReader *reader_ = nullptr;
+    const char *const *reading_ = nullptr;
     MacroVar *root_ = nullptr;
     int16_t count_ = 0;
     VarLevel *level_lists_[level_limit - lowest_level + 1] = {};

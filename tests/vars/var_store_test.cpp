@@ -81,17 +81,18 @@ TEST_F(VarStoreTest, InnerLevelHidesOuterValueUntilDropped) {
 
 // A dropped level's values lend their storage to later saves: texts longer and shorter than
 // the storage they are given, more values dropped at once than are kept, and the reader told
-// of each text as its value goes.
+// of the text it reads as its value goes, and of no other.
 TEST_F(VarStoreTest, DroppedValuesLendTheirStorageToLaterSaves) {
     struct Reader : TextReader {
         int told = 0;
-        void text_released(const char * /*text*/) override { ++told; }
+        const char *reading = nullptr;
+        void text_released(const char *text) override { told += text == reading; }
     } reader;
     struct DetachReader {
         VarStore &store;
-        ~DetachReader() { store.set_text_reader(nullptr); }
+        ~DetachReader() { store.set_text_reader(nullptr, nullptr); }
     } detach{store};
-    store.set_text_reader(&reader);
+    store.set_text_reader(&reader, &reader.reading);
     store.save(0, "p0", "outer");
     const std::string long_text(300, 'L');
     auto text_of = [&](int round, int i) {
@@ -103,8 +104,9 @@ TEST_F(VarStoreTest, DroppedValuesLendTheirStorageToLaterSaves) {
             store.save(1, ("p" + std::to_string(i)).c_str(), text_of(round, i).c_str());
         for (int i = 0; i < 12; ++i)
             EXPECT_EQ(at(1, ("P" + std::to_string(i)).c_str()), text_of(round, i)) << round;
+        reader.reading = store.find_var_level(1, ("p" + std::to_string(round * 3)).c_str())->text;
         store.drop_level(1);
-        EXPECT_EQ(reader.told, 12 * (round + 1));
+        EXPECT_EQ(reader.told, round + 1);
         EXPECT_EQ(at(1, "p0"), "outer");
         EXPECT_EQ(at(1, "p11"), "<none>");
     }
@@ -185,7 +187,12 @@ TEST_F(VarStoreTest, KnownNameReadsAsTheNameWould) {
 TEST_F(VarStoreTest, KnownNameSaveActsAsSaveByName) {
     struct Reader : TextReader {
         std::vector<std::string> told;
-        void text_released(const char *text) override { told.emplace_back(text); }
+        const char *reading = nullptr;
+        // As the input stack does, the reader reads its own copy once told.
+        void text_released(const char *text) override {
+            told.emplace_back(text);
+            reading = nullptr;
+        }
     };
     // The readers outlive the stores that tell them of released texts: the fixture's store
     // lets go of its reader on every way out of the test, and `by_name` is made after them.
@@ -193,15 +200,15 @@ TEST_F(VarStoreTest, KnownNameSaveActsAsSaveByName) {
     Reader other_reader;
     struct DetachReader {
         VarStore &store;
-        ~DetachReader() { store.set_text_reader(nullptr); }
+        ~DetachReader() { store.set_text_reader(nullptr, nullptr); }
     } detach{store};
     ChunkAllocator other_chunks;
     BlockPool other_pool{other_chunks};
     std::vector<int16_t> other_errors;
     VarStore by_name{other_chunks, other_pool,
                      [&](int16_t n, std::vector<vornmac::ErrorArg>) { other_errors.push_back(n); }};
-    store.set_text_reader(&reader);
-    by_name.set_text_reader(&other_reader);
+    store.set_text_reader(&reader, &reader.reading);
+    by_name.set_text_reader(&other_reader, &other_reader.reading);
 
     KnownName known("_TEMP3");
     const std::string long_text(300, 'x');
@@ -210,7 +217,14 @@ TEST_F(VarStoreTest, KnownNameSaveActsAsSaveByName) {
         {0, "first"}, {0, "2nd"},    {0, long_text}, {0, "short again"},
         {2, "inner"}, {2, too_long}, {1, "middle"},  {75, "deep"},
         {2, ""},      {0, "last"}};
+    // Each reader reads the text the save replaces, when there is one.
+    auto reading = [](VarStore &in, int16_t level) {
+        const VarLevel *value = in.find_var_level(level, "_temp3");
+        return value != nullptr && value->level == level ? value->text : nullptr;
+    };
     for (const auto &[level, text] : saves) {
+        reader.reading = reading(store, level);
+        other_reader.reading = reading(by_name, level);
         const VarLevel *known_saved = store.save(level, known, text.c_str());
         const VarLevel *named_saved = by_name.save(level, "_TEMP3", text.c_str());
         EXPECT_EQ(known_saved == nullptr, named_saved == nullptr) << level << " " << text.size();
@@ -230,8 +244,9 @@ TEST_F(VarStoreTest, KnownNameSaveActsAsSaveByName) {
     }
     EXPECT_EQ(errors, other_errors);
     EXPECT_EQ(reader.told, other_reader.told);
+    EXPECT_FALSE(reader.told.empty());
     EXPECT_EQ(store.count(), 1);
-    store.set_text_reader(nullptr);
+    store.set_text_reader(nullptr, nullptr);
 }
 
 // A character set in place keeps the value's length; a zero byte ends the text there.
