@@ -58,8 +58,9 @@ VORNMAC_API int16_t start_parser_module(parser_context *ctx, char *first_token);
  * (error 173), the current token holds the last token, not yet delivered. */
 VORNMAC_API void call_gettoken(parser_context *ctx);
 /* Many call_gettoken requests in one, for a host that passes the text on: while the next
- * token is plain program text (it runs no statement or reference and holds no comment or
- * quote) and at least 200 bytes of room are left, advances by one token and appends the new
+ * token is plain program text (it runs no statement and holds no comment or quote; after
+ * the first, a reference to a value of name characters may begin it) and at least 200
+ * bytes of room are left, advances by one token and appends the new
  * next token's text, without terminator, at `to`. Stops after max_tokens. Returns how many
  * tokens it delivered and sets *written to the bytes appended; 0 when the next token needs
  * call_gettoken (or right after a jump). The token pair is then as that many call_gettoken

@@ -179,7 +179,8 @@ extern "C" int vornmac_gettokens(parser_context *ctx, char *to, size_t room, int
     if (context.no_program || context.delivery_interrupted ||
         !context.input.fast_paths.token_batches)
         return 0;
-    // Plain tokens are only read and echoed: nothing on the way raises an error.
+    // Plain tokens, and references read in place, are only read and echoed: nothing on the
+    // way raises an error.
     return context.scanner.gettokens(to, room, max_tokens, *written);
 }
 

@@ -107,24 +107,54 @@ int Scanner::gettokens(char *to, size_t room, int max_tokens, size_t &written) {
     for (; count < max_tokens && room - end >= token_size; ++count) {
         const std::string_view ready = in.ready();
         PlainToken token;
-        if (!plain_token(ready, 0, token)) break;
-        if (count == 0) shift_token();
-        begin_token();
-        take_known_plain_token(ready, token, 0);
-        in.token_completed();
-        echo_and_blank(token.length, next_token_text[0] != '\n', ready.data());
+        size_t length = 0;
+        if (plain_token(ready, 0, token)) {
+            if (count == 0) shift_token();
+            begin_token();
+            take_known_plain_token(ready, token, 0);
+            in.token_completed();
+            echo_and_blank(token.length, next_token_text[0] != '\n', ready.data());
+            length = token.length;
+        } else if (count == 0 ||
+                   (length = take_reference_in_batch(ready, {to + last, end - last})) == 0) {
+            // The first token would have to be shifted in before its reference is tried.
+            break;
+        }
         // Whole words: the token buffer holds them, and `to` has the room.
-        for (size_t at = 0; at < token.length; at += token_word_size)
+        for (size_t at = 0; at < length; at += token_word_size)
             store_token_word(to + end + at, load_token_word(next_token_text + at));
         last_but_one = last;
         last = end;
-        end += token.length;
+        end += length;
     }
     if (count >= 2)
         store_token_text({to + last_but_one, last - last_but_one}, last - last_but_one,
                          current_token, false);
     written = end;
     return count;
+}
+
+// Out of line, as take_reference_token is: most tokens of a batch are plain.
+[[gnu::noinline]] size_t Scanner::take_reference_in_batch(std::string_view ready,
+                                                          std::string_view delivered) {
+    if (ready.size() < 2 || ready[0] != '&') return 0;
+    InputStack &in = context_.input;
+    const InputStack::Trigger trigger = in.trigger;
+    const int16_t line = in.live.line, column = in.live.column, top = in.top;
+    if (!take_reference_token(ready)) {
+        // A refused reference may have written over the next token and noted its trigger:
+        // the pair and the input stand as the last token delivered left them.
+        store_token_text(delivered, delivered.size(), next_token_text, false);
+        in.trigger = trigger;
+        return 0;
+    }
+    token_start_line = line;
+    token_start_column = column;
+    token_start_top = top;
+    in.token_completed();
+    const auto length = static_cast<size_t>(next_length);
+    echo_and_blank(length, next_token_text[0] != '\n', nullptr);
+    return length;
 }
 
 // Inline: every token passes here, and the call would cost as much as the flags' tests.
@@ -301,10 +331,11 @@ Scanner::take_known_plain_token(std::string_view ready, const PlainToken &token,
     // As value_into_word stores it: the general steps store the same where they take over.
     const int16_t blanks = name.end_blanks;
     const bool upper_case = context_.flags.upper_case;
-    const size_t length =
-        store_name_run(value->text, static_cast<size_t>(std::max(token_limit - 1 - blanks, 0)),
-                       next_token_text, upper_case);
-    if (length == 0 || length != value->length) return false;
+    const size_t length = value->length;
+    if (!store_name_value(value->text, length,
+                          static_cast<size_t>(std::max(token_limit - 1 - blanks, 0)),
+                          next_token_text, upper_case))
+        return false;
     // The rest of the word, as scan_word_rest reads it after the value.
     const size_t name_end = 1 + read.taken;
     const std::string_view after = ready.substr(name_end);
@@ -536,12 +567,13 @@ bool Scanner::value_into_word(int16_t scan_mode, const TriggerName &name, const 
     // The token must not fill up before the pop: the word goes on after it.
     const int room = token_limit - 1 - next_length - blanks;
     char *to = next_token_text + next_length;
-    const size_t length = store_name_run(value.text, static_cast<size_t>(std::max(room, 0)), to,
-                                         context_.flags.upper_case);
+    const size_t length = value.length;
     // Anything but name characters is left to the general steps: white space at the
     // value's start is skipped, other characters may end the token inside the value or
     // act as triggers and markers. The bytes written past the token are written over.
-    if (length == 0 || length != value.length) return false;
+    if (!store_name_value(value.text, length, static_cast<size_t>(std::max(room, 0)), to,
+                          context_.flags.upper_case))
+        return false;
     std::fill_n(to + length, blanks, ' ');
     next_length = static_cast<int16_t>(next_length + static_cast<int16_t>(length) + blanks);
     white_taken = blanks > 0;

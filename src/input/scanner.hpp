@@ -31,7 +31,8 @@ class Scanner {
     // echoing the new token to the log.
     void gettoken(bool shift);
     // Runs of gettoken(true) at once while the next token is plain text (no trigger,
-    // statement, comment, quote or marker) and `to` has a token buffer's room left: each
+    // statement, comment, quote or marker) or, after the first, one that begins with a
+    // reference read in place, and `to` has a token buffer's room left: each
     // new next token's text goes to `to`, one after the other, without terminators, and the
     // token pair ends as the last two requests leave it. At most `max_tokens`; gives how
     // many, with the bytes written in `written`.
@@ -97,6 +98,10 @@ class Scanner {
     // read in one step as expand_triggers and scan_word_rest would read them. False, with
     // nothing read, when the general steps must scan it.
     bool take_reference_token(std::string_view ready);
+    // take_reference_token for a token of gettokens after the first, completed and echoed
+    // as gettoken does; gives its length. 0 on a refusal: the next token is then `delivered`
+    // again, the last one delivered, and the input is as it was.
+    size_t take_reference_in_batch(std::string_view ready, std::string_view delivered);
     // The rest of a word whose first characters are in the token (`white_taken`: white
     // space after them too), references that go on with it resolved.
     void scan_word_rest(int16_t mode, bool white_taken);

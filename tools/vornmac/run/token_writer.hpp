@@ -69,9 +69,12 @@ class TokenWriter {
             return false;
         }
         skipped_requests_ = 0;
-        const bool taken = take_plain_tokens(ctx);
+        size_t room_left = 0;
+        const bool taken = take_plain_tokens(ctx, room_left);
         requests_to_skip_ = taken ? 0 : std::min(2 * requests_to_skip_ + 1, most_requests_skipped);
-        return taken;
+        // A run that ended with a token's room left ended at a token that needs call_gettoken:
+        // a request for more would find none.
+        return taken && room_left < token_buffer_size;
     }
     // Writes out what is waiting; false when any write failed.
     bool finish();
@@ -84,13 +87,15 @@ class TokenWriter {
     static constexpr size_t block_size = 64 * 1024;
     static constexpr int most_requests_skipped = 15;
 
-    bool take_plain_tokens(parser_context *ctx) {
+    // Gives whether any token was taken, and the room left after them in `room_left`.
+    bool take_plain_tokens(parser_context *ctx, size_t &room_left) {
         size_t written = 0;
         if (gathers_text_) {
             if (block_size - gathered_ < token_buffer_size) write_block();
             const int count = vornmac_gettokens(ctx, block_.get() + gathered_,
                                                 block_size - gathered_, INT_MAX, &written);
             gathered_ += written;
+            room_left = block_size - gathered_;
             return count != 0;
         }
 #ifdef __GLIBC__
@@ -99,6 +104,7 @@ class TokenWriter {
             const int count = vornmac_gettokens(
                 ctx, at, static_cast<size_t>(out_->_IO_write_end - at), INT_MAX, &written);
             at += written;
+            room_left = static_cast<size_t>(out_->_IO_write_end - at);
             return count != 0;
         }
 #endif
