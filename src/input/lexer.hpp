@@ -296,20 +296,17 @@ inline size_t name_run(std::string_view text, size_t room) {
     return length;
 }
 
-// Stores a value's text of `length` characters into `to` as a token stores a run of name
-// characters, when it is one (not empty) and no longer than `room`; false, with what `to`
-// holds then unknown, when it is not.
-inline bool store_name_value(const char *text, size_t length, size_t room, char *to,
-                             bool lower_case) {
-    if (length == 0 || length > room) return false;
+// Stores the run of name characters that begins the zero-terminated `text`, at most `room`
+// of them, into `to` as a token stores them; gives the run's length.
+inline size_t store_name_run(const char *text, size_t room, char *to, bool lower_case) {
     const auto &bytes = lower_case ? word_bytes_lowered : word_bytes_as_read;
     const auto *from = reinterpret_cast<const unsigned char *>(text);
-    for (size_t i = 0; i < length; ++i) {
-        const unsigned char stored = bytes[from[i]];
-        if (stored == 0) return false;
-        to[i] = static_cast<char>(stored);
+    size_t length = 0;
+    while (length < room && bytes[from[length]] != 0) {
+        to[length] = static_cast<char>(bytes[from[length]]);
+        ++length;
     }
-    return true;
+    return length;
 }
 
 // A plain token found whole in view, as the readers would read it: a word (lex_word_rest

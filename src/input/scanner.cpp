@@ -331,11 +331,10 @@ Scanner::take_known_plain_token(std::string_view ready, const PlainToken &token,
     // As value_into_word stores it: the general steps store the same where they take over.
     const int16_t blanks = name.end_blanks;
     const bool upper_case = context_.flags.upper_case;
-    const size_t length = value->length;
-    if (!store_name_value(value->text, length,
-                          static_cast<size_t>(std::max(token_limit - 1 - blanks, 0)),
-                          next_token_text, upper_case))
-        return false;
+    const size_t length =
+        store_name_run(value->text, static_cast<size_t>(std::max(token_limit - 1 - blanks, 0)),
+                       next_token_text, upper_case);
+    if (length == 0 || length != value->length) return false;
     // The rest of the word, as scan_word_rest reads it after the value.
     const size_t name_end = 1 + read.taken;
     const std::string_view after = ready.substr(name_end);
@@ -567,13 +566,12 @@ bool Scanner::value_into_word(int16_t scan_mode, const TriggerName &name, const 
     // The token must not fill up before the pop: the word goes on after it.
     const int room = token_limit - 1 - next_length - blanks;
     char *to = next_token_text + next_length;
-    const size_t length = value.length;
+    const size_t length = store_name_run(value.text, static_cast<size_t>(std::max(room, 0)), to,
+                                         context_.flags.upper_case);
     // Anything but name characters is left to the general steps: white space at the
     // value's start is skipped, other characters may end the token inside the value or
     // act as triggers and markers. The bytes written past the token are written over.
-    if (!store_name_value(value.text, length, static_cast<size_t>(std::max(room, 0)), to,
-                          context_.flags.upper_case))
-        return false;
+    if (length == 0 || length != value.length) return false;
     std::fill_n(to + length, blanks, ' ');
     next_length = static_cast<int16_t>(next_length + static_cast<int16_t>(length) + blanks);
     white_taken = blanks > 0;
