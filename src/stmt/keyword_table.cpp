@@ -126,8 +126,6 @@ constinit const std::array<Keyword, keyword_count> keyword_entry_table = {{
 }};
 
 namespace {
-constexpr const std::array<Keyword, keyword_count> &table = keyword_entry_table;
-
 std::array<int16_t, keyword_count> keyword_order;
 
 // Every `%` word of a program is looked up, so the index is also kept by a hash of the name
@@ -151,7 +149,7 @@ int16_t search_sorted(const char *name) {
     while (low <= high) {
         const int middle = (low + high) / 2;
         const int16_t index = keyword_order[static_cast<size_t>(middle)];
-        const int cmp = name_compare(name, table[static_cast<size_t>(index)].name);
+        const int cmp = name_compare(name, keyword_entry_table[static_cast<size_t>(index)].name);
         if (cmp == 0) return index;
         if (cmp < 0)
             high = middle - 1;
@@ -167,7 +165,7 @@ int16_t search_sorted(const char *name) {
         HashedKeyword &slot = keyword_hash[at % hash_slots];
         if (slot.index < 0) return slot;
         if (slot.hash == hash &&
-            name_compare(name, table[static_cast<size_t>(slot.index)].name) == 0)
+            name_compare(name, keyword_entry_table[static_cast<size_t>(slot.index)].name) == 0)
             return slot;
     }
 }
@@ -179,11 +177,11 @@ void build_keyword_order() {
     static const bool built = [] {
         std::iota(keyword_order.begin(), keyword_order.end(), int16_t{0});
         std::stable_sort(keyword_order.begin(), keyword_order.end(), [](int16_t a, int16_t b) {
-            return name_compare(table[static_cast<size_t>(a)].name,
-                                table[static_cast<size_t>(b)].name) < 0;
+            return name_compare(keyword_entry_table[static_cast<size_t>(a)].name,
+                                keyword_entry_table[static_cast<size_t>(b)].name) < 0;
         });
         keyword_hash = empty_hash;
-        for (const Keyword &keyword : table) {
+        for (const Keyword &keyword : keyword_entry_table) {
             const uint32_t hash = name_hash(keyword.name);
             HashedKeyword &slot = hash_slot(keyword.name, hash);
             if (slot.index < 0) slot = {hash, search_sorted(keyword.name)};
@@ -201,7 +199,7 @@ int16_t find_keyword(const char *name, uint32_t hash) {
         const HashedKeyword &slot = keyword_hash[at % hash_slots];
         if (slot.index < 0) return -1;
         if (slot.hash != hash) continue;
-        const char *keyword = table[static_cast<size_t>(slot.index)].name;
+        const char *keyword = keyword_entry_table[static_cast<size_t>(slot.index)].name;
         for (size_t i = 0; name[i] == keyword[i]; ++i)
             if (name[i] == '\0') return slot.index;
         return hash_slot(name, hash).index;
@@ -212,7 +210,7 @@ int16_t find_keyword(const char *name, uint32_t hash) {
 // lookup gives what the first match in index order would.
 bool keyword_statement_flag(const char *name) {
     const int16_t index = find_keyword(name);
-    return index >= 0 && table[static_cast<size_t>(index)].statement;
+    return index >= 0 && keyword_entry_table[static_cast<size_t>(index)].statement;
 }
 
 } // namespace vornmac

@@ -135,8 +135,7 @@ inline VarLevel *VarStore::new_value(MacroVar &var, int16_t level, const char *t
     VarLevel *v = spares_;
     char *block;
     if (v != nullptr) {
-        spares_ = v->next;
-        --spare_count_;
+        take_spare();
         block = v->text;
         if (length < BlockPool::usable_size(block)) {
             copy_with_end(block, text, length);
@@ -271,8 +270,7 @@ VarLevel *VarStore::save(int16_t level, KnownName &known, std::string_view text)
     if (known.var_ != nullptr && v == nullptr && spare != nullptr && level >= lowest_level &&
         level < level_limit && text.size() <= short_text &&
         text.size() < BlockPool::usable_size(spare->text)) [[likely]] {
-        spares_ = spare->next;
-        --spare_count_;
+        take_spare();
         copy_short_with_end(spare->text, text.data(), text.size());
         return hang_value(*spare, *known.var_, level, spare->text, text.size());
     }

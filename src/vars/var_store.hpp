@@ -210,6 +210,11 @@ class VarStore {
     VarLevel *store_value(int16_t level, MacroVar &var, VarLevel *at_level, const char *text,
                           size_t length);
     void free_text(char *text);
+    // Takes the first spare off its list (there is one).
+    void take_spare() {
+        spares_ = spares_->next;
+        --spare_count_;
+    }
     void tell_reader(const char *text) {
         if (reading_ != nullptr && *reading_ == text) reader_->text_released(text);
     }
